@@ -1,0 +1,21 @@
+# morvaline_add_library(NAME SOURCES ... [LIBRARIES ...])
+# builds the static library morvaline_NAME; headers are included as "area/file.h".
+function(morvaline_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_library(morvaline_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(morvaline_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(morvaline_${name} PUBLIC ${ARG_LIBRARIES})
+endfunction()
+
+# morvaline_add_test(NAME SOURCES ... [LIBRARIES ...])
+# builds the GoogleTest program test_NAME and registers it with CTest.
+function(morvaline_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(test_${name} ${ARG_SOURCES})
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main)
+  add_test(NAME ${name} COMMAND test_${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "MORVALINE_SOURCE_DIR=${PROJECT_SOURCE_DIR};MORVALINE_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    TIMEOUT 600)
+endfunction()

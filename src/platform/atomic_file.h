@@ -1,0 +1,50 @@
+#pragma once
+// Replacing a file without ever leaving a half-written one: the new contents go to a
+// temporary file in the same folder, are flushed to disk, and are renamed over the old
+// file only when complete. Files are created with mode 0600.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace morvaline {
+
+class AtomicFile {
+public:
+    explicit AtomicFile(std::filesystem::path target);
+    ~AtomicFile();  // discards the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file; false with error() set on failure.
+    bool open();
+    bool write(std::string_view bytes);
+    // Flushes and closes the temporary file; after it only commit() or discard remain.
+    bool finish();
+    // Renames the finished temporary file over the target.
+    bool commit();
+    const std::string& error() const { return error_; }
+    const std::filesystem::path& target() const { return target_; }
+
+private:
+    bool fail(const char* what);
+
+    std::filesystem::path target_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool finished_ = false;
+    bool committed_ = false;
+    std::string error_;
+};
+
+// Writes a whole file atomically; false with *error set on failure (the old file stays).
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                         std::string* error = nullptr);
+
+// Reads a whole file; false when it cannot be read.
+bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
+
+// Creates a folder and its missing parents with mode 0700; true when it exists afterwards.
+bool makePrivateDirectories(const std::filesystem::path& dir);
+
+}  // namespace morvaline

@@ -1,0 +1,25 @@
+#pragma once
+// Shift_JIS (code page 932) byte classes and double-byte-safe cutting.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace morvaline {
+
+inline bool isSjisLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+inline bool isSjisTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+inline bool isHalfWidthKatakana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
+
+// Length of the longest prefix of text that is at most maxBytes long and does not end
+// inside a double-byte character.
+std::size_t sjisCutLength(std::string_view text, std::size_t maxBytes);
+
+// The prefix of text that fits into maxBytes without splitting a double-byte character.
+inline std::string sjisBoundedCopy(std::string_view text, std::size_t maxBytes) {
+    return std::string(text.substr(0, sjisCutLength(text, maxBytes)));
+}
+
+}  // namespace morvaline
