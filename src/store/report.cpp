@@ -1,0 +1,73 @@
+#include "store/report.h"
+
+#include <algorithm>
+
+#include "platform/file_time.h"
+
+namespace morvaline {
+namespace {
+
+struct IdRange {
+    int first, last;
+};
+
+constexpr IdRange kWarningIds[] = {
+    {1151, 1151},   {1193, 1193},   {10240, 10241}, {28679, 28679}, {28681, 28687},
+    {28689, 28705}, {28712, 28727}, {28729, 28733}, {30209, 30209}, {30214, 30215},
+    {30217, 30222},
+};
+
+// Navigation and similar reports that never reach the patrol status window.
+constexpr int kNotForPatrolWindow[] = {1055, 1056, 1057, 1058, 1065, 1072,
+                                       1074, 1075, 1085, 16840, 28689};
+
+constexpr int kEventSoundFirst = 30208;
+constexpr int kEventSoundLast = 30222;
+
+}  // namespace
+
+EventKind reportKind(int id) {
+    const bool warning = std::any_of(std::begin(kWarningIds), std::end(kWarningIds),
+                                     [id](IdRange r) { return id >= r.first && id <= r.last; });
+    return warning ? EventKind::Warning : EventKind::Information;
+}
+
+int reportSoundSlot(int id) {
+    if (id >= kEventSoundFirst && id <= kEventSoundLast) return id - kEventSoundFirst;
+    return reportKind(id) == EventKind::Warning ? kWarningSoundSlot : -1;
+}
+
+void Reporter::setSink(ReportSink* sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = sink;
+}
+
+void Reporter::report(const Text& text, std::string_view arg1, std::string_view arg2) {
+    report(formatText(text, arg1, arg2), text.id);
+}
+
+void Reporter::report(const std::string& sjisText, int id) {
+    std::lock_guard lock(mutex_);
+    if (sink_) sink_->showStatus(sjisText);
+    if (id != texts::kBytesTransferred.id) {
+        const EventLogHint hint =
+            log_.add(sjisText, static_cast<int>(reportKind(id)), fileTimeNow());
+        if (sink_) sink_->eventLogChanged(hint);
+    }
+    const int slot = reportSoundSlot(id);
+    if (slot >= 0 && sounds_.enabled && !sounds_.files[static_cast<std::size_t>(slot)].empty() &&
+        sink_)
+        sink_->playSound(sounds_.files[static_cast<std::size_t>(slot)]);
+    if (std::find(std::begin(kNotForPatrolWindow), std::end(kNotForPatrolWindow), id) !=
+        std::end(kNotForPatrolWindow))
+        return;
+    if (!patrolLinesSuppressed_ && sink_) sink_->addPatrolLine(sjisText);
+    if (id == texts::kSkipping.id) patrolLinesSuppressed_ = true;
+}
+
+void Reporter::connectionAttemptStarted() {
+    std::lock_guard lock(mutex_);
+    patrolLinesSuppressed_ = false;
+}
+
+}  // namespace morvaline

@@ -1,0 +1,87 @@
+#pragma once
+// The string table: every text that the system reports or shows, with its ID.
+// The ID decides how a report is classified (warning or information), which event sound
+// it plays and whether it reaches the patrol status window (see report.h). IDs of texts
+// that report a failure or a problem are taken from the warning ranges
+// (1151, 1193, 10240, 10241, 28679, 28681-28687, 28689-28705, 28712-28727, 28729-28733).
+//
+// Texts are written here in UTF-8 and used as Shift_JIS (textSjis, formatText).
+// Each area of the system keeps its texts in its own list below.
+
+#include <string>
+#include <string_view>
+
+namespace morvaline {
+
+struct Text {
+    int id;
+    std::string_view utf8;
+};
+
+// clang-format off
+// Event sounds: report IDs 30208 ... 30222 play the sound slots 0 ... 14.
+#define MORVALINE_TEXTS_EVENTS(X) \
+    X(kLogoutTimeConsistent, 30208, "実際の前回ﾛｸﾞｱｳﾄとMorvalineによる前回ﾛｸﾞｱｳﾄと時刻が一致しています。") \
+    X(kLogoutTimeInconsistent, 30209, "ﾛｸﾞｱｳﾄ時刻が一致していません。%1") \
+    X(kNoLastLogoutTime, 30210, "前回自動巡回で終了していないので、ﾛｸﾞｱｳﾄ時刻の照合はできません。%1") \
+    X(kNewMail, 30211, "新しいﾒｰﾙが届いています") \
+    X(kPatrolFinished, 30212, "自動巡回が終了しました") \
+    X(kPatrolFinishedNoLogout, 30213, "自動巡回が終了し、ﾛｸﾞｱｳﾄしませんでした。ﾀｰﾐﾅﾙから手動でﾛｸﾞｱｳﾄしてください。") \
+    X(kPatrolStopped, 30214, "自動巡回が中断されました") \
+    X(kNoConnect, 30215, "接続できませんでした") \
+    X(kNewNoticeFound, 30216, "新しいお知らせが見つかりました") \
+    X(kForumRenamed, 30217, "ﾌｫｰﾗﾑ名が '%1' に変更されました") \
+    X(kLibraryRenamed, 30218, "OSL名が '%1' に変更されました") \
+    X(kNewForumFound, 30219, "新しいﾌｫｰﾗﾑ '%1' を追加しました") \
+    X(kNewLibraryFound, 30220, "新しいOSL '%1' を追加しました") \
+    X(kForumNotFound, 30221, "ﾌｫｰﾗﾑ '%1' が見つかりませんでした。閉鎖された可能性があります。") \
+    X(kLibraryNotFound, 30222, "OSL '%1' が見つかりませんでした。閉鎖された可能性があります。")
+
+// The local store: the document, message lists and files.
+#define MORVALINE_TEXTS_STORE(X) \
+    X(kListReadFailed, 28690, "%1 ﾌｧｲﾙの読み出しに失敗しました") \
+    X(kListWriteFailed, 28691, "%1 ﾌｧｲﾙの書き込みに失敗しました") \
+    X(kCannotOpenFile, 28692, "%1 がｵｰﾌﾟﾝできません") \
+    X(kNoDataDirectory, 28693, "%1\nﾃﾞｰﾀ保存用ﾃﾞｨﾚｸﾄﾘがみつかりません") \
+    X(kWrongPassword, 28694, "ﾊﾟｽﾜｰﾄﾞが間違っています") \
+    X(kNoUserFiles, 28695, "%1\nこのﾕｰｻﾞｰID用のﾌｧｲﾙは見つかりませんでした。ﾛｸﾞｲﾝ ﾊﾟｽを変更するには、ｺﾏﾝﾄﾞﾗｲﾝで -z オプションで起動してください。") \
+    X(kCannotCreateDirectory, 28696, "%1\nﾃﾞｨﾚｸﾄﾘが作成できません") \
+    X(kNotADocument, 28697, "正常なｱﾌﾟﾘｹｰｼｮﾝ用のﾌｧｲﾙではありません") \
+    X(kDocumentTooNew, 28698, "以前、これよりも新しいバージョンのｱﾌﾟﾘｹｰｼｮﾝで保存されています。新しいバージョンのｱﾌﾟﾘｹｰｼｮﾝをご利用ください。") \
+    X(kDocumentDamaged, 28699, "%1 の読み込みに失敗しました") \
+    X(kUserInUse, 28700, "ﾕｰｻﾞｰ ID: %1 は他のﾌﾟﾛｸﾞﾗﾑで使用中です") \
+    X(kPasswordTooLong, 28701, "ﾊﾟｽﾜｰﾄﾞは24文字以内で入力してください") \
+    X(kBadPlaceFileName, 28702, "場所 '%1' のﾌｧｲﾙ名が作れません") \
+    X(kUserOpened, 16384, "ﾕｰｻﾞｰ ID: %1 を開きました") \
+    X(kFileCheckQuestion, 16385, "このIDで前回使用後、正しく終了していません。ここでﾌｧｲﾙのﾁｪｯｸを行いますか?") \
+    X(kListLoadStart, 16386, "ﾌｧｲﾙ %1 の読み込みを開始します") \
+    X(kListLoadDone, 16387, "ﾌｧｲﾙ %1 の読み込みに成功しました") \
+    X(kListNotFound, 16388, "ﾌｧｲﾙ %1 が見つかりません。") \
+    X(kPatternNotFound, 28703, "指定した予約ﾊﾟﾀｰﾝ '%1' は見つかりませんでした") \
+    X(kWelcomeTitle, 16389, "Morvaline へようこそ") \
+    X(kClearEventLogQuestion, 16390, "本当にｲﾍﾞﾝﾄ ﾛｸﾞを消去してもよろしいですか?")
+
+// Transfers: the progress line changes too often to be logged.
+#define MORVALINE_TEXTS_TRANSFER(X) \
+    X(kBytesTransferred, 16862, "%1 ﾊﾞｲﾄが転送されました") \
+    X(kSkipping, 16837, "ｽｷｯﾌﾟしています")
+// clang-format on
+
+#define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
+namespace texts {
+MORVALINE_TEXTS_EVENTS(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_STORE(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_TRANSFER(MORVALINE_DECLARE_TEXT)
+}  // namespace texts
+#undef MORVALINE_DECLARE_TEXT
+
+// The text of an ID of the table; null for an unknown ID.
+const Text* findText(int id);
+
+// The Shift_JIS bytes of a text.
+std::string textSjis(const Text& text);
+
+// The text with "%1" and "%2" replaced by the given Shift_JIS arguments.
+std::string formatText(const Text& text, std::string_view arg1 = {}, std::string_view arg2 = {});
+
+}  // namespace morvaline
