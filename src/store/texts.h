@@ -52,6 +52,7 @@ struct Text {
     X(kUserInUse, 28700, "ﾕｰｻﾞｰ ID: %1 は他のﾌﾟﾛｸﾞﾗﾑで使用中です") \
     X(kPasswordTooLong, 28701, "ﾊﾟｽﾜｰﾄﾞは24文字以内で入力してください") \
     X(kBadPlaceFileName, 28702, "場所 '%1' のﾌｧｲﾙ名が作れません") \
+    X(kBadUserId, 28704, "ﾕｰｻﾞｰ ID '%1' は使用できません") \
     X(kUserOpened, 16384, "ﾕｰｻﾞｰ ID: %1 を開きました") \
     X(kFileCheckQuestion, 16385, "このIDで前回使用後、正しく終了していません。ここでﾌｧｲﾙのﾁｪｯｸを行いますか?") \
     X(kListLoadStart, 16386, "ﾌｧｲﾙ %1 の読み込みを開始します") \
@@ -65,6 +66,32 @@ struct Text {
 #define MORVALINE_TEXTS_TRANSFER(X) \
     X(kBytesTransferred, 16862, "%1 ﾊﾞｲﾄが転送されました") \
     X(kSkipping, 16837, "ｽｷｯﾌﾟしています")
+
+// The line to the host: connection, Telnet, capture log, transfers on the line.
+#define MORVALINE_TEXTS_CONNECTION(X) \
+    X(kLineConnected, 16800, "回線が接続しました") \
+    X(kLineDisconnected, 16801, "回線が切断されました") \
+    X(kHangingUp, 16802, "回線を切断しています") \
+    X(kConfirmHangUp, 16803, "回線を切断します。よろしいですか?") \
+    X(kBreakSent, 16804, "ﾌﾞﾚｰｸ信号を送信しました") \
+    X(kBeepReceived, 16805, "ﾋﾞｰﾌﾟ音を受信しました") \
+    X(kConnectingTo, 16806, "接続中 (%1)") \
+    X(kTransferStarted, 16807, "ﾊﾞｲﾅﾘ転送が開始しました") \
+    X(kTransferEnded, 16808, "ﾊﾞｲﾅﾘ転送が終了しました") \
+    X(kWriteFatal, 28681, "通信書き込み中に致命的なｴﾗｰ (GetLastError = %1) が発生しました。接続に失敗した可能性があります。") \
+    X(kNoHostInfo, 28682, "%1 からﾎｽﾄ情報を取得できませんでした") \
+    X(kNoSocket, 28683, "ｿｹｯﾄを作成できませんでした") \
+    X(kLogOpenFailed, 28684, "%1\nのﾛｸﾞ用のﾌｧｲﾙがｵｰﾌﾟﾝできませんでした。他のｱﾌﾟﾘｹｰｼｮﾝで使用している可能性があります。ﾛｸﾞは作成されません。")
+
+// The patrol engine: how a run ended.
+#define MORVALINE_TEXTS_PATROL(X) \
+    X(kNothingReceived, 28685, "しばらくの間、文字を受信しませんでした。回線を切断します。") \
+    X(kConnectCancelled, 28686, "接続は中止されました") \
+    X(kOutOfStep, 28687, "通信ｴﾗｰによる文字落ちが発生したか、ﾒﾆｭｰ表示が変更されています。自動巡回を中止します。") \
+    X(kBusy, 28729, "話中でした") \
+    X(kModemError, 28730, "ﾓﾃﾞﾑでｴﾗｰが発生しました。初期化ｺﾏﾝﾄﾞに誤りがある可能性があります。") \
+    X(kDoubleLogin, 28731, "二重ﾛｸﾞｲﾝです") \
+    X(kLoginFailed, 28732, "ﾛｸﾞｲﾝできませんでした")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -72,6 +99,8 @@ namespace texts {
 MORVALINE_TEXTS_EVENTS(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_STORE(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_TRANSFER(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_CONNECTION(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_PATROL(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

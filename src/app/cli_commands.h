@@ -1,0 +1,13 @@
+#pragma once
+// The commands of morvaline-cli. Each takes the arguments after its name and returns the
+// exit status; failures throw CommandError.
+
+#include "app/cli_support.h"
+
+namespace morvaline::cli {
+
+int commandNewUser(Session& session, Args args);
+int commandTree(Session& session, Args args);
+int commandEvents(Session& session, Args args);
+
+}  // namespace morvaline::cli

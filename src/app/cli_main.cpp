@@ -1,0 +1,52 @@
+// morvaline-cli: the system without windows, for scripts, cron and tests.
+
+#include <iostream>
+#include <string_view>
+
+#include "app/cli_commands.h"
+
+namespace {
+
+using namespace morvaline::cli;
+
+struct Command {
+    std::string_view name;
+    int (*run)(Session&, Args);
+    std::string_view help;
+};
+
+constexpr Command kCommands[] = {
+    {"new-user", commandNewUser, "new-user ID [--handle NAME]   create a user's data set"},
+    {"tree", commandTree, "tree ID                       print the place tree"},
+    {"events", commandEvents, "events ID                     print the event log"},
+};
+
+void printUsage(std::ostream& out) {
+    out << "usage: morvaline-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
+    for (const Command& c : kCommands) out << "  " << c.help << '\n';
+    out << "\nThe password comes from MORVALINE_PASSWORD or is asked for on the terminal.\n"
+           "MORVALINE_CONFIG_DIR chooses the folder of the settings file.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h") {
+        printUsage(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string_view name = argv[1];
+    for (const Command& command : kCommands) {
+        if (command.name != name) continue;
+        try {
+            Session session;
+            return command.run(session, Args(argv + 2, argv + argc));
+        } catch (const CommandError& e) {
+            std::cerr << "morvaline-cli " << name << ": " << e.utf8Message << '\n';
+            return 1;
+        }
+    }
+    std::cerr << "morvaline-cli: unknown command '" << name << "'\n";
+    printUsage(std::cerr);
+    return 2;
+}

@@ -1,0 +1,102 @@
+#include "app/cli_support.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/base_paths.h"
+#include "platform/text_codec.h"
+
+namespace morvaline::cli {
+
+std::string utf8(std::string_view sjis) { return sjisToUtf8(sjis); }
+
+void ConsoleReports::showStatus(const std::string& sjisText) {
+    if (verbose_) std::cerr << utf8(sjisText) << '\n';
+}
+
+void ConsoleReports::addPatrolLine(const std::string& sjisText) {
+    std::cout << utf8(sjisText) << std::endl;
+}
+
+Session::Session() = default;
+
+std::filesystem::path Session::baseDirectory() const {
+    const std::string configured = registry_.readString("Settings", "BasePath");
+    return configured.empty() ? defaultBaseDirectory() : std::filesystem::path(configured);
+}
+
+std::unique_ptr<CTolDoc> Session::openUser(const std::string& userId, ReportSink* sink) {
+    OpenRequest request;
+    request.baseDirectory = baseDirectory();
+    request.userId = userId;
+    request.automatic = true;  // the command line never creates a user by opening it
+    std::error_code ec;
+    if (std::filesystem::is_directory(request.baseDirectory / userId, ec))
+        request.password = password();
+    auto result = CTolDoc::open(request, registry_, sink);
+    if (!result.doc) throw CommandError{utf8(result.error)};
+    return std::move(result.doc);
+}
+
+std::string Session::password(bool confirm) const {
+    if (const char* env = std::getenv("MORVALINE_PASSWORD")) return utf8ToSjis(env);
+    if (!::isatty(STDIN_FILENO)) throw CommandError{"no password: set MORVALINE_PASSWORD"};
+    auto ask = [](const char* prompt) {
+        std::cerr << prompt << std::flush;
+        termios old{};
+        ::tcgetattr(STDIN_FILENO, &old);
+        termios quiet = old;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+        std::string line;
+        std::getline(std::cin, line);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &old);
+        std::cerr << '\n';
+        return line;
+    };
+    std::string entered = ask("Password: ");
+    if (confirm && ask("Password again: ") != entered)
+        throw CommandError{"the two passwords differ"};
+    return utf8ToSjis(entered);
+}
+
+std::string takeOption(Args& args, std::string_view name) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name) continue;
+        if (i + 1 >= args.size()) throw CommandError{std::string(name) + " needs a value"};
+        std::string value = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+        return value;
+    }
+    return {};
+}
+
+bool takeFlag(Args& args, std::string_view name) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string takeArgument(Args& args, std::string_view usage) {
+    if (args.empty() || args.front().starts_with("--"))
+        throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+    std::string value = args.front();
+    args.erase(args.begin());
+    return value;
+}
+
+void expectNoMoreArguments(const Args& args, std::string_view usage) {
+    if (!args.empty())
+        throw CommandError{"unexpected '" + args.front() + "'; usage: morvaline-cli " +
+                           std::string(usage)};
+}
+
+}  // namespace morvaline::cli

@@ -1,0 +1,59 @@
+#pragma once
+// What the commands of morvaline-cli share: the settings file, opening a user's data set,
+// the password, and output of the system's Shift_JIS texts as UTF-8.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+#include "store/document.h"
+#include "store/report.h"
+
+namespace morvaline::cli {
+
+using Args = std::vector<std::string>;
+
+// A failure that ends the command with its message and exit status 1.
+struct CommandError {
+    std::string utf8Message;
+};
+
+// Prints reports: patrol lines always, status lines only when verbose.
+class ConsoleReports : public ReportSink {
+public:
+    explicit ConsoleReports(bool verbose = false) : verbose_(verbose) {}
+    void showStatus(const std::string& sjisText) override;
+    void addPatrolLine(const std::string& sjisText) override;
+
+private:
+    bool verbose_;
+};
+
+class Session {
+public:
+    Session();
+    Registry& registry() { return registry_; }
+    // The folder of the users' data folders ("BasePath" in "Settings", else the default).
+    std::filesystem::path baseDirectory() const;
+    // Opens an existing user; throws CommandError with the system's message.
+    std::unique_ptr<CTolDoc> openUser(const std::string& userId, ReportSink* sink = nullptr);
+    // The password from MORVALINE_PASSWORD, else asked for on the terminal.
+    std::string password(bool confirm = false) const;
+
+private:
+    Registry registry_;
+};
+
+// The text as UTF-8 (for output).
+std::string utf8(std::string_view sjis);
+// Removes an option "--name VALUE" from args; empty when absent.
+std::string takeOption(Args& args, std::string_view name);
+bool takeFlag(Args& args, std::string_view name);
+// The one remaining positional argument, or CommandError with the usage line.
+std::string takeArgument(Args& args, std::string_view usage);
+void expectNoMoreArguments(const Args& args, std::string_view usage);
+
+}  // namespace morvaline::cli

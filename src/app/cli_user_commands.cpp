@@ -1,0 +1,120 @@
+// morvaline-cli commands about a user's data set: new-user, tree, events.
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/cli_commands.h"
+#include "app/cli_support.h"
+#include "platform/atomic_file.h"
+#include "platform/sjis.h"
+#include "platform/text_codec.h"
+#include "store/place_files.h"
+
+namespace morvaline::cli {
+namespace {
+
+std::string formatTime(FileTime t) {
+    const LocalTimeFields f = fieldsFromFileTime(t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", f.year, f.month, f.day,
+                  f.hour, f.minute, f.second);
+    return text;
+}
+
+// " messages N, unread N ..." for a place whose message list exists.
+std::string listCounts(CTolDoc& doc, int index) {
+    CItemArray* list = doc.openExistingList(index, false);
+    if (!list) return {};
+    int unread = 0;
+    list->read([&unread](const auto& items) {
+        for (const auto& item : items) unread += item->isUnread();
+    });
+    std::string text = "  messages " + std::to_string(list->size() - 1);
+    if (unread) text += ", unread " + std::to_string(unread);
+    if (list->markedCount()) text += ", marked " + std::to_string(list->markedCount());
+    if (list->outgoingCount()) text += ", to send " + std::to_string(list->outgoingCount());
+    doc.closeList(list);
+    return text;
+}
+
+std::string reservation(CTolDoc& doc, const CItem& place) {
+    if (!place.isReserved() || place.m_nKind < 0 || place.m_nKind >= CTolDoc::kReservationMenus)
+        return {};
+    const CReserve* entry = doc.menu(place.m_nKind).find(place.m_nReserve);
+    if (!entry) return "  reserved: ?";
+    return "  reserved: " + utf8(entry->name) + " (" + static_cast<char>('A' + entry->priority) + ")";
+}
+
+void printPlace(CTolDoc& doc, int index, int depth) {
+    const CItem place = doc.tree().item(index);
+    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    line += utf8(place.m_szTitle.view());
+    line += "  [" + std::to_string(place.m_nKind);
+    if (!place.m_szID.empty()) line += " " + utf8(place.m_szID.view());
+    line += "]";
+    if (placeHoldsList(place.m_nKind)) line += listCounts(doc, index);
+    line += reservation(doc, place);
+    std::cout << line << '\n';
+    for (int child = place.m_nChild, steps = 0; child >= 0 && steps < doc.tree().size(); ++steps) {
+        printPlace(doc, child, depth + 1);
+        child = doc.tree().item(child).m_nNext;
+    }
+}
+
+}  // namespace
+
+int commandNewUser(Session& session, Args args) {
+    constexpr std::string_view usage = "new-user ID [--handle NAME]";
+    const std::string handle = takeOption(args, "--handle");
+    const std::string userId = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+
+    OpenRequest request;
+    request.baseDirectory = session.baseDirectory();
+    request.userId = userId;
+    if (!makePrivateDirectories(request.baseDirectory))
+        throw CommandError{"cannot create " + request.baseDirectory.string()};
+    std::error_code ec;
+    if (std::filesystem::exists(request.baseDirectory / userId, ec))
+        throw CommandError{"user " + userId + " exists already"};
+    request.password = session.password(true);
+    if (request.password.empty()) throw CommandError{"the password is empty"};
+
+    ConsoleReports reports;
+    auto result = CTolDoc::open(request, session.registry(), &reports);
+    if (!result.doc) throw CommandError{utf8(result.error)};
+    CTolDoc& doc = *result.doc;
+    if (!handle.empty()) {
+        doc.setString(docstr::kHandle, sjisBoundedCopy(utf8ToSjis(handle), 40));
+        if (!doc.save()) throw CommandError{utf8(doc.error())};
+    }
+    session.registry().writeString("Settings", "RecentUserID", userId);
+    doc.close();
+    std::cout << "created user " << userId << " in " << doc.dataDirectory().string() << '\n';
+    return 0;
+}
+
+int commandTree(Session& session, Args args) {
+    constexpr std::string_view usage = "tree ID";
+    const std::string userId = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    auto doc = session.openUser(userId);
+    printPlace(*doc, 0, 0);
+    doc->close();
+    return 0;
+}
+
+int commandEvents(Session& session, Args args) {
+    constexpr std::string_view usage = "events ID";
+    const std::string userId = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    auto doc = session.openUser(userId);
+    for (const EventEntry& e : doc->eventLog().entries()) {
+        const bool warning = e.icon == static_cast<int>(EventKind::Warning);
+        std::cout << formatTime(e.time) << (warning ? "  ! " : "    ") << utf8(e.text) << '\n';
+    }
+    doc->close();
+    return 0;
+}
+
+}  // namespace morvaline::cli

@@ -1,0 +1,228 @@
+#pragma once
+// CTolDoc: everything about one user except the message texts and lists: the place tree,
+// reservation menus and patterns, deletion and mail assistant rules, the address book,
+// file-name counters, patrol history, the event log and the user's settings. One document
+// is open per data set; a lock file in the data folder keeps out a second process.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/lock_file.h"
+#include "store/address_book.h"
+#include "store/archive.h"
+#include "store/assist_rule.h"
+#include "store/delete_rule.h"
+#include "store/event_log.h"
+#include "store/item_array.h"
+#include "store/report.h"
+#include "store/reserve.h"
+#include "store/user_settings.h"
+
+namespace morvaline {
+
+class Registry;
+
+// The five counters of numbered file names.
+enum class FileCounter { C, T, M, U, R };
+
+// Positions of the document integers that the store itself uses.
+namespace docint {
+inline constexpr int kCount = 73;
+inline constexpr int kCounterC = 2;
+inline constexpr int kCounterT = 3;
+inline constexpr int kGeneration = 27;
+inline constexpr int kNewWindow = 29;
+inline constexpr int kCounterM = 36;
+inline constexpr int kCurrentPattern = 43;
+inline constexpr int kEventLogMax = 44;
+inline constexpr int kCounterU = 61;
+inline constexpr int kCounterR = 62;
+inline constexpr int kAutoDeleteDeletes = 63;
+inline constexpr int kTrashCommandsDelete = 64;
+inline constexpr int kMoveAsks = 65;
+inline constexpr int kMoveCommentChoice = 66;
+inline constexpr int kAutoDeleteOn = 67;
+inline constexpr int kAutoDeleteAsks = 68;
+}  // namespace docint
+
+// Positions of the document times.
+namespace doctime {
+inline constexpr int kCount = 7;
+inline constexpr int kSaved = 0;
+inline constexpr int kCreated = 1;
+inline constexpr int kLastLogout = 2;  // the host's logout time recorded at the last patrol
+}  // namespace doctime
+
+// Positions of the document strings.
+namespace docstr {
+inline constexpr int kCount = 10;
+inline constexpr int kLogFileName = 0;
+inline constexpr int kHandle = 1;  // the user's handle name
+}  // namespace docstr
+
+// A document file that is refused as a whole: not a document, or written by a newer version.
+class DocumentRefused : public ArchiveError {
+public:
+    explicit DocumentRefused(const Text& reason)
+        : ArchiveError(std::string(reason.utf8)), reason_(reason) {}
+    const Text& reason() const { return reason_; }
+
+private:
+    Text reason_;
+};
+
+struct OpenRequest {
+    std::filesystem::path baseDirectory;  // the folder that holds the users' data folders
+    std::string userId;
+    std::string password;    // as entered; empty when none was entered
+    bool automatic = false;  // opened at start-up: a missing user is not created
+};
+
+class CTolDoc {
+public:
+    static constexpr std::int32_t kVersion = 63;
+    static constexpr std::uint32_t kMagic = 0xAAAAAAAA;
+    static constexpr std::size_t kMaxPassword = 24;
+    static constexpr int kReservationMenus = 19;
+    static constexpr int kTemplateSlots = 13;
+    static constexpr int kDeleteSlots = 18;
+    static constexpr int kPatrolTimes = 8;
+
+    struct OpenResult {
+        std::unique_ptr<CTolDoc> doc;
+        std::string error;  // Shift_JIS; empty on success
+        int errorId = 0;
+        bool created = false;
+        bool askFileCheck = false;  // the previous run did not close the document cleanly
+    };
+
+    // Opens the user's document, or builds a new user when the data folder is missing and
+    // a password was entered.
+    static OpenResult open(const OpenRequest& request, Registry& registry, ReportSink* sink = nullptr);
+
+    ~CTolDoc();
+    CTolDoc(const CTolDoc&) = delete;
+    CTolDoc& operator=(const CTolDoc&) = delete;
+
+    // Saves the open message lists that changed, then the document with three rotating
+    // backups; false with error() set when something could not be written.
+    bool save();
+    // Records the clean end ("CloseSuccess" = 1) and releases the data set.
+    void close();
+    const std::string& error() const { return error_; }
+
+    // --- Message lists ----------------------------------------------------------------------
+    // Opens the message list of a place (created with its root item when its file is
+    // missing); null when the place holds none or its file is damaged (reported).
+    CItemArray* openList(int placeIndex);
+    // The same, for tools: never creates a list; reports the load when logging.
+    CItemArray* openExistingList(int placeIndex, bool logging);
+    void closeList(CItemArray* list);
+
+    // --- Numbered names and places ----------------------------------------------------------
+    // Takes the next number of a counter whose probe file does not exist (1 ... 999999).
+    int nextFileNumber(FileCounter counter);
+    // Adds a kind 15 place "~U%06d" with its host path; returns its index or -1.
+    int addUnknownPlace(int parent, std::string_view title, std::string_view path);
+
+    // --- Contents ---------------------------------------------------------------------------
+    CItemArray& tree() { return tree_; }
+    const CItemArray& tree() const { return tree_; }
+    CReserveArray& menu(int kind) { return menus_.at(static_cast<std::size_t>(kind)); }
+    std::vector<CRsrvPat>& patterns() { return patterns_; }
+    CDeleteArray& deleteRules() { return deleteRules_; }
+    std::vector<CAssist>& receiveRules() { return receiveRules_; }
+    std::vector<CAssistSend>& sendRules() { return sendRules_; }
+    CAddrArray& addressBook() { return addressBook_; }
+    EventLog& eventLog() { return eventLog_; }
+    Reporter& reporter() { return reporter_; }
+    UserSettings& settings() { return settings_; }
+    const std::string& userId() const { return userId_; }
+    const std::filesystem::path& dataDirectory() const { return dataDir_; }
+    std::filesystem::path documentPath() const;
+    int integer(int position) const { return ints_.at(static_cast<std::size_t>(position)); }
+    void setInteger(int position, int value) { ints_.at(static_cast<std::size_t>(position)) = value; }
+    FileTime time(int position) const { return times_.at(static_cast<std::size_t>(position)); }
+    void setTime(int position, FileTime t) { times_.at(static_cast<std::size_t>(position)) = t; }
+    const std::string& string(int position) const { return strings_.at(static_cast<std::size_t>(position)); }
+    void setString(int position, std::string s) { strings_.at(static_cast<std::size_t>(position)) = std::move(s); }
+    int generation() const { return integer(docint::kGeneration); }
+    int newWindow() const { return integer(docint::kNewWindow); }
+    const std::array<std::pair<std::int32_t, std::int32_t>, kTemplateSlots>& templateSlots() const {
+        return templateSlots_;
+    }
+    const std::array<FileTime, kPatrolTimes>& patrolTimes() const { return patrolTimes_; }
+    // Starts a patrol generation: the generation rises and the start time is remembered.
+    void startGeneration();
+
+    // The document file's bytes, and a document read back from them (tests, tools).
+    std::string serializeToBytes();
+    void deserialize(ArchiveReader& ar);  // throws ArchiveError; refusals carry their text
+
+private:
+    CTolDoc(std::string userId, std::filesystem::path dataDir, Registry& registry);
+    void empty();
+    void buildNewUser(std::string_view password);
+    void addDefaultTemplates();
+    void addWelcomeMessage();
+    void upgrade(std::int32_t version);
+    void serialize(ArchiveWriter& ar);
+    bool ensureFolder(const std::string& path);
+    CItemArray* openListImpl(int placeIndex, bool create, bool logging);
+
+    std::string userId_;
+    std::filesystem::path dataDir_;
+    Registry& registry_;
+    LockFile lock_;
+    std::string password_;
+    std::string error_;
+    bool closed_ = false;
+
+    CItemArray tree_;
+    std::array<CReserveArray, kReservationMenus> menus_;
+    std::vector<CRsrvPat> patterns_;
+    CDeleteArray deleteRules_;
+    std::vector<CAssist> receiveRules_;
+    std::vector<CAssistSend> sendRules_;
+    CAddrArray addressBook_;
+    std::vector<std::string> recentStrings_;
+
+    // The document file's counted groups; positions the store does not use are kept as read.
+    std::array<FileTime, doctime::kCount> times_{};
+    std::array<std::int32_t, docint::kCount> ints_{};
+    std::array<std::string, docstr::kCount> strings_;
+    std::string block_;
+    std::array<std::string, 3> tables_;
+    std::array<std::pair<std::int32_t, std::int32_t>, kTemplateSlots> templateSlots_{};
+    std::array<std::int32_t, kDeleteSlots> deleteSlots_{};
+    std::array<std::int32_t, 25> display_{};
+    std::array<FileTime, kPatrolTimes> patrolTimes_{};
+    std::vector<std::array<std::int32_t, 27>> windowRecords_;
+    std::array<std::int32_t, 27> mainWindow_{};
+    struct Triple {
+        std::uint8_t byte = 0;
+        std::uint16_t first = 0, second = 0;
+    };
+    std::vector<Triple> triples_;
+    std::array<std::vector<std::pair<std::string, std::int32_t>>, 2> maps_;
+    std::vector<std::pair<std::int32_t, std::int32_t>> intPairs_;
+    std::array<std::int32_t, 4> fourInts_{};
+
+    EventLog eventLog_;
+    UserSettings settings_;
+    Reporter reporter_;
+    int closeFlag_ = 1;
+
+    std::mutex listsMutex_;
+    std::map<std::string, std::unique_ptr<CItemArray>> lists_;
+};
+
+}  // namespace morvaline
