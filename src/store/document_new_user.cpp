@@ -100,7 +100,7 @@ void CTolDoc::buildNewUser(std::string_view password) {
     deleteRules_.addDefaults();
 
     for (const PlaceRow& row : kDefaultTree)
-        tree_.add(row.parent, 0, 0, row.id, sj(row.title), row.kind, 0);
+        tree_.add(row.parent, 0, 0, row.id, sj(row.title), row.kind, 0, fileTimeNow(), {}, {}, 0);
     tree_.setFlags(0, ITEM_FLAG_ROOT, ITEM_FLAG_ROOT);
     tree_.setBody(kSentMailIndex, 1);
     tree_.setReserve(kReceivedMailIndex, menu(kind::kReceivedMail).idAt(0));
