@@ -163,7 +163,11 @@ public:
     // Starts a patrol generation: the generation rises and the start time is remembered.
     void startGeneration();
 
-    // The document file's bytes, and a document read back from them (tests, tools).
+    // Reads a document file's bytes without opening a data set (the file check, tools):
+    // the document, or the reason it was refused.
+    static OpenResult readDocumentBytes(std::string_view bytes, Registry& registry);
+
+    // The document file's bytes, and a document read back from them.
     std::string serializeToBytes();
     void deserialize(ArchiveReader& ar);  // throws ArchiveError; refusals carry their text
 

@@ -73,6 +73,24 @@ void readPairs(ArchiveReader& ar, std::array<std::pair<std::int32_t, std::int32_
 
 }  // namespace
 
+CTolDoc::OpenResult CTolDoc::readDocumentBytes(std::string_view bytes, Registry& registry) {
+    OpenResult result;
+    std::unique_ptr<CTolDoc> doc(new CTolDoc("", "", registry));
+    doc->empty();
+    try {
+        ArchiveReader ar(bytes);
+        doc->deserialize(ar);
+        result.doc = std::move(doc);
+    } catch (const DocumentRefused& refused) {
+        result.error = textSjis(refused.reason());
+        result.errorId = refused.reason().id;
+    } catch (const ArchiveError&) {
+        result.error = textSjis(texts::kDocumentDamaged);
+        result.errorId = texts::kDocumentDamaged.id;
+    }
+    return result;
+}
+
 std::string CTolDoc::serializeToBytes() {
     ArchiveWriter ar;
     serialize(ar);
