@@ -5,9 +5,9 @@
 namespace morvaline {
 
 std::size_t sjisCutLength(std::string_view text, std::size_t maxBytes) {
-    // A lead byte whose trail byte would fall outside the limit (or outside the text) is
-    // left out together with it.
-    const std::size_t limit = std::min(text.size(), maxBytes);
+    if (text.size() <= maxBytes) return text.size();
+    // A lead byte whose trail byte would fall outside the limit is left out with it.
+    const std::size_t limit = maxBytes;
     std::size_t i = 0;
     while (i < limit) {
         const std::size_t width = isSjisLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;

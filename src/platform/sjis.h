@@ -13,8 +13,8 @@ inline bool isSjisLeadByte(unsigned char c) {
 inline bool isSjisTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 inline bool isHalfWidthKatakana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
 
-// Length of the longest prefix of text that is at most maxBytes long and does not end
-// inside a double-byte character.
+// Length of the longest prefix of text that is at most maxBytes long and, when the text had
+// to be cut, does not end inside a double-byte character.
 std::size_t sjisCutLength(std::string_view text, std::size_t maxBytes);
 
 // The prefix of text that fits into maxBytes without splitting a double-byte character.

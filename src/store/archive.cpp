@@ -67,9 +67,7 @@ void ArchiveWriter::writeObjectTag(std::string_view className, std::uint16_t sch
     ++mapCount_;  // the object itself
 }
 
-void ArchiveReader::need(std::size_t n) const {
-    if (n > remaining()) throw ArchiveError("unexpected end of archive");
-}
+void ArchiveReader::fail() { throw ArchiveError("unexpected end of archive"); }
 
 std::uint8_t ArchiveReader::readUInt8() {
     need(1);
@@ -77,13 +75,18 @@ std::uint8_t ArchiveReader::readUInt8() {
 }
 
 std::uint16_t ArchiveReader::readUInt16() {
-    const std::uint16_t lo = readUInt8();
-    return static_cast<std::uint16_t>(lo | (readUInt8() << 8));
+    need(2);
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    pos_ += 2;
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 std::uint32_t ArchiveReader::readUInt32() {
-    const std::uint32_t lo = readUInt16();
-    return lo | (static_cast<std::uint32_t>(readUInt16()) << 16);
+    need(4);
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    pos_ += 4;
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 std::int64_t ArchiveReader::readInt64Words() {
@@ -98,14 +101,17 @@ std::string ArchiveReader::readBytes(std::size_t n) {
     return s;
 }
 
-std::string ArchiveReader::readString() {
+std::string_view ArchiveReader::readStringView() {
     std::size_t len = readUInt8();
     if (len == 0xFF) {
         len = readUInt16();
         if (len == 0xFFFE) throw ArchiveError("wide string in archive");
         if (len == 0xFFFF) len = readUInt32();
     }
-    return readBytes(len);
+    need(len);
+    const std::string_view s = data_.substr(pos_, len);
+    pos_ += len;
+    return s;
 }
 
 std::size_t ArchiveReader::readCount() {

@@ -53,8 +53,10 @@ public:
     std::int32_t readInt32() { return static_cast<std::int32_t>(readUInt32()); }
     std::int64_t readInt64Words();
     std::string readBytes(std::size_t n);
-    std::string readString();
-    void skipString() { readString(); }
+    std::string readString() { return std::string(readStringView()); }
+    // The string's bytes inside the archive's data (valid while the data lives).
+    std::string_view readStringView();
+    void skipString() { readStringView(); }
     std::size_t readCount();
     // A count of entries that take at least minBytesEach bytes: refused when the rest of the
     // archive could not hold them (a damaged count must not cause a huge allocation).
@@ -67,7 +69,10 @@ public:
     std::size_t position() const { return pos_; }
 
 private:
-    void need(std::size_t n) const;
+    void need(std::size_t n) const {
+        if (n > data_.size() - pos_) fail();
+    }
+    [[noreturn]] static void fail();
 
     std::string_view data_;
     std::size_t pos_ = 0;

@@ -42,8 +42,8 @@ void CTolDoc::upgrade(std::int32_t version) {
     if (version < 57) {
         for (int i = 0; i < tree_.size(); ++i) {
             const CItem place = tree_.item(i);
-            if (place.m_nKind == kind::kCircle) tree_.setPath(i, "CIRCLE/" + place.m_strPath);
-            if (place.m_nKind == kind::kClub) tree_.setPath(i, "CLUB/" + place.m_strPath);
+            if (place.m_nKind == kind::kCircle) tree_.setPath(i, "CIRCLE/" + place.m_strPath.str());
+            if (place.m_nKind == kind::kClub) tree_.setPath(i, "CLUB/" + place.m_strPath.str());
         }
     }
     upgradeMenus(menus_, version);

@@ -36,7 +36,7 @@ public:
     friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
 
 private:
-    char data_[N - 1] = {};
+    char data_[N - 1];  // bytes beyond length_ are never read
     std::uint8_t length_ = 0;
 };
 

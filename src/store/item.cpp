@@ -70,8 +70,6 @@ std::string unpackCode(std::uint32_t word0, std::uint32_t word1) {
     return code;
 }
 
-CItem::CItem() : m_ftDate(fileTimeNow()), m_ftCreated(m_ftDate) {}
-
 CItem::CItem(int parent, int number, int offset, std::string_view id, std::string_view title,
              int kind, int body, FileTime date, std::string_view name, std::string_view code,
              int refCount, int size, int serial)
@@ -90,7 +88,8 @@ CItem::CItem(int parent, int number, int offset, std::string_view id, std::strin
       m_szName(name),
       m_nSerial(serial) {}
 
-CItem::CItem(const CItem& source, std::uint32_t mask) : CItem() {
+CItem::CItem(const CItem& source, std::uint32_t mask) {
+    m_ftDate = m_ftCreated = fileTimeNow();
     assign(source, mask);
     for (int i = 0; i < 5; ++i) m_nSpare[i] = source.m_nSpare[i];
     m_strExtra = source.m_strExtra;
@@ -231,6 +230,7 @@ void CItem::deserialize(ArchiveReader& ar) {
     m_szName.assign({});
     m_strText.clear();
     m_strPath.clear();
+    m_strExtra.clear();
 
     ar.readInt32();  // record version: every version shares this layout
     const std::int32_t integers = ar.readBoundedInt32Count(4);
@@ -249,17 +249,17 @@ void CItem::deserialize(ArchiveReader& ar) {
     for (std::int32_t i = kIntegerCount; i < integers; ++i) ar.readInt32();
 
     const std::int32_t strings = ar.readBoundedInt32Count(1);
-    std::string code;
+    std::string_view code;
     for (std::int32_t i = 0; i < strings; ++i) {
-        std::string s = ar.readString();
+        const std::string_view s = ar.readStringView();
         switch (i) {
             case 0: m_szID = s; break;
             case 1: m_szTitle = s; break;
             case 2: m_szName = s; break;
-            case 3: m_strText = std::move(s); break;
-            case 4: m_strPath = std::move(s); break;
-            case 5: code = std::move(s); break;
-            case 6: m_strExtra = std::move(s); break;
+            case 3: m_strText = s; break;
+            case 4: m_strPath = s; break;
+            case 5: code = s; break;
+            case 6: m_strExtra = s; break;
             default: break;
         }
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/file_time.h"
+#include "store/compact_text.h"
 #include "store/fixed_text.h"
 #include "store/item_kinds.h"
 
@@ -58,8 +59,8 @@ inline constexpr std::size_t kMaxPath = 259;
 
 class CItem {
 public:
-    // An item with every field at its creation default.
-    CItem();
+    // An item with every field at its creation default, dates 0 (filled in by loading).
+    CItem() = default;
     // Creation with all fields; texts are cut to their fields.
     CItem(int parent, int number, int offset, std::string_view id, std::string_view title,
           int kind, int body, FileTime date, std::string_view name = {},
@@ -111,15 +112,15 @@ public:
     FixedText<kTitleSize> m_szTitle;
     FixedText<kCodeSize> m_szCode;
     FixedText<kNameSize> m_szName;
-    std::string m_strText;
+    CompactText m_strText;
     std::int32_t m_nGeneration = 0;
-    std::string m_strPath;
+    CompactText m_strPath;
     std::int32_t m_nSerial = 0;
     std::int32_t m_nExtra1 = 0;
     std::int32_t m_nExtra2 = 0;
     std::int32_t m_nDeleteRule = 0;
     std::int32_t m_nSpare[5] = {};
-    std::string m_strExtra;
+    CompactText m_strExtra;
 };
 
 // The reversible packing of a club or circle password into two words (both zero only for

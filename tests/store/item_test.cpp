@@ -84,8 +84,8 @@ TEST(Item, ValidationNamesTheFirstBrokenRule) {
         {"number", [](CItem& i) { i.m_nNumber = -1; }, 204},
         {"kind too low", [](CItem& i) { i.m_nKind = -29; }, 207},
         {"kind too high", [](CItem& i) { i.m_nKind = 19; }, 208},
-        {"long text", [](CItem& i) { i.m_strText.assign(20000, 'x'); }, 216},
-        {"path", [](CItem& i) { i.m_strPath.assign(260, 'p'); }, 218},
+        {"long text", [](CItem& i) { i.m_strText = std::string(20000, 'x'); }, 216},
+        {"path", [](CItem& i) { i.m_strPath = std::string(260, 'p'); }, 218},
         {"length", [](CItem& i) { i.m_nLength = -2; }, 221},
     };
     for (const Case& c : cases) {

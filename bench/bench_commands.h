@@ -1,0 +1,15 @@
+#pragma once
+// The subcommands of morvaline-bench; each returns the exit status.
+
+#include <string>
+#include <vector>
+
+namespace morvaline::bench {
+
+using Args = std::vector<std::string>;
+
+int listGen(const Args& args);
+int listLoad(const Args& args);
+int readFile(const Args& args);
+
+}  // namespace morvaline::bench

@@ -1,0 +1,76 @@
+// Message list benchmarks: writing a large list, loading it, and reading the same bytes
+// plainly as the peer of the load.
+
+#include <cstdio>
+#include <string>
+
+#include "bench_commands.h"
+#include "platform/atomic_file.h"
+#include "platform/text_codec.h"
+#include "store/item_array.h"
+
+namespace morvaline::bench {
+
+int listGen(const Args& args) {
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: morvaline-bench list-gen N FILE\n");
+        return 2;
+    }
+    const int count = std::stoi(args[0]);
+    const std::string file = args[1];
+    CItemArray list;
+    list.setFiles(file, file + ".text");
+    list.add(-1, 0, 0, "BENCH.EA0", "bench", kind::kListRoot, 0);
+    const std::string title = sj("ベンチマーク用の発言 その");
+    const std::string body = sj("これは測定用のメッセージ本文です。\r\n二行目の文章が続きます。\r\n");
+    std::string texts;
+    int parent = 0;
+    for (int i = 1; i <= count; ++i) {
+        // Every tenth message starts a thread that the next nine comment on.
+        const int p = i % 10 == 1 ? 0 : parent;
+        const int index = list.add(p, i, static_cast<int>(texts.size()), "ABC" + std::to_string(10000 + i % 5000),
+                                   title + std::to_string(i), i % 10 == 1 ? kind::kForumMessage : kind::kComment, 2,
+                                   fileTimeNow(), {}, sj("ハンドル"));
+        if (p == 0) parent = index;
+        list.setLength(index, static_cast<int>(body.size()));
+        list.setPath(index, "FORUM/1/" + std::to_string(i));
+        texts += body;
+    }
+    if (!writeFileAtomically(file + ".text", texts) || !list.save()) {
+        std::fprintf(stderr, "cannot write %s\n", file.c_str());
+        return 1;
+    }
+    std::printf("%d\n", list.size() - 1);
+    return 0;
+}
+
+int listLoad(const Args& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: morvaline-bench list-load FILE\n");
+        return 2;
+    }
+    CItemArray list;
+    list.setFiles(args[0], args[0] + ".text");
+    if (list.open() != ListLoad::Loaded) {
+        std::fprintf(stderr, "cannot load %s\n", args[0].c_str());
+        return 1;
+    }
+    std::printf("%d\n", list.size());
+    return 0;
+}
+
+int readFile(const Args& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: morvaline-bench read-file FILE\n");
+        return 2;
+    }
+    std::string bytes;
+    if (!readWholeFile(args[0], bytes)) return 1;
+    // Touch every byte, as a parser would.
+    unsigned sum = 0;
+    for (const char c : bytes) sum += static_cast<unsigned char>(c);
+    std::printf("%zu %u\n", bytes.size(), sum);
+    return 0;
+}
+
+}  // namespace morvaline::bench

@@ -1,0 +1,32 @@
+// morvaline-bench COMMAND ARGS...
+
+#include <cstdio>
+#include <string_view>
+
+#include "bench_commands.h"
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    int (*run)(const morvaline::bench::Args&);
+    std::string_view help;
+};
+
+constexpr Command kCommands[] = {
+    {"list-gen", morvaline::bench::listGen, "list-gen N FILE   write a message list of N items with texts"},
+    {"list-load", morvaline::bench::listLoad, "list-load FILE    load a message list, print its item count"},
+    {"read-file", morvaline::bench::readFile, "read-file FILE    read a file's bytes (the peer of list-load)"},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2) {
+        for (const Command& c : kCommands)
+            if (c.name == argv[1]) return c.run(morvaline::bench::Args(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "usage: morvaline-bench COMMAND ARGS\n");
+    for (const Command& c : kCommands) std::fprintf(stderr, "  %s\n", std::string(c.help).c_str());
+    return 2;
+}
