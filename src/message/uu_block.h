@@ -1,0 +1,40 @@
+#pragma once
+// uuencoded and xxencoded files inside plain text: a "begin" line with a mode and a
+// file name, data lines, and a line "end".
+
+#include "message/attachment.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvaline {
+
+// True for a "begin" line: "begin ", an octal mode, a space and a non-empty name. The
+// line may carry its line end.
+bool IsBeginLine(std::string_view line);
+
+struct UuBlock {
+    std::string data;   // the lines after the "begin" line through "\r\nend"
+    std::string name;   // the name of the "begin" line, converted from ISO-2022-JP (unchecked)
+    std::size_t start;  // where the block begins: the CR before "begin", or the text start
+};
+
+// Finds the next block at or after pos and moves pos just past its "end". A block ends at
+// the first line that is exactly "end" (followed by CR, LF or the end of the text). A
+// "begin" line without such a line after it is no block; neither is a line that only
+// starts like one (the search goes on past it).
+std::optional<UuBlock> ExtractUuBlock(std::string_view text, std::size_t& pos);
+
+// The text without its blocks. Each block is appended to list (when given) as a
+// uuencoded attachment named by its "begin" line, made safe.
+std::string SplitUuBlocks(std::string_view text, AttachmentList* list);
+
+// The bytes of a block. Lines end in CR, CR LF or LF. The first line that yields bytes
+// fixes the alphabet (uuencode is tried before xxencode) and the first data line fixes
+// how lines end (a checksum character, a lower-case letter, or nothing). nullopt when a
+// line fails to decode, the forms are mixed, or the "end" line is missing.
+std::optional<std::string> DecodeUuBlock(std::string_view block);
+
+}  // namespace morvaline
