@@ -25,7 +25,7 @@ public:
     }
     void assign(std::string_view s) {
         length_ = static_cast<std::uint8_t>(sjisCutLength(s, N - 1));
-        std::memcpy(data_, s.data(), length_);
+        if (length_ > 0) std::memcpy(data_, s.data(), length_);
     }
     std::string_view view() const { return {data_, length_}; }
     std::string str() const { return std::string(view()); }
