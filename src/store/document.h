@@ -163,6 +163,17 @@ public:
     // Starts a patrol generation: the generation rises and the start time is remembered.
     void startGeneration();
 
+    // --- Reservation patterns ---------------------------------------------------------------
+    int currentPattern() const;  // -1 when there is none
+    // Stores the reservations of every reserved place into the current pattern.
+    void rememberReservations();
+    // Clears every reservation, then sets those of the current pattern.
+    void applyCurrentPattern();
+    // Remembers the current pattern and switches to the named one; false (reported) when no
+    // pattern has that name.
+    bool selectPattern(std::string_view name);
+    int addPattern(std::string_view name);
+
     // Reads a document file's bytes without opening a data set (the file check, tools):
     // the document, or the reason it was refused.
     static OpenResult readDocumentBytes(std::string_view bytes, Registry& registry);

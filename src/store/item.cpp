@@ -17,8 +17,8 @@ bool isMessage(int k) {
 }
 
 bool isOutgoing(int k, std::uint32_t flags) {
-    return k == kNewMail || k == kComment || k == kReplyMail || k == kOutgoingOther ||
-           (k == kOutgoing && !(flags & ITEM_FLAG_NOT_PENDING));
+    return k == kNewMail || k == kComment || k == kFileMail || k == kUpload ||
+           (k == kForwardMail && !(flags & ITEM_FLAG_NOT_PENDING));
 }
 
 }  // namespace kind

@@ -35,12 +35,13 @@ inline constexpr int kTrash = -28;         // "~TRASH"
 // Messages (leaves).
 inline constexpr int kTemplate = -16;
 inline constexpr int kListRoot = -2;       // index 0 of a message list
-inline constexpr int kNewMail = -6;        // written offline
-inline constexpr int kComment = -14;       // written offline
-inline constexpr int kReplyMail = -21;     // reply or forward, written offline
-inline constexpr int kOutgoingOther = -23; // written offline
+// Written offline, waiting for the patrol.
+inline constexpr int kNewMail = -6;         // a new mail or a reply
+inline constexpr int kComment = -14;        // a message or comment of a room, board, club, circle
+inline constexpr int kFileMail = -21;       // a mail that carries a file
+inline constexpr int kUpload = -23;         // a library upload
+inline constexpr int kForwardMail = -19;    // waits to be sent unless ITEM_FLAG_NOT_PENDING
 inline constexpr int kShortcut = -26;
-inline constexpr int kOutgoing = -19;      // waits to be sent unless ITEM_FLAG_NOT_PENDING
 inline constexpr int kLibraryFileFirst = -10;  // -10 ... -7: library file entries
 inline constexpr int kLibraryFileLast = -7;
 inline constexpr int kReceivedMailMessage = -17;

@@ -325,3 +325,31 @@ TEST(PlaceFiles, NamesFollowKindNumberAndFlags) {
 
 }  // namespace
 }  // namespace morvaline
+
+namespace morvaline {
+namespace {
+
+TEST_F(DocumentTest, PatternsSwitchReservationsBackAndForth) {
+    auto doc = create();
+    CItemArray& tree = doc->tree();
+    const int second = doc->addPattern("weekend");
+    // The standard pattern: mail and notices reserved (as built).
+    ASSERT_TRUE(doc->selectPattern("weekend"));
+    EXPECT_EQ(doc->currentPattern(), second);
+    EXPECT_FALSE(tree.item(2).isReserved());  // the new pattern reserves nothing yet
+    tree.setReserve(10, 257);                 // billing only
+    ASSERT_TRUE(doc->selectPattern(sj("標準の予約ﾊﾟﾀｰﾝ")));
+    EXPECT_EQ(tree.item(2).m_nReserve, 257);
+    EXPECT_EQ(tree.item(12).m_nReserve, 257);
+    EXPECT_FALSE(tree.item(10).isReserved());
+    ASSERT_TRUE(doc->selectPattern("weekend"));
+    EXPECT_EQ(tree.item(10).m_nReserve, 257);
+    EXPECT_FALSE(tree.item(2).isReserved());
+    EXPECT_FALSE(doc->selectPattern("missing"));
+    EXPECT_EQ(doc->eventLog().entries().back().text, sj("指定した予約ﾊﾟﾀｰﾝ 'missing' は見つかりませんでした"));
+    EXPECT_EQ(doc->currentPattern(), second);
+    doc->close();
+}
+
+}  // namespace
+}  // namespace morvaline
