@@ -9,5 +9,9 @@ namespace morvaline::cli {
 int commandNewUser(Session& session, Args args);
 int commandTree(Session& session, Args args);
 int commandEvents(Session& session, Args args);
+int commandList(Session& session, Args args);
+int commandShow(Session& session, Args args);
+int commandAttachments(Session& session, Args args);
+int commandDecode(Session& session, Args args);
 
 }  // namespace morvaline::cli

@@ -19,6 +19,12 @@ constexpr Command kCommands[] = {
     {"new-user", commandNewUser, "new-user ID [--handle NAME]   create a user's data set"},
     {"tree", commandTree, "tree ID                       print the place tree"},
     {"events", commandEvents, "events ID                     print the event log"},
+    {"list", commandList, "list ID PLACE                 print the subject list of a place"},
+    {"show", commandShow, "show ID PLACE INDEX|#NUMBER   print a stored message"},
+    {"attachments", commandAttachments,
+     "attachments ID PLACE INDEX|#NUMBER [--save DIR]\n"
+     "                                list (and save) the attachments of a mail"},
+    {"decode", commandDecode, "decode FILE [--save DIR]      read a mail file, list (and save) its attachments"},
 };
 
 void printUsage(std::ostream& out) {

@@ -63,6 +63,20 @@ std::string Session::password(bool confirm) const {
     return utf8ToSjis(entered);
 }
 
+int findPlace(const CTolDoc& doc, const std::string& name) {
+    const CItemArray& tree = doc.tree();
+    if (!name.empty() && name.size() < 9 && name.find_first_not_of("0123456789") == std::string::npos) {
+        const int index = std::stoi(name);
+        if (tree.valid(index)) return index;
+    }
+    const std::string sjisName = utf8ToSjis(name);
+    for (int i = 0; i < tree.size(); ++i)
+        if (tree.item(i).m_szTitle.view() == sjisName) return i;
+    const int byId = tree.findId(sjisName);
+    if (byId >= 0) return byId;
+    throw CommandError{"no place '" + name + "' (give its index, title or ID; see the tree command)"};
+}
+
 std::string takeOption(Args& args, std::string_view name) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] != name) continue;

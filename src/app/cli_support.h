@@ -47,6 +47,10 @@ private:
     Registry registry_;
 };
 
+// The place named by its index in the place tree, its title (UTF-8) or its ID; throws
+// CommandError when there is none.
+int findPlace(const CTolDoc& doc, const std::string& name);
+
 // The text as UTF-8 (for output).
 std::string utf8(std::string_view sjis);
 // Removes an option "--name VALUE" from args; empty when absent.

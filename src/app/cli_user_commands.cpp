@@ -47,7 +47,9 @@ std::string reservation(CTolDoc& doc, const CItem& place) {
 
 void printPlace(CTolDoc& doc, int index, int depth) {
     const CItem place = doc.tree().item(index);
-    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    char number[16];
+    std::snprintf(number, sizeof number, "%3d ", index);
+    std::string line = number + std::string(static_cast<std::size_t>(depth) * 2, ' ');
     line += utf8(place.m_szTitle.view());
     line += "  [" + std::to_string(place.m_nKind);
     if (!place.m_szID.empty()) line += " " + utf8(place.m_szID.view());

@@ -1,0 +1,164 @@
+// morvaline-cli commands that read stored messages: list, show, attachments, and decode
+// for a mail file from outside the program.
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/cli_commands.h"
+#include "app/cli_support.h"
+#include "message/attachment_save.h"
+#include "message/mail_display.h"
+#include "message/mime_mail.h"
+#include "message/mime_repair.h"
+#include "platform/atomic_file.h"
+#include "platform/text_codec.h"
+
+namespace morvaline::cli {
+namespace {
+
+std::string shortDate(FileTime t) {
+    if (t == 0) return "                ";
+    const LocalTimeFields f = fieldsFromFileTime(t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", f.year, f.month, f.day, f.hour, f.minute);
+    return text;
+}
+
+// One letter per state, as the subject list shows it.
+std::string flagLetters(const CItem& item, int generation, int window) {
+    std::string letters;
+    if (item.isUnread()) letters += 'U';
+    if (CItemArray::isNewGeneration(item.m_nGeneration, generation, window)) letters += 'N';
+    if (item.hasFlag(ITEM_FLAG_MARKED)) letters += 'M';
+    if (item.hasFlag(ITEM_FLAG_DELETED)) letters += 'D';
+    if (item.hasFlag(ITEM_FLAG_HELD)) letters += 'H';
+    if (item.isReserved()) letters += 'R';
+    if (item.hasFlag(ITEM_FLAG_FILE_MAIL)) letters += 'F';
+    if (item.hasFlag(ITEM_FLAG_INTERNET)) letters += 'I';
+    if (kind::isOutgoing(item.m_nKind, item.m_dwFlags)) letters += 'S';
+    return letters;
+}
+
+// The sender as the subject list shows it: the address or ID, and the handle.
+std::string sender(const CItem& item) {
+    std::string text = utf8(item.m_szID.empty() ? item.m_strText.view() : item.m_szID.view());
+    if (!item.m_szName.empty()) text += " (" + utf8(item.m_szName.view()) + ")";
+    return text;
+}
+
+// The message named by its index in the list, or "#N" for its host number.
+int findMessage(const CItemArray& list, const std::string& which) {
+    const bool byNumber = !which.empty() && which[0] == '#';
+    const std::string digits = byNumber ? which.substr(1) : which;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+        throw CommandError{"'" + which + "' is neither an index nor #NUMBER"};
+    const int value = std::stoi(digits);
+    const int index = byNumber ? list.findLastNumber(value) : value;
+    if (index <= 0 || !list.valid(index)) throw CommandError{"no message " + which};
+    return index;
+}
+
+// The text that the message view shows, with the attachments of a mail.
+std::string displayText(CItemArray& list, const CItem& item, AttachmentList* attachments) {
+    const auto stored = list.readText(item.m_nOffset, item.m_nLength);
+    if (!stored) throw CommandError{"cannot read " + list.textFile().string()};
+    return MailDisplayText(*stored, item.m_dwFlags, attachments);
+}
+
+void printAttachments(const AttachmentList& attachments, const std::string& saveFolder) {
+    int n = 0;
+    for (const Attachment& a : attachments) {
+        std::cout << ++n << "  " << utf8(a.name) << " (" << EstimatedAttachmentKB(a) << "KB)";
+        if (!saveFolder.empty()) {
+            const SaveResult saved = SaveAttachment(saveFolder, a, ExistingFile::Keep);
+            if (saved.status == SaveStatus::Saved) std::cout << "  saved as " << saved.path.string();
+            else if (saved.status == SaveStatus::DecodeFailed) std::cout << "  damaged: not saved";
+            else std::cout << "  not saved: " << saved.error;
+        }
+        std::cout << '\n';
+    }
+    if (n == 0) std::cout << "no attachments\n";
+}
+
+// Opens the user and the message list of a place; closes both when done.
+struct OpenList {
+    std::unique_ptr<CTolDoc> doc;
+    CItemArray* list = nullptr;
+    OpenList(Session& session, const std::string& userId, const std::string& place) {
+        doc = session.openUser(userId);
+        list = doc->openExistingList(findPlace(*doc, place), false);
+        if (!list) throw CommandError{"place '" + place + "' holds no messages"};
+    }
+    ~OpenList() {
+        doc->closeList(list);
+        doc->close();
+    }
+};
+
+}  // namespace
+
+int commandList(Session& session, Args args) {
+    constexpr std::string_view usage = "list ID PLACE";
+    const std::string userId = takeArgument(args, usage);
+    const std::string place = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    OpenList open(session, userId, place);
+    for (int i = 1; i < open.list->size(); ++i) {
+        const CItem item = open.list->item(i);
+        char head[48];
+        std::snprintf(head, sizeof head, "%5d %6s ", i,
+                      item.m_nNumber > 0 ? ("#" + std::to_string(item.m_nNumber)).c_str() : "");
+        std::cout << head << shortDate(item.m_ftDate) << "  " << sender(item) << "  "
+                  << utf8(item.m_szTitle.view()) << "  ["
+                  << flagLetters(item, open.doc->generation(), open.doc->newWindow()) << "]\n";
+    }
+    return 0;
+}
+
+int commandShow(Session& session, Args args) {
+    constexpr std::string_view usage = "show ID PLACE INDEX|#NUMBER";
+    const std::string userId = takeArgument(args, usage);
+    const std::string place = takeArgument(args, usage);
+    const std::string which = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    OpenList open(session, userId, place);
+    const CItem item = open.list->item(findMessage(*open.list, which));
+    std::cout << utf8(item.m_szTitle.view()) << "\n" << sender(item) << "  " << shortDate(item.m_ftDate)
+              << "\n\n" << utf8(displayText(*open.list, item, nullptr));
+    return 0;
+}
+
+int commandAttachments(Session& session, Args args) {
+    constexpr std::string_view usage = "attachments ID PLACE INDEX|#NUMBER [--save DIR]";
+    const std::string saveFolder = takeOption(args, "--save");
+    const std::string userId = takeArgument(args, usage);
+    const std::string place = takeArgument(args, usage);
+    const std::string which = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    OpenList open(session, userId, place);
+    AttachmentList attachments;
+    displayText(*open.list, open.list->item(findMessage(*open.list, which)), &attachments);
+    printAttachments(attachments, saveFolder);
+    return 0;
+}
+
+int commandDecode(Session&, Args args) {
+    constexpr std::string_view usage = "decode FILE [--save DIR]";
+    const std::string saveFolder = takeOption(args, "--save");
+    const std::string file = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    std::string raw;
+    if (!readWholeFile(file, raw)) throw CommandError{"cannot read " + file};
+    // Mail files from elsewhere may end their lines with LF alone.
+    std::string mail;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\n' && (i == 0 || raw[i - 1] != '\r')) mail += '\r';
+        mail += raw[i];
+    }
+    AttachmentList attachments;
+    std::cout << utf8(DecodeMimeMail(RepairMimeHeaders(mail), &attachments)) << "\n-- attachments\n";
+    printAttachments(attachments, saveFolder);
+    return 0;
+}
+
+}  // namespace morvaline::cli

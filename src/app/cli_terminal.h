@@ -1,0 +1,24 @@
+#pragma once
+// morvaline-cli terminal: a terminal on the host for people without a display.
+//
+//     morvaline-cli terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]
+//
+// Connects over Telnet (PORT is a number or a service name, default "telnet"), shows the
+// received text on stdout as UTF-8, and sends each line read from stdin with CR. --log
+// captures the received text into FILE (appended, as the host sent it), --trace shows
+// the Telnet negotiation, --transcript records the session (what the host showed, what
+// was sent, where the line dropped) in the dialogue transcript form of the tests. The
+// session ends when the host closes the line, or with Ctrl+C.
+
+#include <string>
+#include <vector>
+
+namespace morvaline {
+
+// args: the words after "terminal". Runs the event loop of the QCoreApplication that the
+// caller has constructed. Returns 0 when the session ended, 1 when no connection could be
+// made or the transcript file could not be created, 2 for a usage error. A log file that
+// cannot be opened is reported and the session goes on without it.
+int runTerminalCommand(const std::vector<std::string>& args);
+
+}  // namespace morvaline

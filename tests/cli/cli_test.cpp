@@ -1,0 +1,92 @@
+// morvaline-cli as its users run it: a separate process with its own settings folder.
+
+#include <gtest/gtest.h>
+
+#include "platform/atomic_file.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace morvaline {
+namespace {
+
+class CliTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::ProgramResult cli(const std::string& args, const std::string& password = "secret") {
+        return test::runCommand("MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
+                                (dir / "data").string() + "' MORVALINE_PASSWORD='" + password + "' '" +
+                                test::buildProgram("src/app/morvaline-cli") + "' " + args + " </dev/null");
+    }
+};
+
+TEST_F(CliTest, NewUserTreeListShowAndEvents) {
+    auto created = cli("new-user MVL00001 --handle デモ");
+    ASSERT_EQ(created.status, 0) << created.output;
+    EXPECT_NE(cli("new-user MVL00001").status, 0);  // exists already
+
+    auto tree = cli("tree MVL00001");
+    ASSERT_EQ(tree.status, 0) << tree.output;
+    EXPECT_NE(tree.output.find("受信ﾒｰﾙ  [4 MAIL]  messages 1, unread 1  reserved: 未読ﾒｰﾙを読む (B)"),
+              std::string::npos)
+        << tree.output;
+    auto list = cli("list MVL00001 受信ﾒｰﾙ");
+    ASSERT_EQ(list.status, 0) << list.output;
+    EXPECT_NE(list.output.find("Morvaline へようこそ  [UN]"), std::string::npos) << list.output;
+    auto show = cli("show MVL00001 2 1");
+    ASSERT_EQ(show.status, 0) << show.output;
+    EXPECT_NE(show.output.find("自動巡回で LUDRIX に接続すると"), std::string::npos) << show.output;
+    EXPECT_NE(cli("show MVL00001 2 9").status, 0);
+    EXPECT_NE(cli("list MVL00001 nowhere").status, 0);
+
+    auto events = cli("events MVL00001");
+    EXPECT_NE(events.output.find("ﾕｰｻﾞｰ ID: MVL00001 を開きました"), std::string::npos);
+}
+
+TEST_F(CliTest, FailuresSayWhatWentWrong) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    auto wrong = cli("tree MVL00001", "other");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.output.find("ﾊﾟｽﾜｰﾄﾞが間違っています"), std::string::npos) << wrong.output;
+    auto missing = cli("tree NOBODY");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("このﾕｰｻﾞｰID用のﾌｧｲﾙは見つかりませんでした"), std::string::npos);
+    ASSERT_TRUE(writeFileAtomically(dir / "data/morvaline/MVL00001/MVL00001.KVR", "damaged"));
+    auto damaged = cli("tree MVL00001");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.output.find("正常なｱﾌﾟﾘｹｰｼｮﾝ用のﾌｧｲﾙではありません"), std::string::npos);
+    EXPECT_EQ(cli("no-such-command").status, 2);
+}
+
+TEST_F(CliTest, DecodeSavesAttachmentsWithoutOverwriting) {
+    const std::string mail =
+        "From: a@example.jp\n"
+        "Subject: files\n"
+        "MIME-Version: 1.0\n"
+        "Content-Type: multipart/mixed; boundary=\"XX\"\n"
+        "\n"
+        "--XX\n"
+        "Content-Type: text/plain; charset=us-ascii\n"
+        "\n"
+        "see the file\n"
+        "--XX\n"
+        "Content-Type: application/octet-stream; name=\"../../evil.bin\"\n"
+        "Content-Transfer-Encoding: base64\n"
+        "\n"
+        "aGVsbG8=\n"
+        "--XX--\n";
+    ASSERT_TRUE(writeFileAtomically(dir / "mail.eml", mail));
+    std::filesystem::create_directory(dir / "out");
+    for (int round = 0; round < 2; ++round) {
+        auto decoded = cli("decode '" + (dir / "mail.eml").string() + "' --save '" + (dir / "out").string() + "'");
+        ASSERT_EQ(decoded.status, 0) << decoded.output;
+        EXPECT_NE(decoded.output.find("see the file"), std::string::npos) << decoded.output;
+    }
+    std::string saved;
+    ASSERT_TRUE(readWholeFile(dir / "out/evil.bin", saved));
+    EXPECT_EQ(saved, "hello");
+    EXPECT_TRUE(std::filesystem::exists(dir / "out/evil (2).bin"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "evil.bin"));
+}
+
+}  // namespace
+}  // namespace morvaline
