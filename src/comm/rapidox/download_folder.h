@@ -1,0 +1,57 @@
+#pragma once
+// The files of a download, written into one folder. Names from the line are reduced to a
+// safe base name (download_name.h); a file is opened relative to the folder, never
+// through a symbolic link, and must be a plain file of its own.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "comm/rapidox/download_sink.h"
+#include "platform/file_time.h"
+#include "store/texts.h"
+
+namespace morvaline::rapidox {
+
+struct DownloadedFile {
+    std::filesystem::path path;
+    bool complete = false;  // false: kept partly written for the next download to resume
+};
+
+class DownloadFolder : public DownloadSink {
+public:
+    // localNow gives the current local time for the parts of a file time that a header
+    // leaves out; the default reads the system clock.
+    explicit DownloadFolder(std::filesystem::path folder,
+                            std::function<LocalTimeFields()> localNow = {});
+    ~DownloadFolder() override;
+    DownloadFolder(const DownloadFolder&) = delete;
+    DownloadFolder& operator=(const DownloadFolder&) = delete;
+
+    std::optional<std::int64_t> open(const FileHeader& header) override;
+    bool write(std::string_view block) override;
+    bool complete(const FileHeader& header) override;
+    void keepPartial() override;
+    std::string error() const override { return error_; }
+
+    // Every file the download opened, in order.
+    const std::vector<DownloadedFile>& files() const { return files_; }
+
+private:
+    bool openFolder();
+    int openNamed(const std::string& name);
+    int openNumberedDefault(std::string& name);
+    void closeFile(bool complete);
+    // Sets error() to the text with the path; always false.
+    bool fail(const std::filesystem::path& path, const Text& text = texts::kCannotOpenFile);
+
+    std::filesystem::path folder_;
+    std::function<LocalTimeFields()> localNow_;
+    int folderFd_ = -1;
+    int fd_ = -1;
+    std::vector<DownloadedFile> files_;
+    std::string error_;
+};
+
+}  // namespace morvaline::rapidox

@@ -1,0 +1,86 @@
+#include "comm/rapidox/frame_reader.h"
+
+namespace morvaline::rapidox {
+
+void FrameReader::wait(Duration timeout, bool dataAllowed, TimePoint now) {
+    timeout_ = timeout;
+    dataAllowed_ = dataAllowed;
+    lastByte_ = now;
+    state_ = State::Lead;
+}
+
+TimePoint FrameReader::deadline() const {
+    return lastByte_ + (state_ == State::Control ? quietPeriod_ : timeout_);
+}
+
+std::optional<Frame> FrameReader::expire(TimePoint now) {
+    if (now < deadline()) return std::nullopt;
+    Frame frame;
+    if (state_ == State::Control) {
+        frame.kind = Frame::Kind::Control;
+        frame.number = control_;
+    }
+    state_ = State::Lead;
+    lastByte_ = now;
+    return frame;
+}
+
+std::optional<Frame> FrameReader::lead(unsigned char byte) {
+    if (byte == kSoh) {
+        state_ = State::Number;
+    } else if (isLoneControlCandidate(byte)) {
+        control_ = byte;
+        state_ = State::Control;
+    }
+    return std::nullopt;  // anything else is noise between frames
+}
+
+std::optional<Frame> FrameReader::feed(unsigned char byte, TimePoint now) {
+    lastByte_ = now;
+    switch (state_) {
+        case State::Lead:
+        case State::Control:
+            // A byte within the quiet period cancels the control byte and leads anew.
+            state_ = State::Lead;
+            return lead(byte);
+        case State::Number:
+            number_ = byte;
+            state_ = State::Complement;
+            return std::nullopt;
+        case State::Complement:
+            if (number_ == 0 && byte >= kParameterHeader && byte <= kEndOfFileHeader) {
+                isHeader_ = true;
+                number_ = byte;
+                sum_ = static_cast<unsigned char>(kSoh + byte);
+            } else if (dataAllowed_ && number_ + byte == 0xFF) {
+                isHeader_ = false;
+                sum_ = 0;
+            } else {
+                state_ = State::Lead;
+                return std::nullopt;
+            }
+            filled_ = 0;
+            state_ = State::Payload;
+            return std::nullopt;
+        case State::Payload:
+            payload_[filled_++] = static_cast<char>(byte);
+            sum_ = static_cast<unsigned char>(sum_ + byte);
+            if (filled_ == kBlockData) state_ = State::Checksum;
+            return std::nullopt;
+        case State::Checksum: {
+            state_ = State::Lead;
+            Frame frame;
+            if (byte != sum_) {
+                frame.kind = Frame::Kind::Bad;
+                return frame;
+            }
+            frame.kind = isHeader_ ? Frame::Kind::Header : Frame::Kind::Data;
+            frame.number = number_;
+            frame.payload = std::string_view(payload_.data(), payload_.size());
+            return frame;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace morvaline::rapidox

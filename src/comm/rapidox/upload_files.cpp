@@ -1,0 +1,75 @@
+#include "comm/rapidox/upload_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "comm/rapidox/download_name.h"
+#include "platform/text_codec.h"
+#include "store/texts.h"
+
+namespace morvaline::rapidox {
+
+UploadFiles::~UploadFiles() {
+    close();
+}
+
+std::optional<FileHeader> UploadFiles::open(std::size_t index) {
+    close();
+    current_ = index;
+    const UploadFile& file = files_.at(index);
+    fd_ = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        fail(texts::kCannotOpenFile);
+        close();
+        return std::nullopt;
+    }
+    FileHeader header;
+    const std::string name =
+        file.sendName.empty() ? utf8ToSjis(file.path.filename().string()) : file.sendName;
+    header.name = std::string(lastNameComponent(name));
+    header.size = st.st_size;
+    std::tm tm{};
+    localtime_r(&st.st_mtime, &tm);
+    header.year = tm.tm_year + 1900;
+    header.month = tm.tm_mon + 1;
+    header.day = tm.tm_mday;
+    header.hour = tm.tm_hour;
+    header.minute = tm.tm_min;
+    header.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    return header;
+}
+
+bool UploadFiles::seek(std::int64_t offset) {
+    return ::lseek(fd_, offset, SEEK_SET) >= 0 || fail(texts::kListReadFailed);
+}
+
+bool UploadFiles::read(std::string& block) {
+    block.resize(kBlockData);
+    std::size_t filled = 0;
+    while (filled < kBlockData) {
+        const ssize_t n = ::read(fd_, block.data() + filled, kBlockData - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(texts::kListReadFailed);
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    block.resize(filled);
+    return true;
+}
+
+void UploadFiles::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool UploadFiles::fail(const Text& text) {
+    error_ = formatText(text, utf8ToSjis(files_.at(current_).path.string()));
+    return false;
+}
+
+}  // namespace morvaline::rapidox
