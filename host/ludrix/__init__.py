@@ -1,0 +1,1 @@
+"""ludrix-host: a LUDRIX host that speaks Telnet on 127.0.0.1."""

@@ -1,0 +1,40 @@
+"""Where the jump commands lead."""
+
+from __future__ import annotations
+
+from typing import TYPE_CHECKING, Callable
+
+from .mail_read import MailReader
+from .mail_send import MailSend
+from .menus import MainMenu, Menu, NotHere
+from .sent_list import SentList
+
+if TYPE_CHECKING:
+    from .session import Place
+
+OTHER_SERVICES = ("JCLUB", "JCLIPREAD", "JRYOKIN", "JSERVICE", "JTOROKU", "JMENUMAP")
+MAIL_ENTRIES = (("メールを読む", MailReader), ("メールを書く", MailSend),
+                ("送信済メールの確認", SentList))
+
+
+def main_menu() -> Place:
+    return MainMenu()
+
+
+def mail_menu() -> Place:
+    return Menu("電子メール", MAIL_ENTRIES)
+
+
+JUMPS: dict[str, Callable[[], Place]] = {
+    "JMAIN": main_menu,
+    "JMAIL": mail_menu,
+    "JREAD": MailReader,
+    "JSEND": MailSend,
+    "JSMAIL": SentList,
+    **{name: NotHere for name in OTHER_SERVICES},
+}
+
+
+def jump_target(cmd: str) -> Place | None:
+    make = JUMPS.get(cmd)
+    return make() if make is not None else None

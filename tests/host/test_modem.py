@@ -1,0 +1,90 @@
+"""The host answering as a Hayes modem on a pseudo-terminal."""
+
+import os
+import select
+import time
+import tty
+import unittest
+
+import hostclient
+from hostclient import HostProcess, sj
+from ludrix.modem import scan
+
+
+class ScanTest(unittest.TestCase):
+    def test_dial_and_echo_commands(self):
+        rows = [("init string", "ATE1Q0V1&C1&D2&S1S0=0", (-1, True)),
+                ("echo off", "ATE0", (-1, False)),
+                ("dial after extended commands", "AT&Q5%C1DT0 1234", (8, None)),
+                ("register before the dial", "ATS7=60DP123", (7, None)),
+                ("no command", "AT", (-1, None))]
+        for name, command, expected in rows:
+            with self.subTest(name):
+                self.assertEqual(scan(command), expected)
+
+
+class PtyCaller:
+    """The caller's side of the pseudo-terminal, in raw mode."""
+
+    def __init__(self, path: str) -> None:
+        self.fd = os.open(path, os.O_RDWR | os.O_NOCTTY)
+        tty.setraw(self.fd)
+        self.data = b""
+
+    def close(self) -> None:
+        os.close(self.fd)
+
+    def send(self, text: str) -> None:
+        os.write(self.fd, sj(text))
+
+    def expect(self, text: str) -> bytes:
+        want = sj(text)
+        deadline = time.monotonic() + hostclient.DEADLINE
+        while want not in self.data:
+            ready, _, _ = select.select([self.fd], [], [], max(0.0, deadline - time.monotonic()))
+            if not ready:
+                raise AssertionError(f"no {text!r} in {self.data[-300:]!r}")
+            self.data += os.read(self.fd, 4096)
+        end = self.data.index(want) + len(want)
+        got, self.data = self.data[:end], self.data[end:]
+        return got
+
+
+class ModemTest(unittest.TestCase):
+    def caller(self, *args) -> PtyCaller:
+        host = HostProcess("--seed", "1", "--users", "2", "--mails", "0", "--notices", "0",
+                           "--modem", "", *args, modem=True)
+        self.addCleanup(host.stop)
+        caller = PtyCaller(host.modem_path)
+        self.addCleanup(caller.close)
+        return caller
+
+    def test_dial_login_and_hang_up(self):
+        caller = self.caller()
+        caller.send("ATZ\r")
+        caller.expect("\nOK")
+        caller.send("ATE1Q0V1&C1&D2&S1S0=0\r")
+        caller.expect("\nOK")
+        caller.send("ATDT0 1234-5678\r")
+        caller.expect("CONNECT 38400\r\n")
+        caller.expect("HOST NAME }")
+        caller.send("LUDRIX\r")
+        caller.expect("USER_ID:")
+        caller.send("MVL00001\r")
+        caller.expect("PASSWORD: ")
+        caller.send("morvaline\r")
+        caller.expect("(H,Q,J)=")
+        caller.send("Q\r")
+        caller.expect("ご利用ありがとうございました")
+        caller.expect("\r\nNO CARRIER\r\n")
+        caller.send("AT\r")
+        caller.expect("\nOK")
+
+    def test_busy_line(self):
+        caller = self.caller("--busy")
+        caller.send("ATDT1\r")
+        caller.expect("\r\nBUSY\r\n")
+
+
+if __name__ == "__main__":
+    unittest.main()
