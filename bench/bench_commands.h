@@ -11,5 +11,6 @@ using Args = std::vector<std::string>;
 int listGen(const Args& args);
 int listLoad(const Args& args);
 int readFile(const Args& args);
+int benchRecv(const Args& args);
 
 }  // namespace morvaline::bench

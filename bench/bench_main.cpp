@@ -17,6 +17,7 @@ constexpr Command kCommands[] = {
     {"list-gen", morvaline::bench::listGen, "list-gen N FILE   write a message list of N items with texts"},
     {"list-load", morvaline::bench::listLoad, "list-load FILE    load a message list, print its item count"},
     {"read-file", morvaline::bench::readFile, "read-file FILE    read a file's bytes (the peer of list-load)"},
+    {"recv", morvaline::bench::benchRecv, "recv HOST:PORT    receive a host's text through the receive path"},
 };
 
 }  // namespace

@@ -23,7 +23,7 @@
 #include "store/event_log.h"
 #include "store/report.h"
 
-namespace morvaline {
+namespace morvaline::bench {
 namespace {
 
 class QuietEvents final : public PatrolEvents {
@@ -102,7 +102,7 @@ int benchRecv(const std::vector<std::string>& args) {
     DialogueSettings settings;
     session.start(
         true, settings,
-        [&](CPatrolEngine& engine) {
+        [&](CPatrolEngine& engine) -> int {
             if (const int code = attemptTelnet(engine); code != result::Ok) return code;
             engine.setWaitTimeout(settings.timeoutMs);
             const int index = engine.WaitFor(sjisPrompt, false);
@@ -129,4 +129,4 @@ int benchRecv(const std::vector<std::string>& args) {
     return 0;
 }
 
-}  // namespace morvaline
+}  // namespace morvaline::bench

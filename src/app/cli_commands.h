@@ -13,5 +13,6 @@ int commandList(Session& session, Args args);
 int commandShow(Session& session, Args args);
 int commandAttachments(Session& session, Args args);
 int commandDecode(Session& session, Args args);
+int commandTerminal(Session& session, Args args);
 
 }  // namespace morvaline::cli

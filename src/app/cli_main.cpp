@@ -1,9 +1,12 @@
 // morvaline-cli: the system without windows, for scripts, cron and tests.
 
+#include <QCoreApplication>
+
 #include <iostream>
 #include <string_view>
 
 #include "app/cli_commands.h"
+#include "app/cli_terminal.h"
 
 namespace {
 
@@ -25,6 +28,9 @@ constexpr Command kCommands[] = {
      "attachments ID PLACE INDEX|#NUMBER [--save DIR]\n"
      "                                list (and save) the attachments of a mail"},
     {"decode", commandDecode, "decode FILE [--save DIR]      read a mail file, list (and save) its attachments"},
+    {"terminal", commandTerminal,
+     "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"
+     "                                talk to the host by hand"},
 };
 
 void printUsage(std::ostream& out) {
@@ -37,6 +43,8 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The event loop serves the commands that talk to the host.
+    QCoreApplication app(argc, argv);
     if (argc < 2 || std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h") {
         printUsage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;

@@ -6,6 +6,7 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
+#include "app/cli_terminal.h"
 #include "message/attachment_save.h"
 #include "message/mail_display.h"
 #include "message/mime_mail.h"
@@ -160,5 +161,7 @@ int commandDecode(Session&, Args args) {
     printAttachments(attachments, saveFolder);
     return 0;
 }
+
+int commandTerminal(Session&, Args args) { return runTerminalCommand(args); }
 
 }  // namespace morvaline::cli

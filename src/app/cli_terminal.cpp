@@ -32,7 +32,8 @@ struct TerminalOptions {
     bool trace = false;
 };
 
-std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args,
+                                            std::string& error) {
     TerminalOptions options;
     bool haveHost = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -78,7 +79,9 @@ void writeOut(std::FILE* stream, const std::string& sjis) {
 // Reports and status lines go to stderr, marked so that they stand apart from host text.
 class ReportPrinter final : public ReportSink {
 public:
-    void showStatus(const std::string& sjisText) override { writeOut(stderr, "* " + sjisText + "\n"); }
+    void showStatus(const std::string& sjisText) override {
+        writeOut(stderr, "* " + sjisText + "\n");
+    }
     void addPatrolLine(const std::string&) override {}
 };
 

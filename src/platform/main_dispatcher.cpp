@@ -39,15 +39,23 @@ MainDispatcher::~MainDispatcher() {
     shutdown();
 }
 
-void MainDispatcher::post(std::function<void()> fn) {
-    std::lock_guard lock(queue_->mutex);
-    if (queue_->closed) return;
+void MainDispatcher::postTo(const std::shared_ptr<Queue>& queue, std::function<void()> fn) {
+    std::lock_guard lock(queue->mutex);
+    if (queue->closed) return;
     QMetaObject::invokeMethod(
-        queue_->receiver,
-        [queue = queue_, fn = std::move(fn)] {
+        queue->receiver,
+        [queue, fn = std::move(fn)] {
             if (!queue->isClosed()) fn();
         },
         Qt::QueuedConnection);
+}
+
+void MainDispatcher::post(std::function<void()> fn) {
+    postTo(queue_, std::move(fn));
+}
+
+MainDispatcher::Poster MainDispatcher::poster() const {
+    return [queue = queue_](std::function<void()> fn) { postTo(queue, std::move(fn)); };
 }
 
 bool MainDispatcher::send(const std::function<void()>& fn) {
@@ -67,7 +75,8 @@ bool MainDispatcher::send(const std::function<void()>& fn) {
             [queue = queue_, pending] {
                 {
                     std::lock_guard lock(queue->mutex);
-                    const auto it = std::find(queue->pending.begin(), queue->pending.end(), pending);
+                    const auto it =
+                        std::find(queue->pending.begin(), queue->pending.end(), pending);
                     if (it == queue->pending.end()) return;  // released by shutdown()
                     queue->pending.erase(it);
                 }

@@ -26,6 +26,11 @@ public:
     // Any thread: queues fn for the main thread. Dropped once the dispatcher is shut down.
     void post(std::function<void()> fn);
 
+    // A function that posts like post() and may be kept by a thread that outlives the
+    // dispatcher: once the dispatcher is gone its calls are dropped.
+    using Poster = std::function<void(std::function<void()>)>;
+    Poster poster() const;
+
     // Any thread: runs fn on the main thread and returns when it has run. Called on the
     // main thread, fn runs at once. False when fn never ran because the dispatcher was shut
     // down first.
@@ -48,6 +53,7 @@ public:
 private:
     struct PendingSend;
     struct Queue;  // shared with the queued calls, which may outlive the dispatcher
+    static void postTo(const std::shared_ptr<Queue>& queue, std::function<void()> fn);
 
     const std::thread::id mainThread_;
     std::shared_ptr<Queue> queue_;

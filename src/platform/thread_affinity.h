@@ -27,4 +27,5 @@ private:
 }  // namespace morvaline
 
 // Asserts that the calling thread is the one the affinity is bound to.
-#define MORVALINE_ASSERT_THREAD(affinity) assert((affinity).isCurrent() && "called on the wrong thread")
+#define MORVALINE_ASSERT_THREAD(affinity) \
+    assert((affinity).isCurrent() && "called on the wrong thread")

@@ -80,7 +80,6 @@ struct Text {
     X(kTransferEnded, 16808, "ﾊﾞｲﾅﾘ転送が終了しました") \
     X(kWriteFatal, 28681, "通信書き込み中に致命的なｴﾗｰ (GetLastError = %1) が発生しました。接続に失敗した可能性があります。") \
     X(kNoHostInfo, 28682, "%1 からﾎｽﾄ情報を取得できませんでした") \
-    X(kNoSocket, 28683, "ｿｹｯﾄを作成できませんでした") \
     X(kLogOpenFailed, 28684, "%1\nのﾛｸﾞ用のﾌｧｲﾙがｵｰﾌﾟﾝできませんでした。他のｱﾌﾟﾘｹｰｼｮﾝで使用している可能性があります。ﾛｸﾞは作成されません。")
 
 // The patrol engine: how a run ended.

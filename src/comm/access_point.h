@@ -1,0 +1,82 @@
+#pragma once
+// Access points: the ways of reaching the host (a modem or telephony line dialling a
+// number, or Telnet, optionally after a dial-up), kept in priority order in the settings
+// file: section "AP%d" per entry and the list's settings in "Settings".
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace morvaline {
+
+class Registry;
+
+// Line types.
+enum class LineType : int { Tapi = 0, Modem = 1, Telnet = 2 };
+
+// Login modes of the login step.
+inline constexpr int kRouteAlreadyConnected = 4;
+
+struct AccessPoint {
+    int line = 0;          // LineType
+    int dialType = 0;      // 0 tone, 1 pulse
+    int cdAlwaysOn = 0;    // ignore carrier detect
+    int port = 0;          // COM port 1 ... 9, 0 none
+    int flow = 1;          // 0 none, 1 RTS/CTS, 2 XON/XOFF (never written)
+    int baudRate = 38400;  // (never written)
+    std::string modemName = "Others";
+    std::string init1 = "ATZ";
+    std::string init2 = "ATE1Q0V1&C1&D2&S1S0=0";
+    std::string init3 = "AT";
+    std::string v42, mnp, compress, noCompress;
+    int tapiPermanentLineId = 0;
+    std::string tapiDeviceConfig;  // binary; empty when none
+    std::string areaCode;
+    std::string phoneNumber;
+    std::string name;  // "APName", Shift_JIS
+    int route = 0;     // login mode 0 ... 4
+    int enable = 1;
+    std::string telnetName;  // host name or address
+    std::string telnetPort = "telnet";
+    std::string script;  // login script (modes 2 and 3)
+    std::string countryName;
+    int disconnectAfterLogout = 1;
+    std::string dialupName;  // dial-up connection brought up before Telnet; empty: none
+    int showRasNext = 0;
+
+    // A new entry as the access point list creates it.
+    static AccessPoint makeNew();
+};
+
+// The default Telnet host of the service.
+extern const char* const kDefaultTelnetHost;
+
+struct RedialSettings {
+    bool redial = false;
+    int intervalSeconds = 60;  // 1 ... 3000
+    int maxCount = 3;          // 1 ... 3000
+};
+
+struct AccessPointList {
+    std::vector<AccessPoint> entries;  // index 0 has the highest priority
+    std::string placeAreaCode;
+    std::string prefixCode;
+    RedialSettings redial;
+    int propertyPage = 0;
+};
+
+// Loads the list; the modem database (MODEMDAT.INI) supplies the command texts of a named
+// modem.
+AccessPointList loadAccessPoints(const Registry& registry,
+                                 const std::filesystem::path& modemDatabase);
+void saveAccessPoints(Registry& registry, const AccessPointList& list);
+
+// The names of the modem database in index order (entry 0 is "set by hand").
+std::vector<std::string> modemNames(const std::filesystem::path& modemDatabase);
+
+// The number that a modem dials: the outside-line prefix and a space, then "0", the area
+// code and a space unless it is the computer's own, then the number.
+std::string dialledNumber(const AccessPointList& list, const AccessPoint& ap);
+
+}  // namespace morvaline

@@ -1,0 +1,574 @@
+#include "comm/connection.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+
+#include <QHostInfo>
+#include <QTcpSocket>
+#include <QThreadPool>
+
+#include "patrol/result_codes.h"
+#include "platform/text_codec.h"
+
+namespace morvaline {
+
+namespace {
+
+// Qt's socket buffer in front of the kernel's: when the connection stops reading, the
+// socket stops taking bytes from the kernel and TCP holds the host back. Text is read in
+// blocks of this size, each taking one pass through the filter and one append.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
+// The error number shown when a write found the socket not connected.
+constexpr int kNotConnected = 10057;
+// Added to the run's Timeout after a transfer, for the host to finish its side.
+constexpr int kAfterTransferMs = 180'000;
+
+void deleteSocketLater(QTcpSocket* socket) {
+    if (socket) socket->deleteLater();
+}
+
+// The port of a service text written as a number: the low 16 bits of its leading
+// decimal digits; 0 when it is a name.
+int numericPort(std::string_view service) {
+    std::uint32_t value = 0;
+    for (const char c : service) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return static_cast<int>(value & 0xFFFF);
+}
+
+// Looks a TCP service name up in the system's services database; 0 when unknown.
+int lookUpServicePort(const std::string& name) {
+    servent entry{};
+    servent* found = nullptr;
+    char buffer[1024];
+    if (::getservbyname_r(name.c_str(), "tcp", &entry, buffer, sizeof buffer, &found) != 0 ||
+        !found)
+        return 0;
+    return ntohs(static_cast<std::uint16_t>(found->s_port));
+}
+
+double secondsOf(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+}  // namespace
+
+const char* toString(LineState state) {
+    switch (state) {
+        case LineState::Idle:
+            return "Idle";
+        case LineState::Resolving:
+            return "Resolving";
+        case LineState::Resolved:
+            return "Resolved";
+        case LineState::Connecting:
+            return "Connecting";
+        case LineState::Connected:
+            return "Connected";
+    }
+    return "unknown";
+}
+
+Connection::Connection(CommBlock& block, MainDispatcher& dispatcher, Reporter& reporter)
+    : block_(block),
+      dispatcher_(dispatcher),
+      reporter_(reporter),
+      alive_(std::make_shared<int>(0)),
+      socket_(nullptr, deleteSocketLater) {
+    const std::weak_ptr<int> alive = alive_;
+    const MainDispatcher::Poster post = dispatcher_.poster();
+    // Both are called on worker threads; the work is done on the main thread.
+    block_.setSpaceFreedListener([post, alive, this] {
+        post([alive, this] {
+            if (alive.lock()) onEngineSpace();
+        });
+    });
+    rx_.setDrainedListener([post, alive, this] {
+        post([alive, this] {
+            if (alive.lock()) receive();
+        });
+    });
+}
+
+Connection::~Connection() {
+    block_.setSpaceFreedListener({});
+    rx_.setDrainedListener({});
+    cancelLookups();
+    if (socket_) {
+        QObject::disconnect(socket_.get(), nullptr, &context_, nullptr);
+        socket_->abort();
+    }
+}
+
+void Connection::setState(LineState state) {
+    if (state_ == state) return;
+    state_ = state;
+    if (observer_) observer_->stateChanged(state);
+}
+
+void Connection::setTranscript(TranscriptWriter* transcript) {
+    transcript_ = transcript;
+    transcriptStart_ = std::chrono::steady_clock::now();
+}
+
+void Connection::record(TranscriptKind kind, std::string_view bytes) {
+    if (transcript_)
+        transcript_->write(kind, bytes,
+                           secondsOf(std::chrono::steady_clock::now() - transcriptStart_));
+}
+
+double Connection::connectedSeconds() const {
+    auto total = connectedTotal_;
+    if (lineUp_) total += std::chrono::steady_clock::now() - connectedSince_;
+    return secondsOf(total);
+}
+
+// --- Resolving ---
+
+bool Connection::resolve() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    cancelLookups();
+    address_.clear();
+    port_ = 0;
+    setState(LineState::Resolving);
+
+    QHostAddress dotted;
+    if (dotted.setAddress(QString::fromLatin1(target_.host)) &&
+        dotted.protocol() == QAbstractSocket::IPv4Protocol && dotted.toIPv4Address() != 0) {
+        address_ = dotted;
+    } else {
+        hostLookup_ = QHostInfo::lookupHost(
+            QString::fromLatin1(target_.host), &context_, [this](const QHostInfo& info) {
+                QHostAddress found;
+                for (const QHostAddress& a : info.addresses()) {
+                    if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                        found = a;
+                        break;
+                    }
+                }
+                onHostLookup(info.lookupId(), found, !found.isNull());
+            });
+    }
+
+    if (const int port = numericPort(target_.service); port != 0) {
+        port_ = port;
+    } else {
+        const int id = ++nextLookupId_;
+        serviceLookup_ = id;
+        const std::weak_ptr<int> alive = alive_;
+        QThreadPool::globalInstance()->start(
+            [post = dispatcher_.poster(), alive, this, id, name = target_.service] {
+                const int port = lookUpServicePort(name);
+                post([alive, this, id, port] {
+                    if (alive.lock()) onServiceLookup(id, port);
+                });
+            });
+    }
+    checkResolved();
+    return true;
+}
+
+void Connection::onHostLookup(int lookupId, const QHostAddress& address, bool found) {
+    if (lookupId != hostLookup_) return;
+    hostLookup_ = -1;
+    if (!found) return lookupFailed(target_.host);
+    address_ = address;
+    checkResolved();
+}
+
+void Connection::onServiceLookup(int lookupId, int port) {
+    if (lookupId != serviceLookup_) return;
+    serviceLookup_ = -1;
+    if (port == 0) return lookupFailed(target_.service);
+    port_ = port;
+    checkResolved();
+}
+
+void Connection::lookupFailed(const std::string& what) {
+    reporter_.report(texts::kNoHostInfo, what);
+    block_.setResultIfOk(result::LineLost);
+    close();
+}
+
+void Connection::checkResolved() {
+    if (hostLookup_ >= 0 || serviceLookup_ >= 0 || address_.isNull() || port_ == 0) return;
+    setState(LineState::Resolved);
+    block_.hostFound.set();
+}
+
+void Connection::cancelLookups() {
+    if (hostLookup_ >= 0) QHostInfo::abortHostLookup(hostLookup_);
+    hostLookup_ = -1;
+    serviceLookup_ = -1;  // its answer is ignored when it comes
+}
+
+// --- Connecting ---
+
+bool Connection::connect() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (socket_) close();
+    if (address_.isNull() || port_ == 0) {
+        reporter_.report(texts::kNoConnect);
+        return false;
+    }
+    negotiator_.reset();
+    filter_.reset();
+    filter_.setTelnet(true);
+    socket_.reset(new QTcpSocket);
+    socket_->setReadBufferSize(kSocketReadBuffer);
+    QTcpSocket* socket = socket_.get();
+    QObject::connect(socket, &QTcpSocket::connected, &context_, [this] { onConnected(); });
+    QObject::connect(socket, &QTcpSocket::readyRead, &context_, [this] { receive(); });
+    const auto gone = [this] {
+        if (state_ == LineState::Connecting) {
+            connectFailed();
+        } else if (lineUp_) {
+            // What the host sent before it closed still reaches the terminal and the log.
+            receiveText(true);
+            lineLost();
+        }
+    };
+    QObject::connect(socket, &QTcpSocket::disconnected, &context_, gone);
+    QObject::connect(socket, &QTcpSocket::errorOccurred, &context_, gone);
+    reporter_.report(texts::kConnectingTo, address_.toString().toStdString());
+    setState(LineState::Connecting);
+    socket->connectToHost(address_, static_cast<quint16>(port_));
+    return true;
+}
+
+// The line is up: the opening negotiation goes out while the engine is kept from reading,
+// so that it never sees text before the line state is complete.
+void Connection::onConnected() {
+    bool sent;
+    FilterOutput traces;
+    {
+        auto locked = block_.lock();
+        lineUp_ = true;
+        block_.setLineUp(true);
+        connectedSince_ = std::chrono::steady_clock::now();
+        sent = perform(negotiator_.opening(), traces);
+    }
+    if (!traces.traces.empty()) showOnly(traces);
+    if (!sent) return connectFailed();
+    setState(LineState::Connected);
+    reporter_.report(texts::kLineConnected);
+    const std::filesystem::path logPath =
+        captureLogPath(captureSettings_, fieldsFromFileTime(fileTimeNow()));
+    if (!logPath.empty()) {
+        if (const Text* failure = captureLog_.open(logPath))
+            reporter_.report(*failure, utf8ToSjis(logPath.string()));
+    }
+    block_.dataArrived.set();
+}
+
+void Connection::connectFailed() {
+    reporter_.report(texts::kNoConnect);
+    block_.setResultIfOk(result::LineLost);
+    if (lineUp_) disconnectSteps();
+    closeSocket();
+    block_.dataArrived.set();
+}
+
+// --- Ending ---
+
+// Shared by every way a line ends. The first cause of an end is kept: a line that drops
+// because the user cancelled stays "cancelled".
+void Connection::disconnectSteps() {
+    if (disconnecting_) return;
+    disconnecting_ = true;
+    if (lineUp_) connectedTotal_ += std::chrono::steady_clock::now() - connectedSince_;
+    lineUp_ = false;
+    block_.setLineUp(false);
+    rx_.transferAbort = true;
+    block_.setResultIfOk(result::LineLost);
+    captureLog_.close();
+    block_.dataArrived.set();
+    disconnecting_ = false;
+}
+
+void Connection::closeSocket() {
+    cancelLookups();
+    if (socket_) {
+        QObject::disconnect(socket_.get(), nullptr, &context_, nullptr);
+        socket_->flush();
+        socket_->abort();
+        socket_.reset();
+    }
+    setState(LineState::Idle);
+    block_.hostFound.set();
+}
+
+void Connection::close() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (lineUp_) disconnectSteps();
+    closeSocket();
+}
+
+bool Connection::reconnect() {
+    close();
+    return connect();
+}
+
+void Connection::lineLost() {
+    if (!lineUp_) return;
+    record(TranscriptKind::Dropped, {});
+    disconnectSteps();
+    closeSocket();
+    reporter_.report(texts::kLineDisconnected);
+}
+
+void Connection::giveUp(int errorNumber) {
+    reporter_.report(texts::kWriteFatal, std::to_string(errorNumber));
+    if (lineUp_) record(TranscriptKind::Dropped, {});
+    disconnectSteps();
+    closeSocket();
+}
+
+void Connection::hangUp() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (lineUp_) reporter_.report(texts::kHangingUp);
+    disconnectSteps();
+    closeSocket();
+}
+
+bool Connection::cancel(const std::function<bool()>& confirm, bool wakeEngine) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (lineUp_ && !block_.inConnect() && confirm && !confirm()) return false;
+    block_.setResult(result::Cancelled);
+    block_.setInConnect(false);
+    hangUp();
+    rx_.transferAbort = true;
+    block_.redialCancel.set();
+    if (wakeEngine) block_.dataArrived.set();
+    return true;
+}
+
+void Connection::skip() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (!block_.inConnect()) return;
+    hangUp();
+    block_.setResult(result::Skipped);
+    reporter_.report(texts::kSkipping);
+}
+
+// --- Writing ---
+
+bool Connection::canWrite() const {
+    return lineUp_ && socket_;
+}
+
+bool Connection::socketWrite(std::string_view bytes) {
+    if (!socket_) return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return socket_->write(bytes.data(), size) == size;
+}
+
+bool Connection::writeBytes(std::string_view bytes) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (bytes.empty()) return true;
+    if (!canWrite()) return false;
+    record(TranscriptKind::Sent, bytes);
+    const TransmitBatch::Writer writer = [this](std::string_view batch) {
+        return socketWrite(batch);
+    };
+    if (batch_.append(bytes, writer) && batch_.flush(writer)) return true;
+    giveUp(kNotConnected);
+    return false;
+}
+
+bool Connection::writeByte(std::uint8_t byte) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (!canWrite()) return false;
+    const char ch = static_cast<char>(byte);
+    record(TranscriptKind::Sent, {&ch, 1});
+    if (socketWrite({&ch, 1})) return true;
+    giveUp(kNotConnected);
+    return false;
+}
+
+bool Connection::sendBreak() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (!lineUp_) return false;
+    const bool sent = writeByte(telnet::kIac) && writeByte(telnet::kBrk);
+    reporter_.report(texts::kBreakSent);
+    return sent;
+}
+
+bool Connection::perform(const std::vector<TelnetAction>& actions, FilterOutput& traces) {
+    for (const TelnetAction& action : actions) {
+        if (action.kind == TelnetAction::Kind::Show) {
+            filter_.feedTrace(action.bytes, traces);
+        } else if (!canWrite() || !socketWrite(action.bytes)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- Receiving ---
+
+void Connection::receive() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (rx_.transferMode) {
+        receiveForTransfer();
+    } else {
+        receiveText(false);
+    }
+}
+
+void Connection::receiveText(bool toTheEnd) {
+    readBuffer_.resize(kSocketReadBuffer);
+    const ReceiveFilter::CommandHandler onCommand = [this](const TelnetCommand& command) {
+        if (!perform(negotiator_.received(command), filtered_) && lineUp_) giveUp(kNotConnected);
+    };
+    // Stop while text waits for room in the CommBlock: the engine's space notice resumes.
+    while (socket_ && (toTheEnd || engineBacklog_.empty()) && !rx_.transferMode) {
+        const qint64 count = socket_->read(readBuffer_.data(), kSocketReadBuffer);
+        if (count <= 0) break;
+        bytesReceived_ += count;
+        filtered_.clear();
+        filter_.feed({readBuffer_.data(), static_cast<std::size_t>(count)}, filtered_, onCommand);
+        deliver(filtered_);
+    }
+}
+
+void Connection::receiveForTransfer() {
+    char chunk[RxShare::kRawCapacity];
+    FilterOutput traces;
+    const ReceiveFilter::CommandHandler onCommand = [this, &traces](const TelnetCommand& command) {
+        if (!perform(negotiator_.received(command), traces) && lineUp_) giveUp(kNotConnected);
+    };
+    // Stop while the raw buffer is full: the transfer's drained notice resumes.
+    while (socket_ && rx_.transferMode) {
+        const std::size_t room = rx_.rawRoom();
+        if (room == 0) break;
+        const qint64 count = socket_->read(chunk, static_cast<qint64>(room));
+        if (count <= 0) break;
+        bytesReceived_ += count;
+        std::string data;
+        filter_.feedTelnetOnly({chunk, static_cast<std::size_t>(count)}, data, onCommand);
+        rx_.putRaw(data);
+    }
+    if (!traces.traces.empty()) showOnly(traces);
+}
+
+void Connection::deliver(const FilterOutput& output) {
+    if (!output.text.empty()) {
+        record(TranscriptKind::Shown, output.text);
+        feedEngine(output.text);
+    }
+    showOnly(output);
+}
+
+void Connection::showOnly(const FilterOutput& output) {
+    if (captureLog_.isOpen()) {
+        const Text* failure = output.traces.empty() ? captureLog_.write(output.text)
+                                                    : captureLog_.write(output.display());
+        if (failure) reporter_.report(*failure, utf8ToSjis(captureLog_.path().string()));
+    }
+    if (observer_) {
+        observer_->textReceived(output);
+        if (output.beep) observer_->status(textSjis(texts::kBeepReceived));
+    }
+}
+
+void Connection::feedEngine(std::string_view text) {
+    if (!engineAttached_) return;
+    if (!engineBacklog_.empty()) {
+        engineBacklog_ += text;
+        return;
+    }
+    const std::size_t taken = block_.append(text);
+    if (taken < text.size()) engineBacklog_.assign(text.substr(taken));
+}
+
+void Connection::onEngineSpace() {
+    if (!engineBacklog_.empty()) {
+        const std::size_t taken = block_.append(engineBacklog_);
+        engineBacklog_.erase(0, taken);
+    }
+    if (engineBacklog_.empty()) receive();
+}
+
+// --- The engine's side ---
+
+void Connection::attachEngine(int timeoutMs) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    batch_.clear();
+    block_.reset();
+    engineBacklog_.clear();
+    engineAttached_ = true;
+    engineTimeoutMs_ = timeoutMs;
+}
+
+void Connection::detachEngine() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    engineAttached_ = false;
+    const bool wasHeldBack = !engineBacklog_.empty();
+    engineBacklog_.clear();
+    if (wasHeldBack) receive();
+}
+
+// --- File transfer hand-over ---
+
+bool Connection::startTransfer(TransferDirection direction) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (!lineUp_ || !transferStarter_ || rx_.transferMode) return false;
+    rx_.clearRaw();
+    rx_.direction = direction;
+    rx_.telnet = true;
+    rx_.transferAbort = false;
+    rx_.transferMode = true;
+    reporter_.report(texts::kTransferStarted);
+    const int timeout = block_.waitTimeout();
+    block_.setWaitTimeout(-1);  // the transfer has its own time limits
+    if (transferStarter_(direction)) return true;
+    rx_.transferMode = false;
+    rx_.direction = TransferDirection::None;
+    block_.setWaitTimeout(timeout);
+    return false;
+}
+
+bool Connection::writeTransferBytes(std::string_view bytes, bool evenIfAborted) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if ((rx_.transferAbort && !evenIfAborted) || !canWrite()) return false;
+    std::string escaped;
+    escaped.reserve(bytes.size() + 8);
+    for (const char c : bytes) {
+        escaped += c;
+        if (rx_.telnet && static_cast<std::uint8_t>(c) == telnet::kIac) escaped += c;
+    }
+    const TransmitBatch::Writer writer = [this](std::string_view batch) {
+        return socketWrite(batch);
+    };
+    if (!batch_.append(escaped, writer) || !batch_.flush(writer)) {
+        giveUp(kNotConnected);
+        return false;
+    }
+    return evenIfAborted || !rx_.transferAbort;
+}
+
+void Connection::endTransfer(std::string_view unusedBytes) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    rx_.transferMode = false;
+    rx_.direction = TransferDirection::None;
+    // These bytes passed the Telnet filter already; they must not pass it twice.
+    std::string handedBack(unusedBytes);
+    rx_.takeRaw(handedBack);
+    if (!handedBack.empty()) {
+        const bool telnet = filter_.telnet();
+        filter_.setTelnet(false);
+        filtered_.clear();
+        filter_.feed(handedBack, filtered_, {});
+        filter_.setTelnet(telnet);
+        deliver(filtered_);
+    }
+    reporter_.report(texts::kTransferEnded);
+    block_.dataArrived.set();
+    if (engineAttached_) block_.setWaitTimeout(engineTimeoutMs_ + kAfterTransferMs);
+    receive();
+}
+
+}  // namespace morvaline

@@ -1,0 +1,228 @@
+#pragma once
+// The Connection: the one place where bytes to and from the host pass. It owns the
+// Telnet line (host and service lookup, connect, option negotiation), the receive
+// pipeline (Telnet filter, receive filter, terminal screen lines, capture log, and the
+// append into the engine's CommBlock), the transmit batch, and the ways a line ends
+// (hang-up, line lost, cancel, skip). A file transfer takes over the received bytes
+// through RxShare while it runs.
+//
+// Main thread only; worker threads reach it through the dispatcher (comm/patrol_link.h,
+// comm/transfer_link.h).
+//
+// Received text reaches the engine without ever blocking the main thread: when the
+// CommBlock is full, the rest of a block waits here and the socket is not read until the
+// engine has made room. Nothing is dropped or reordered.
+
+#include <QHostAddress>
+#include <QObject>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "comm/capture_log.h"
+#include "comm/receive_filter.h"
+#include "comm/rx_share.h"
+#include "comm/screen_lines.h"
+#include "comm/telnet_negotiation.h"
+#include "comm/transmit_batch.h"
+#include "patrol/comm_block.h"
+#include "patrol/transcript.h"
+#include "platform/main_dispatcher.h"
+#include "platform/thread_affinity.h"
+#include "store/report.h"
+
+class QTcpSocket;
+
+namespace morvaline {
+
+// The host and service of a Telnet access point.
+struct TelnetTarget {
+    std::string host;                // a host name or a dotted IPv4 address
+    std::string service = "telnet";  // a service name or a port number
+};
+
+// The lifecycle of the line.
+enum class LineState {
+    Idle,        // no socket and no lookup
+    Resolving,   // the host or the service is being looked up
+    Resolved,    // address and port are known; no socket yet
+    Connecting,  // the socket is connecting
+    Connected,   // the line is up: the negotiation was sent, text flows
+};
+const char* toString(LineState state);
+
+// What the terminal and the command line program hear of the line (main thread).
+class ConnectionObserver {
+public:
+    virtual ~ConnectionObserver() = default;
+    // A block of received text after the filter (trace lines included in its display()).
+    virtual void textReceived(const FilterOutput& /*output*/) {}
+    virtual void stateChanged(LineState /*state*/) {}
+    // A text for the status line only, such as the beep notice (Shift_JIS).
+    virtual void status(const std::string& /*sjisText*/) {}
+};
+
+class Connection {
+public:
+    // Starts a file transfer on its own thread for the given direction; false when it
+    // cannot. Installed by the program that links the transfer.
+    using TransferStarter = std::function<bool(TransferDirection)>;
+
+    // main thread
+    Connection(CommBlock& block, MainDispatcher& dispatcher, Reporter& reporter);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // --- Settings ---
+    void setTelnetTarget(TelnetTarget target) { target_ = std::move(target); }
+    // Shows the Telnet negotiation in the terminal and the log.
+    void setTrace(bool on) { negotiator_.setTrace(on); }
+    void setCaptureLog(CaptureLogSettings settings) { captureSettings_ = std::move(settings); }
+    void setObserver(ConnectionObserver* observer) { observer_ = observer; }
+    // Records the session (host text, client writes, line drops); null stops recording.
+    void setTranscript(TranscriptWriter* transcript);
+    void setTransferStarter(TransferStarter starter) { transferStarter_ = std::move(starter); }
+
+    // --- Telnet steps ---
+    // Request 105: looks up host and port without blocking; HostFound is set when both
+    // are known (at once for a dotted address and a port number), or when a lookup failed
+    // ("... からﾎｽﾄ情報を取得できませんでした", result LineLost). Always true: the lookups run
+    // in the background.
+    bool resolve();
+    // Request 103: connects to the resolved address. DataArrived is set when the line is
+    // up or the connect failed ("接続できませんでした", result LineLost).
+    bool connect();
+    // Request 106: closes the socket (a line that is up goes through the disconnect steps
+    // first) and cancels lookups; sets HostFound so that a waiting engine wakes.
+    void close();
+    // Request 109: close, then connect again.
+    bool reconnect();
+
+    // --- Writing (refused unless the line is up) ---
+    // Request 100: the text as it is, in batches of at most 2,000 bytes; empty: true.
+    bool writeText(std::string_view text) { return writeBytes(text); }
+    bool writeBytes(std::string_view bytes);
+    // One byte at once (a key typed in the terminal).
+    bool writeByte(std::uint8_t byte);
+    // The break signal: IAC BRK on Telnet.
+    bool sendBreak();
+
+    // --- Ending the line ---
+    // Request 107 and the user's hang-up.
+    void hangUp();
+    // The user's cancel: when the line is up and the engine is not connecting, confirm()
+    // is asked first ("回線を切断します。よろしいですか?"); false when it said no. Sets
+    // the result Cancelled, hangs up and wakes an engine waiting between attempts. With
+    // wakeEngine (stopping a run) DataArrived is set as well.
+    bool cancel(const std::function<bool()>& confirm, bool wakeEngine);
+    // F12 while the engine connects: hang up and move on to the next access point.
+    void skip();
+
+    // --- The engine's side (the patrol session) ---
+    // A run starts: the batch and the engine's buffer are emptied, and received text goes
+    // into the CommBlock from now on. timeoutMs is the run's configured Timeout, restored
+    // (plus three minutes) after a transfer.
+    void attachEngine(int timeoutMs);
+    // The run has ended: received text no longer goes to the CommBlock.
+    void detachEngine();
+
+    // --- File transfer hand-over ---
+    // The engine asks for a transfer: the received bytes go to the raw buffer of RxShare
+    // instead of the receive filter, and the starter runs the transfer. False when no
+    // transfer can start.
+    bool startTransfer(TransferDirection direction);
+    // Writes protocol bytes of the transfer: 0xFF is doubled here on Telnet, so the
+    // transfer passes plain protocol bytes. False when the transfer was aborted (unless
+    // evenIfAborted: the last bytes of a failed transfer) or the write failed.
+    bool writeTransferBytes(std::string_view bytes, bool evenIfAborted);
+    // The transfer has ended. The bytes it read but did not use, and those still in the
+    // raw buffer, go back to the text stream (receive filter, terminal, engine) in order.
+    void endTransfer(std::string_view unusedBytes);
+    RxShare& rxShare() { return rx_; }
+
+    // --- State ---
+    LineState state() const { return state_; }
+    bool lineUp() const { return lineUp_; }
+    ScreenLines& screen() { return screen_; }
+    // Bytes received from the line since the connection was made.
+    long long bytesReceived() const { return bytesReceived_; }
+    // Seconds the line has been up, over all connections.
+    double connectedSeconds() const;
+
+private:
+    void setState(LineState state);
+    void onHostLookup(int lookupId, const QHostAddress& address, bool found);
+    void onServiceLookup(int lookupId, int port);
+    void lookupFailed(const std::string& what);
+    void checkResolved();
+    void cancelLookups();
+    void onConnected();
+    void connectFailed();
+    void lineLost();
+    void disconnectSteps();
+    void closeSocket();
+    void giveUp(int errorNumber);
+
+    // Reads the socket while the receive side has room; the heart of the receive path.
+    void receive();
+    // toTheEnd reads what the socket holds even while the engine has no room (the line is
+    // closing; the backlog is bounded by the socket's buffer).
+    void receiveText(bool toTheEnd);
+    void receiveForTransfer();
+    void deliver(const FilterOutput& output);
+    void feedEngine(std::string_view text);
+    void onEngineSpace();
+    void showOnly(const FilterOutput& output);
+    // Sends the negotiation bytes and feeds the trace lines into traces; false when a
+    // send failed.
+    bool perform(const std::vector<TelnetAction>& actions, FilterOutput& traces);
+    bool socketWrite(std::string_view bytes);
+    bool canWrite() const;
+    void record(TranscriptKind kind, std::string_view bytes);
+
+    CommBlock& block_;
+    MainDispatcher& dispatcher_;
+    Reporter& reporter_;
+    ThreadAffinity mainThread_;
+    std::shared_ptr<int> alive_;  // posted calls check it: the connection may be gone
+
+    TelnetTarget target_;
+    CaptureLogSettings captureSettings_;
+    ConnectionObserver* observer_ = nullptr;
+    TranscriptWriter* transcript_ = nullptr;
+    TransferStarter transferStarter_;
+
+    LineState state_ = LineState::Idle;
+    QObject context_;  // receives the socket and lookup callbacks; they die with it
+    std::unique_ptr<QTcpSocket, void (*)(QTcpSocket*)> socket_;
+    QHostAddress address_;
+    int port_ = 0;
+    int hostLookup_ = -1;     // pending host lookup, or -1
+    int serviceLookup_ = -1;  // pending service lookup, or -1
+    int nextLookupId_ = 0;
+
+    bool lineUp_ = false;
+    bool disconnecting_ = false;  // the disconnect steps are running
+    std::chrono::steady_clock::time_point connectedSince_;
+    std::chrono::steady_clock::duration connectedTotal_{};
+    std::chrono::steady_clock::time_point transcriptStart_;
+
+    ScreenLines screen_;
+    ReceiveFilter filter_{screen_};
+    TelnetNegotiator negotiator_;
+    TransmitBatch batch_;
+    CaptureLog captureLog_;
+    RxShare rx_;
+    std::vector<char> readBuffer_;  // reused for each block
+    FilterOutput filtered_;         // reused for each block
+
+    bool engineAttached_ = false;
+    int engineTimeoutMs_ = 0;
+    std::string engineBacklog_;  // filtered text the CommBlock had no room for yet
+    long long bytesReceived_ = 0;
+};
+
+}  // namespace morvaline

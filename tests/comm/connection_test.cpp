@@ -1,0 +1,359 @@
+// The Connection over real sockets on 127.0.0.1, on the test's event loop.
+
+#include "comm/connection.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "comm/patrol_session.h"
+#include "comm/transfer_link.h"
+#include "fake_host.h"
+#include "patrol/result_codes.h"
+#include "patrol/telnet_attempt.h"
+#include "platform/atomic_file.h"
+#include "platform/text_codec.h"
+#include "qt_support.h"
+#include "support/temp_dir.h"
+
+namespace morvaline {
+namespace {
+
+using test::FakeHost;
+using test::spinUntil;
+
+const std::string kOpening("\xFF\xFD\x03\xFF\xFB\x03\xFF\xFD\x01\xFF\xFD\x00\xFF\xFB\x00", 15);
+
+class RecordingReports final : public ReportSink {
+public:
+    void showStatus(const std::string& sjisText) override { texts.push_back(sjisToUtf8(sjisText)); }
+    void addPatrolLine(const std::string&) override {}
+    bool has(std::string_view utf8) const {
+        return std::find(texts.begin(), texts.end(), utf8) != texts.end();
+    }
+    std::vector<std::string> texts;
+};
+
+class RecordingObserver final : public ConnectionObserver {
+public:
+    void textReceived(const FilterOutput& output) override { shown += output.display(); }
+    void status(const std::string& sjisText) override { statuses.push_back(sjisToUtf8(sjisText)); }
+    std::string shown;
+    std::vector<std::string> statuses;
+};
+
+// A connection with everything it needs, and the helpers to bring its line up.
+class ConnectionTest : public testing::Test {
+protected:
+    ConnectionTest() : reporter(eventLog, sounds), connection(block, dispatcher, reporter) {
+        test::testApp();
+        reporter.setSink(&reports);
+        connection.setObserver(&observer);
+        CaptureLogSettings noLog;
+        noLog.mode = CaptureLogSettings::Mode::Off;
+        connection.setCaptureLog(noLog);
+    }
+    ~ConnectionTest() override { connection.setObserver(nullptr); }
+
+    void target(const std::string& service) { connection.setTelnetTarget({"127.0.0.1", service}); }
+
+    // Connects to the fake host and waits until the opening negotiation arrived there.
+    void bringLineUp() {
+        target(std::to_string(host.port()));
+        ASSERT_TRUE(connection.resolve());
+        ASSERT_TRUE(connection.connect());
+        ASSERT_TRUE(spinUntil([&] { return host.received.size() >= kOpening.size(); }));
+        ASSERT_TRUE(connection.lineUp());
+        host.received.erase(0, kOpening.size());
+    }
+
+    MainDispatcher dispatcher;
+    CommBlock block;
+    EventLog eventLog;
+    SoundSettings sounds;
+    Reporter reporter;
+    RecordingReports reports;
+    RecordingObserver observer;
+    Connection connection;
+    FakeHost host;
+};
+
+TEST_F(ConnectionTest, ADottedAddressAndAPortNumberResolveAtOnce) {
+    target("2323");
+    block.hostFound.reset();
+    EXPECT_TRUE(connection.resolve());
+    EXPECT_TRUE(block.hostFound.isSet());
+    EXPECT_EQ(connection.state(), LineState::Resolved);
+}
+
+TEST_F(ConnectionTest, AServiceNameIsLookedUpWithoutBlocking) {
+    target("telnet");
+    block.hostFound.reset();
+    EXPECT_TRUE(connection.resolve());
+    EXPECT_EQ(connection.state(), LineState::Resolving);
+    ASSERT_TRUE(spinUntil([&] { return block.hostFound.isSet(); }));
+    EXPECT_EQ(connection.state(), LineState::Resolved);
+    EXPECT_EQ(block.result(), result::Ok);
+}
+
+TEST_F(ConnectionTest, AnUnknownServiceIsReportedAndEndsTheAttempt) {
+    target("no-such-service-here");
+    EXPECT_TRUE(connection.resolve());
+    ASSERT_TRUE(spinUntil([&] { return block.hostFound.isSet(); }));
+    EXPECT_TRUE(reports.has("no-such-service-here からﾎｽﾄ情報を取得できませんでした"));
+    EXPECT_EQ(block.result(), result::LineLost);
+    EXPECT_EQ(connection.state(), LineState::Idle);
+}
+
+TEST_F(ConnectionTest, ConnectSendsTheOpeningNegotiationAndAnswersTheHost) {
+    connection.setTrace(true);
+    target(std::to_string(host.port()));
+    connection.resolve();
+    block.dataArrived.reset();
+    connection.connect();
+    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= kOpening.size(); }));
+    EXPECT_EQ(host.received, kOpening);
+    EXPECT_TRUE(block.dataArrived.isSet());
+    EXPECT_TRUE(block.lineUp());
+    EXPECT_EQ(connection.state(), LineState::Connected);
+    EXPECT_TRUE(reports.has("接続中 (127.0.0.1)"));
+    EXPECT_TRUE(reports.has("回線が接続しました"));
+    EXPECT_EQ(observer.shown,
+              "[Sent do SUPRESS GO AHEAD]\r\n[Sent will SUPRESS GO AHEAD]\r\n[Sent do ECHO]\r\n"
+              "[Sent do BINARY]\r\n[Sent will BINARY]\r\n");
+
+    host.received.clear();
+    observer.shown.clear();
+    host.send(
+        "\xFF\xFD\x18"
+        "ok\xFF\xFA\x18\x01\xFF\xF0");
+    const std::string expected = "\xFF\xFB\x18\xFF\xFA\x18" + std::string(1, '\0') +
+                                 "UNKNOWN\xFF\xF0" + std::string(1, '\0');
+    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= expected.size(); }));
+    EXPECT_EQ(host.received, expected);
+    EXPECT_EQ(observer.shown,
+              "[Recv do TERMINAL TYPE]\r\n[Sent will TERMINAL TYPE]\r\nok[Recv SB 24 1 SE]\r\n");
+}
+
+TEST_F(ConnectionTest, ARefusedConnectIsReportedAndNotTakenForALine) {
+    int closedPort;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+    }
+    target(std::to_string(closedPort));
+    connection.resolve();
+    block.dataArrived.reset();
+    connection.connect();
+    ASSERT_TRUE(spinUntil([&] { return block.dataArrived.isSet(); }));
+    EXPECT_TRUE(reports.has("接続できませんでした"));
+    EXPECT_FALSE(block.lineUp());
+    EXPECT_EQ(block.result(), result::LineLost);
+    EXPECT_EQ(connection.state(), LineState::Idle);
+    EXPECT_FALSE(connection.writeText("x"));
+}
+
+TEST_F(ConnectionTest, WritesAndBreak) {
+    EXPECT_FALSE(connection.writeText("no line yet"));
+    bringLineUp();
+    EXPECT_TRUE(connection.writeText(""));
+    const std::string text(2001, 'w');
+    EXPECT_TRUE(connection.writeText(text));
+    EXPECT_TRUE(connection.sendBreak());
+    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= text.size() + 2; }));
+    EXPECT_EQ(host.received, text + "\xFF\xF3");
+    EXPECT_TRUE(reports.has("ﾌﾞﾚｰｸ信号を送信しました"));
+}
+
+TEST_F(ConnectionTest, TheHostClosingTheLineIsALostLine) {
+    test::TempDir dir;
+    CaptureLogSettings log;
+    log.mode = CaptureLogSettings::Mode::SameFile;
+    log.directory = dir.path();
+    connection.setCaptureLog(log);
+    TranscriptWriter transcript;
+    ASSERT_TRUE(transcript.open(dir / "session.txt", nullptr));
+    connection.setTranscript(&transcript);
+    bringLineUp();
+    connection.writeText("Q\r");
+    block.dataArrived.reset();
+    host.send(sj("ご利用ありがとうございました\r\n") + "\x07");
+    host.close();
+    ASSERT_TRUE(spinUntil([&] { return connection.state() == LineState::Idle; }));
+    EXPECT_FALSE(block.lineUp());
+    EXPECT_TRUE(block.dataArrived.isSet());
+    EXPECT_EQ(block.result(), result::LineLost);
+    EXPECT_TRUE(reports.has("回線が切断されました"));
+    EXPECT_EQ(observer.statuses, std::vector<std::string>{"ﾋﾞｰﾌﾟ音を受信しました"});
+
+    std::string captured;
+    ASSERT_TRUE(readWholeFile(dir / "LUDRIX.LOG", captured));
+    EXPECT_EQ(sjisToUtf8(captured), "ご利用ありがとうございました\r\n");
+    transcript.close();
+    std::string recorded;
+    ASSERT_TRUE(readWholeFile(dir / "session.txt", recorded));
+    std::string error;
+    const auto entries = parseTranscript(recorded, &error);
+    ASSERT_TRUE(entries) << error;
+    ASSERT_EQ(entries->size(), 3u);
+    EXPECT_EQ((*entries)[0].bytes, "Q\r");
+    EXPECT_EQ((*entries)[1].kind, TranscriptKind::Shown);
+    EXPECT_EQ((*entries)[2].kind, TranscriptKind::Dropped);
+}
+
+TEST_F(ConnectionTest, CancelAsksFirstAndKeepsItsCause) {
+    bringLineUp();
+    EXPECT_FALSE(connection.cancel([] { return false; }, false));
+    EXPECT_TRUE(connection.lineUp());
+    EXPECT_EQ(block.result(), result::Ok);
+
+    block.redialCancel.reset();
+    EXPECT_TRUE(connection.cancel([] { return true; }, true));
+    EXPECT_FALSE(connection.lineUp());
+    EXPECT_EQ(block.result(), result::Cancelled);  // not turned into "line lost" by the hang-up
+    EXPECT_TRUE(block.redialCancel.isSet());
+    EXPECT_TRUE(block.dataArrived.isSet());
+    EXPECT_TRUE(reports.has("回線を切断しています"));
+    EXPECT_TRUE(connection.rxShare().transferAbort);
+    ASSERT_TRUE(spinUntil([&] { return host.clientGone(); }));
+}
+
+TEST_F(ConnectionTest, CancelWhileConnectingAsksNothing) {
+    bringLineUp();
+    block.setInConnect(true);
+    bool asked = false;
+    EXPECT_TRUE(connection.cancel([&] { return asked = true; }, false));
+    EXPECT_FALSE(asked);
+    EXPECT_FALSE(block.inConnect());
+}
+
+TEST_F(ConnectionTest, SkipMovesOnOnlyWhileConnecting) {
+    bringLineUp();
+    connection.skip();
+    EXPECT_TRUE(connection.lineUp());  // not connecting: nothing happens
+    block.setInConnect(true);
+    connection.skip();
+    EXPECT_FALSE(connection.lineUp());
+    EXPECT_EQ(block.result(), result::Skipped);
+    EXPECT_TRUE(reports.has("ｽｷｯﾌﾟしています"));
+}
+
+// A transfer thread reads and writes through the link while the main thread serves the
+// line; a full raw buffer holds the line back; what the transfer did not use goes back
+// to the text stream ahead of the text that follows.
+TEST_F(ConnectionTest, TransferHandOver) {
+    bringLineUp();
+    connection.attachEngine(1000);
+    block.setWaitTimeout(1000);
+    std::vector<TransferDirection> started;
+    connection.setTransferStarter([&](TransferDirection d) {
+        started.push_back(d);
+        return true;
+    });
+    ASSERT_TRUE(connection.startTransfer(TransferDirection::Download));
+    EXPECT_EQ(started, std::vector<TransferDirection>{TransferDirection::Download});
+    EXPECT_EQ(block.waitTimeout(), -1);
+    EXPECT_TRUE(reports.has("ﾊﾞｲﾅﾘ転送が開始しました"));
+
+    // Telnet commands are taken out, IAC IAC is one 0xFF, control bytes stay.
+    const std::string head("\x01\x00\xFF\xFF\xFF\xFB\x01\x15", 8);
+    const std::string burst(30'000, 'b');
+    const std::string expected = std::string("\x01\x00\xFF\x15", 4) + burst + "end bytes\r\n";
+    TransferLink link(connection, dispatcher);
+    Event go;
+    std::atomic<bool> done = false;
+    std::string received;
+    std::thread transfer([&] {
+        go.wait();
+        while (received.size() < expected.size()) {
+            if (link.read(received, rapidox::Clock::now() + std::chrono::seconds(10)) !=
+                rapidox::TransferChannel::ReadResult::Data)
+                break;
+        }
+        link.write("\xFF\x02");
+        // The transfer used all but the last text; that goes back to the text stream.
+        link.finished(received.substr(4 + burst.size() - 6));
+        done = true;
+    });
+    host.send(head + burst + "end bytes\r\n");
+    ASSERT_TRUE(
+        spinUntil([&] { return connection.rxShare().rawCount() == RxShare::kRawCapacity; }));
+    go.set();
+    ASSERT_TRUE(spinUntil([&] { return done.load(); }));
+    transfer.join();
+    EXPECT_EQ(received, expected);
+    EXPECT_TRUE(block.lock().unconsumed() == "bbbbbbend bytes\r\n");
+    EXPECT_EQ(block.waitTimeout(), 1000 + 180'000);
+    EXPECT_TRUE(reports.has("ﾊﾞｲﾅﾘ転送が終了しました"));
+    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= 3; }));
+    EXPECT_EQ(host.received, "\xFF\xFF\x02");  // 0xFF doubled on Telnet
+
+    host.send("after>");
+    ASSERT_TRUE(spinUntil([&] { return block.lock().unconsumed().ends_with("after>"); }));
+    EXPECT_EQ(block.lock().unconsumed(), "bbbbbbend bytes\r\nafter>");
+}
+
+TEST_F(ConnectionTest, AbortWakesATransferWaitingForBytes) {
+    bringLineUp();
+    connection.setTransferStarter([](TransferDirection) { return true; });
+    ASSERT_TRUE(connection.startTransfer(TransferDirection::Upload));
+    TransferLink link(connection, dispatcher);
+    std::string into;
+    EXPECT_EQ(link.read(into, rapidox::kAtOnce), rapidox::TransferChannel::ReadResult::TimedOut);
+    std::atomic<int> outcome = -1;
+    std::thread transfer([&] { outcome = static_cast<int>(link.read(into, rapidox::kNever)); });
+    link.abort();
+    transfer.join();
+    EXPECT_EQ(outcome, static_cast<int>(rapidox::TransferChannel::ReadResult::Aborted));
+    EXPECT_FALSE(link.write("x"));
+    EXPECT_TRUE(link.writeFinal("\x18"));  // the last CAN still goes out
+    ASSERT_TRUE(spinUntil([&] { return host.received == "\x18"; }));
+}
+
+// The engine reads nothing for a while: the host's burst fills the CommBlock, the main
+// thread goes on serving (the engine even makes a request meanwhile), and every byte
+// arrives in order once the engine reads.
+TEST_F(ConnectionTest, ABurstLargerThanTheEngineBufferArrivesWholeAndInOrder) {
+    std::string burst;
+    for (int i = 0; burst.size() < 5 * CommBlock::kCapacity; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%07d the quick brown fox jumps over the lazy dog\r\n", i);
+        burst += line;
+    }
+    target(std::to_string(host.port()));
+    class NoEvents final : public PatrolEvents {
+    public:
+        void report(const Text&, std::string_view) override {}
+    } events;
+    PatrolSession session(connection, block, dispatcher, events);
+    Event bufferFull;
+    std::string captured;
+    std::atomic<int> exitCode = 99;
+    DialogueSettings settings;
+    ASSERT_TRUE(session.start(
+        true, settings,
+        [&](CPatrolEngine& engine) -> int {
+            if (const int code = attemptTelnet(engine); code != result::Ok) return code;
+            engine.setWaitTimeout(settings.timeoutMs);
+            bufferFull.wait();
+            // A request to the main thread while the CommBlock is full must not hang.
+            if (!engine.line().writeText("more\r")) return result::LineLost;
+            return engine.CaptureUntil("END>", captured) == 0 ? result::Ok : engine.result();
+        },
+        [&](int code) { exitCode = code; }));
+    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= kOpening.size(); }));
+    host.send(burst + "END>");
+    ASSERT_TRUE(
+        spinUntil([&] { return block.lock().unconsumed().size() == CommBlock::kCapacity; }));
+    bufferFull.set();
+    ASSERT_TRUE(spinUntil([&] { return exitCode != 99; }));
+    EXPECT_EQ(exitCode, result::Ok);
+    EXPECT_TRUE(captured == burst)
+        << "captured " << captured.size() << " of " << burst.size() << " bytes";
+    EXPECT_EQ(host.received.substr(kOpening.size()), "more\r");
+}
+
+}  // namespace
+}  // namespace morvaline
