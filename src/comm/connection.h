@@ -85,6 +85,7 @@ public:
     // Records the session (host text, client writes, line drops); null stops recording.
     void setTranscript(TranscriptWriter* transcript);
     void setTransferStarter(TransferStarter starter) { transferStarter_ = std::move(starter); }
+    Reporter& reporter() { return reporter_; }
 
     // --- Telnet steps ---
     // Request 105: looks up host and port without blocking; HostFound is set when both

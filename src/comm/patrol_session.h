@@ -37,6 +37,9 @@ public:
     // Patrol (true) or log in only and leave the line to the terminal (false).
     bool patrolFlag() const { return patrolFlag_; }
 
+    // Main thread, before start(): the plan of the access points to try (already started).
+    void setDiallingPlan(DiallingPlan* plan) { link_.setDiallingPlan(plan); }
+
     // Starts a run; false when one is going.
     bool start(bool patrol, DialogueSettings settings, PatrolThread::Run run, Ended ended);
     // The user's cancel ("ﾛｸﾞｲﾝのみ/切断" while connected or connecting) and stop (the

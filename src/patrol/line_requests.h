@@ -7,12 +7,24 @@
 //
 // Called on the patrol thread. The comment of each method gives its request code.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace morvaline {
 
 // Which way a file transfer goes; the numbers are the connection's transfer direction.
 enum class TransferDirection : int { None = 0, Upload = 1, Download = 2 };
+
+// The access point of the current connection attempt, as the engine needs it.
+struct AttemptTarget {
+    int lineType = 2;              // 0 telephony line, 1 modem, 2 Telnet
+    std::string name;              // shown in "%1 に接続します。..." (Shift_JIS)
+    std::string hostName;          // the Telnet host
+    int loginMode = 0;             // 0 ... 4
+    std::string loginScript;       // run in login modes 2 and 3
+    bool hangUpAfterLogout = true;
+};
 
 class LineRequests {
 public:
@@ -31,6 +43,8 @@ public:
     // 104: moves on to the next access point; the pause in seconds before trying it, 0 when
     // there is no further attempt.
     virtual int nextAccessPoint() = 0;
+    // The access point of the current attempt; empty once the attempts are exhausted.
+    virtual std::optional<AttemptTarget> currentAttempt() = 0;
     // 105: starts looking up the Telnet host and port; HostFound is set when done.
     virtual bool telnetResolve() = 0;
     // 106: closes the Telnet socket.

@@ -93,6 +93,17 @@ struct Text {
     X(kLoginFailed, 28732, "ﾛｸﾞｲﾝできませんでした")
 
 // Rapidox transfers: how a transfer ended, and its file size line.
+// The run of a patrol: connecting through the access points, login, logout.
+#define MORVALINE_TEXTS_PATROL_RUN(X) \
+    X(kConnectingAccessPoint, 16809, "%1 に接続します。([F12] でｽｷｯﾌﾟ, [Ctrl]+[F5] でｷｬﾝｾﾙ)") \
+    X(kRedialWait, 16810, "ﾘﾀﾞｲﾔﾙの待機中") \
+    X(kLoggingIn, 16811, "ﾛｸﾞｲﾝしています") \
+    X(kLoginPrompt, 16812, "ﾛｸﾞｲﾝ ﾌﾟﾛﾝﾌﾟﾄが現れました") \
+    X(kLoginSucceeded, 16813, "ﾛｸﾞｲﾝに成功しました") \
+    X(kLoggedOut, 16814, "正常にﾛｸﾞｱｳﾄしました") \
+    X(kPatrolStarting, 16854, "自動巡回を開始します") \
+    X(kNoAccessPoint, 28733, "ｱｸｾｽ ﾎﾟｲﾝﾄが設定されていません。")
+
 #define MORVALINE_TEXTS_RAPIDOX(X) \
     X(kTransferAborting, 28712, "中断処理中") \
     X(kTransferRetriesExceeded, 28713, "ﾘﾄﾗｲ回数ｵｰﾊﾞｰ") \
@@ -109,6 +120,7 @@ MORVALINE_TEXTS_STORE(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_TRANSFER(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_CONNECTION(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PATROL(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_PATROL_RUN(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT

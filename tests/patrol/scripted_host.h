@@ -45,6 +45,8 @@ public:
     // The lines sendNextTextLine() sends (each must be a "C:" entry of the script).
     std::vector<std::string> textLines;
     bool textOpens = true;
+    // The access point that currentAttempt() names.
+    std::optional<AttemptTarget> attempt = AttemptTarget{};
 
     CommBlock block;
 
@@ -54,6 +56,7 @@ public:
     bool placeTapiCall() override { return false; }
     bool telnetConnect() override { return false; }
     int nextAccessPoint() override { return 0; }
+    std::optional<AttemptTarget> currentAttempt() override { return attempt; }
     bool telnetResolve() override { return false; }
     void telnetClose() override {}
     void hangUp() override {}
