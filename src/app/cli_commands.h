@@ -14,5 +14,13 @@ int commandShow(Session& session, Args args);
 int commandAttachments(Session& session, Args args);
 int commandDecode(Session& session, Args args);
 int commandTerminal(Session& session, Args args);
+int commandPatrol(Session& session, Args args);
+int commandAccessPoints(Session& session, Args args);
+int commandReserve(Session& session, Args args);
+int commandPattern(Session& session, Args args);
+
+// The exit status of a patrol: 0 when it ended normally, else 100 + the magnitude of its
+// result code (113 wrong password, 104 line lost ...).
+int exitStatusOfResult(int result);
 
 }  // namespace morvaline::cli

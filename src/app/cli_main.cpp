@@ -28,6 +28,15 @@ constexpr Command kCommands[] = {
      "attachments ID PLACE INDEX|#NUMBER [--save DIR]\n"
      "                                list (and save) the attachments of a mail"},
     {"decode", commandDecode, "decode FILE [--save DIR]      read a mail file, list (and save) its attachments"},
+    {"patrol", commandPatrol,
+     "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN] [--verbose]\n"
+     "                                run a patrol (-a: priority A only ... -e: all)"},
+    {"ap", commandAccessPoints,
+     "ap list | add NAME --host HOST[:PORT] [--route N] | set N FIELD VALUE\n"
+     "   | remove N | move N TO | enable N on|off | redial on|off [--interval S] [--max N]\n"
+     "                                the access points, in priority order"},
+    {"reserve", commandReserve, "reserve ID PLACE [ENTRY|none]  show or set a place's reservation"},
+    {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"
      "                                talk to the host by hand"},

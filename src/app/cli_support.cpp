@@ -41,8 +41,9 @@ std::unique_ptr<CTolDoc> Session::openUser(const std::string& userId, ReportSink
     return std::move(result.doc);
 }
 
-std::string Session::password(bool confirm) const {
-    if (const char* env = std::getenv("MORVALINE_PASSWORD")) return utf8ToSjis(env);
+std::string Session::password(bool confirm) {
+    if (password_) return *password_;
+    if (const char* env = std::getenv("MORVALINE_PASSWORD")) return *(password_ = utf8ToSjis(env));
     if (!::isatty(STDIN_FILENO)) throw CommandError{"no password: set MORVALINE_PASSWORD"};
     auto ask = [](const char* prompt) {
         std::cerr << prompt << std::flush;
@@ -60,7 +61,7 @@ std::string Session::password(bool confirm) const {
     std::string entered = ask("Password: ");
     if (confirm && ask("Password again: ") != entered)
         throw CommandError{"the two passwords differ"};
-    return utf8ToSjis(entered);
+    return *(password_ = utf8ToSjis(entered));
 }
 
 int findPlace(const CTolDoc& doc, const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,11 +41,12 @@ public:
     std::filesystem::path baseDirectory() const;
     // Opens an existing user; throws CommandError with the system's message.
     std::unique_ptr<CTolDoc> openUser(const std::string& userId, ReportSink* sink = nullptr);
-    // The password from MORVALINE_PASSWORD, else asked for on the terminal.
-    std::string password(bool confirm = false) const;
+    // The password from MORVALINE_PASSWORD, else asked for on the terminal (once).
+    std::string password(bool confirm = false);
 
 private:
     Registry registry_;
+    std::optional<std::string> password_;
 };
 
 // The place named by its index in the place tree, its title (UTF-8) or its ID; throws

@@ -55,7 +55,13 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
         return false;
     };
 
-    if (const int code = block.result(); code != result::Ok) return code;
+    // A lost line still lets the wait read what the host sent before it closed the line (its
+    // last screen); any other result ends the wait at once.
+    const auto endsAtOnce = [&block] {
+        const int code = block.result();
+        return code != result::Ok && code != result::LineLost;
+    };
+    if (endsAtOnce()) return block.result();
     for (;;) {
         {
             auto buffer = block.lock();
@@ -72,12 +78,14 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
             }
             buffer.consumeAll();
         }
+        if (const int code = block.result(); code != result::Ok) return code;
 
         if (const int quiet = matcher.quietPromptAtEnd(); quiet >= 0) {
             bool hostWentOn = false;
             while (!hostWentOn) {
                 const bool signalled = waitForData(settings_.idleTimeMs);
-                if (const int code = block.result(); code != result::Ok) return code;
+                if (endsAtOnce()) return block.result();
+                if (block.result() != result::Ok) break;  // the line was lost: read what came
                 hostWentOn = hasUnread();
                 if (!hostWentOn && !signalled) {
                     finishCapture(quiet);
@@ -89,7 +97,8 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
 
         const int timeout = block.waitTimeout();
         const bool signalled = waitForData(timeout);
-        if (const int code = block.result(); code != result::Ok) return code;
+        if (endsAtOnce()) return block.result();
+        if (block.result() != result::Ok) continue;  // the line was lost: read what came
         if (!signalled && timeout >= 0 && !hasUnread()) {
             block.setResultIfOk(result::Silence);
             return block.result();

@@ -126,10 +126,12 @@ void CTolDoc::empty() {
     recentStrings_.clear();
     const FileTime now = fileTimeNow();
     times_.fill(now);
+    times_[doctime::kLastLogout] = 0;  // unknown until a patrol logs out
     ints_.fill(0);
     ints_[docint::kGeneration] = 1;
     ints_[docint::kNewWindow] = 0;
     ints_[docint::kEventLogMax] = EventLog::kDefaultMax;
+    ints_[docint::kPatrolLevel] = 4;
     strings_.fill({});
     strings_[docstr::kLogFileName] = "LUDRIX.LOG";
     block_.clear();
@@ -152,7 +154,28 @@ void CTolDoc::empty() {
     settings_.logPath = data + "LOG/";
 }
 
+int CTolDoc::integer(int position) const {
+    std::lock_guard lock(valuesMutex_);
+    return ints_.at(static_cast<std::size_t>(position));
+}
+
+void CTolDoc::setInteger(int position, int value) {
+    std::lock_guard lock(valuesMutex_);
+    ints_.at(static_cast<std::size_t>(position)) = value;
+}
+
+FileTime CTolDoc::time(int position) const {
+    std::lock_guard lock(valuesMutex_);
+    return times_.at(static_cast<std::size_t>(position));
+}
+
+void CTolDoc::setTime(int position, FileTime t) {
+    std::lock_guard lock(valuesMutex_);
+    times_.at(static_cast<std::size_t>(position)) = t;
+}
+
 void CTolDoc::startGeneration() {
+    std::lock_guard lock(valuesMutex_);
     ++ints_[docint::kGeneration];
     for (int i = kPatrolTimes - 1; i > 0; --i) patrolTimes_[i] = patrolTimes_[i - 1];
     patrolTimes_[0] = fileTimeNow();
@@ -170,7 +193,7 @@ bool CTolDoc::save() {
         }
     }
     saveUserSettings(registry_, userId_, settings_);
-    times_[doctime::kSaved] = fileTimeNow();
+    setTime(doctime::kSaved, fileTimeNow());
 
     // The new document is complete on disk before the backups move, so that a failed write
     // never costs the current document or a backup.
@@ -289,6 +312,7 @@ int CTolDoc::nextFileNumber(FileCounter counter) {
         {docint::kCounterR, "~R%06d.4A0"},
     };
     const CounterInfo& info = kCounters[static_cast<int>(counter)];
+    std::lock_guard lock(valuesMutex_);
     int& value = ints_[static_cast<std::size_t>(info.position)];
     for (int attempt = 0; attempt < kMaxFileNumber; ++attempt) {
         value = value >= kMaxFileNumber || value < 0 ? 1 : value + 1;

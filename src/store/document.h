@@ -43,6 +43,8 @@ inline constexpr int kNewWindow = 29;
 inline constexpr int kCounterM = 36;
 inline constexpr int kCurrentPattern = 43;
 inline constexpr int kEventLogMax = 44;
+inline constexpr int kAdjustProfileAtLogin = 45;  // answer the host's profile question
+inline constexpr int kPatrolLevel = 46;           // priority level of a patrol, 0 ("A") ... 4 (all)
 inline constexpr int kCounterU = 61;
 inline constexpr int kCounterR = 62;
 inline constexpr int kAutoDeleteDeletes = 63;
@@ -148,10 +150,12 @@ public:
     const std::string& userId() const { return userId_; }
     const std::filesystem::path& dataDirectory() const { return dataDir_; }
     std::filesystem::path documentPath() const;
-    int integer(int position) const { return ints_.at(static_cast<std::size_t>(position)); }
-    void setInteger(int position, int value) { ints_.at(static_cast<std::size_t>(position)) = value; }
-    FileTime time(int position) const { return times_.at(static_cast<std::size_t>(position)); }
-    void setTime(int position, FileTime t) { times_.at(static_cast<std::size_t>(position)) = t; }
+    // The document's integers and times; safe on any thread (the patrol reads and records
+    // them while the user interface may too).
+    int integer(int position) const;
+    void setInteger(int position, int value);
+    FileTime time(int position) const;
+    void setTime(int position, FileTime t);
     const std::string& string(int position) const { return strings_.at(static_cast<std::size_t>(position)); }
     void setString(int position, std::string s) { strings_.at(static_cast<std::size_t>(position)) = std::move(s); }
     int generation() const { return integer(docint::kGeneration); }
@@ -236,6 +240,7 @@ private:
     Reporter reporter_;
     int closeFlag_ = 1;
 
+    mutable std::mutex valuesMutex_;  // guards ints_, times_ and patrolTimes_
     std::mutex listsMutex_;
     std::map<std::string, std::unique_ptr<CItemArray>> lists_;
 };

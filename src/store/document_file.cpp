@@ -92,6 +92,7 @@ CTolDoc::OpenResult CTolDoc::readDocumentBytes(std::string_view bytes, Registry&
 }
 
 std::string CTolDoc::serializeToBytes() {
+    std::lock_guard lock(valuesMutex_);
     ArchiveWriter ar;
     serialize(ar);
     return ar.take();

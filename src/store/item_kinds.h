@@ -82,6 +82,7 @@ inline constexpr std::uint32_t ITEM_FLAG_MIME = 0x01000000;
 inline constexpr std::uint32_t ITEM_FLAG_REFUSED = 0x02000000;
 inline constexpr std::uint32_t ITEM_FLAG_HIDDEN_PLACE = 0x04000000;
 inline constexpr std::uint32_t ITEM_FLAG_HIDDEN = 0x08000000;
+inline constexpr std::uint32_t ITEM_FLAG_NO_LOGOUT = 0x10000000;  // on the root: the patrol stays logged in
 inline constexpr std::uint32_t ITEM_FLAG_FETCH_MENU_MAP = 0x20000000;
 inline constexpr std::uint32_t ITEM_FLAG_KEEP_NUMBER = 0x40000000;
 inline constexpr std::uint32_t ITEM_FLAG_ROOT = 0x80000000;

@@ -1,0 +1,119 @@
+// morvaline-cli patrol: a patrol run from the command line or cron, with live report lines.
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+
+#include "app/cli_commands.h"
+#include "app/cli_support.h"
+#include "app/stop_signals.h"
+#include "comm/connection.h"
+#include "comm/dialling_plan.h"
+#include "comm/patrol_session.h"
+#include "patrol/patrol_run.h"
+#include "patrol/result_codes.h"
+#include "platform/base_paths.h"
+#include "platform/main_dispatcher.h"
+#include "platform/text_codec.h"
+
+namespace morvaline::cli {
+namespace {
+
+// What the patrol thread tells the main thread, for the command line: report lines go
+// through the document's reporter (event log and the printed patrol lines).
+class CliPatrolEvents final : public PatrolEvents {
+public:
+    explicit CliPatrolEvents(CTolDoc& doc) : doc_(doc) {}
+    void report(const Text& text, std::string_view arg1) override { doc_.reporter().report(text, arg1); }
+
+private:
+    CTolDoc& doc_;
+};
+
+PatrolLevel levelOption(Args& args, int fallback) {
+    static constexpr std::pair<const char*, PatrolLevel> kLevels[] = {
+        {"-a", PatrolLevel::OnlyA}, {"-b", PatrolLevel::AAndB}, {"-c", PatrolLevel::AToC},
+        {"-d", PatrolLevel::AToD},  {"-e", PatrolLevel::All},
+    };
+    std::optional<PatrolLevel> level;
+    for (const auto& [flag, value] : kLevels)
+        if (takeFlag(args, flag)) level = value;
+    return level.value_or(static_cast<PatrolLevel>(std::clamp(fallback, 0, 4)));
+}
+
+DialogueSettings dialogueSettings(const UserSettings& s) {
+    return DialogueSettings{s.timeout, s.idleTime, s.delayAfterCr, s.sendAhead};
+}
+
+}  // namespace
+
+int exitStatusOfResult(int result) { return result == 0 ? 0 : 100 - result; }
+
+int commandPatrol(Session& session, Args args) {
+    constexpr std::string_view usage = "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN]";
+    const std::string pattern = takeOption(args, "--rp");
+    const bool verbose = takeFlag(args, "--verbose");
+    const std::string userId = takeArgument(args, usage);
+    ConsoleReports reports(verbose);
+    auto doc = session.openUser(userId, &reports);
+    const PatrolLevel level = levelOption(args, doc->integer(docint::kPatrolLevel));
+    expectNoMoreArguments(args, usage);
+    if (!pattern.empty()) doc->selectPattern(utf8ToSjis(pattern));
+
+    DiallingPlan plan(loadAccessPoints(session.registry(), moduleDataDirectory() / "MODEMDAT.INI"));
+    if (!plan.start()) {
+        doc->reporter().report(texts::kNoAccessPoint);
+        doc->save();
+        doc->close();
+        throw CommandError{"no access point is enabled: add one with morvaline-cli ap add"};
+    }
+    MainDispatcher dispatcher;
+    CommBlock block;
+    Connection connection(block, dispatcher, doc->reporter());
+    CliPatrolEvents events(*doc);
+    PatrolSession patrolSession(connection, block, dispatcher, events);
+    patrolSession.setDiallingPlan(&plan);
+
+    PatrolOptions options;
+    options.level = level;
+    options.userId = userId;
+    options.password = session.password();
+    QEventLoop loop;
+    int exitCode = 0;
+    StopSignals stop;
+    std::optional<QSocketNotifier> stopNotifier;
+    if (stop.fd() >= 0) {
+        stopNotifier.emplace(stop.fd(), QSocketNotifier::Read);
+        // Ctrl+C is the patrol's stop command ("巡回中止").
+        QObject::connect(&*stopNotifier, &QSocketNotifier::activated, [&] {
+            stop.drain();
+            patrolSession.stop([] { return true; });
+        });
+    }
+    CTolDoc& document = *doc;
+    const bool started = patrolSession.start(
+        true, dialogueSettings(doc->settings()),
+        [&document, options](CPatrolEngine& engine) {
+            PatrolRun run(engine, document, options);
+            return run.run();
+        },
+        [&](int code) {
+            exitCode = code;
+            loop.exit();
+        });
+    if (started) loop.exec();
+    dispatcher.shutdown();
+    const bool saved = doc->save();
+    doc->close();
+    if (!saved) throw CommandError{utf8(doc->error())};
+    if (exitCode != 0)
+        std::cerr << "morvaline-cli patrol: the patrol ended with result " << exitCode << " ("
+                  << result::toString(exitCode) << ")\n";
+    return exitStatusOfResult(exitCode);
+}
+
+}  // namespace morvaline::cli
