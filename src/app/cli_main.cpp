@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <iostream>
 #include <string_view>
 
@@ -42,10 +43,29 @@ constexpr Command kCommands[] = {
      "                                talk to the host by hand"},
 };
 
+// The arguments after the command's name. A user parameter of the form "ID;PASSWORD" is
+// still understood: the password is taken and wiped from the process's arguments at once,
+// so that no process listing shows it.
+Args takeArguments(int argc, char** argv, Session& session) {
+    Args args;
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        const std::size_t semicolon = arg.find(';');
+        if (semicolon != std::string::npos && semicolon > 0 && semicolon <= 8 && !arg.starts_with("-")) {
+            session.setPassword(arg.substr(semicolon + 1));
+            std::fill(argv[i] + semicolon, argv[i] + arg.size(), '\0');
+            arg.resize(semicolon);
+        }
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
 void printUsage(std::ostream& out) {
     out << "usage: morvaline-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
     for (const Command& c : kCommands) out << "  " << c.help << '\n';
-    out << "\nThe password comes from MORVALINE_PASSWORD or is asked for on the terminal.\n"
+    out << "\nThe password comes from MORVALINE_PASSWORD or is asked for on the terminal (the\n"
+           "old form ID;PASSWORD of a user parameter is understood and wiped at once).\n"
            "MORVALINE_CONFIG_DIR chooses the folder of the settings file.\n";
 }
 
@@ -63,7 +83,7 @@ int main(int argc, char** argv) {
         if (command.name != name) continue;
         try {
             Session session;
-            return command.run(session, Args(argv + 2, argv + argc));
+            return command.run(session, takeArguments(argc, argv, session));
         } catch (const CommandError& e) {
             std::cerr << "morvaline-cli " << name << ": " << e.utf8Message << '\n';
             return 1;

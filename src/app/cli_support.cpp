@@ -78,6 +78,8 @@ int findPlace(const CTolDoc& doc, const std::string& name) {
     throw CommandError{"no place '" + name + "' (give its index, title or ID; see the tree command)"};
 }
 
+void Session::setPassword(const std::string& utf8Password) { password_ = utf8ToSjis(utf8Password); }
+
 std::string takeOption(Args& args, std::string_view name) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] != name) continue;

@@ -43,6 +43,8 @@ public:
     std::unique_ptr<CTolDoc> openUser(const std::string& userId, ReportSink* sink = nullptr);
     // The password from MORVALINE_PASSWORD, else asked for on the terminal (once).
     std::string password(bool confirm = false);
+    // The password given with the user parameter (UTF-8).
+    void setPassword(const std::string& utf8Password);
 
 private:
     Registry registry_;

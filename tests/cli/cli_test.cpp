@@ -57,6 +57,17 @@ TEST_F(CliTest, FailuresSayWhatWentWrong) {
     EXPECT_EQ(cli("no-such-command").status, 2);
 }
 
+TEST_F(CliTest, TheOldUserParameterWithItsPasswordIsUnderstood) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    const std::string cliPath = test::buildProgram("src/app/morvaline-cli");
+    const std::string env = "MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
+                            (dir / "data").string() + "' ";
+    EXPECT_EQ(test::runCommand(env + "'" + cliPath + "' tree 'MVL00001;secret' </dev/null").status, 0);
+    auto wrong = test::runCommand(env + "'" + cliPath + "' tree 'MVL00001;other' </dev/null");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.output.find("other"), std::string::npos);  // never echoed
+}
+
 TEST_F(CliTest, DecodeSavesAttachmentsWithoutOverwriting) {
     const std::string mail =
         "From: a@example.jp\n"
