@@ -13,14 +13,6 @@
 namespace morvaline::cli {
 namespace {
 
-std::string formatTime(FileTime t) {
-    const LocalTimeFields f = fieldsFromFileTime(t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    return text;
-}
-
 // " messages N, unread N ..." for a place whose message list exists.
 std::string listCounts(CTolDoc& doc, int index) {
     CItemArray* list = doc.openExistingList(index, false);
@@ -113,7 +105,7 @@ int commandEvents(Session& session, Args args) {
     auto doc = session.openUser(userId);
     for (const EventEntry& e : doc->eventLog().entries()) {
         const bool warning = e.icon == static_cast<int>(EventKind::Warning);
-        std::cout << formatTime(e.time) << (warning ? "  ! " : "    ") << utf8(e.text) << '\n';
+        std::cout << formatDateTime(e.time) << (warning ? "  ! " : "    ") << utf8(e.text) << '\n';
     }
     doc->close();
     return 0;

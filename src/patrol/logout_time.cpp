@@ -1,6 +1,5 @@
 #include "patrol/logout_time.h"
 
-#include <cstdio>
 
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
@@ -74,14 +73,6 @@ FileTime bannerLogoutTime(std::string_view line) {
         return parseHostDate(trimEnd(text));
     }
     return 0;
-}
-
-std::string formatDateTime(FileTime time) {
-    const LocalTimeFields f = fieldsFromFileTime(time);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    return text;
 }
 
 LogoutComparison compareLogoutTimes(FileTime host, FileTime recorded) {

@@ -17,9 +17,6 @@ FileTime bannerLogoutTime(std::string_view line);
 // True when the line is one of the two banners.
 bool isLogoutBanner(std::string_view line);
 
-// "yyyy/mm/dd hh:mm:ss" for the report lines.
-std::string formatDateTime(FileTime time);
-
 struct LogoutComparison {
     const Text* text;  // the report
     std::string arg;   // its %1 (Shift_JIS)

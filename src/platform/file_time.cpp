@@ -1,6 +1,7 @@
 #include "platform/file_time.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 
 namespace morvaline {
@@ -60,6 +61,14 @@ LocalTimeFields fieldsFromFileTime(FileTime time) {
     f.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     f.year = static_cast<int>(yoe + era * 400 + (f.month <= 2));
     return f;
+}
+
+std::string formatDateTime(FileTime time) {
+    const LocalTimeFields f = fieldsFromFileTime(time);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour,
+                  f.minute, f.second);
+    return text;
 }
 
 FileTime fileTimeNow() {

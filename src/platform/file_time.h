@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace morvaline {
 
@@ -28,6 +29,8 @@ std::optional<FileTime> fileTimeFromFields(const LocalTimeFields& fields);
 LocalTimeFields fieldsFromFileTime(FileTime time);
 // The current local time.
 FileTime fileTimeNow();
+// "yyyy/mm/dd hh:mm:ss", as reports and listings show a time.
+std::string formatDateTime(FileTime time);
 // Splits into and joins from the low and high 32-bit words of the stored form.
 inline std::uint32_t fileTimeLow(FileTime t) { return static_cast<std::uint32_t>(t); }
 inline std::uint32_t fileTimeHigh(FileTime t) { return static_cast<std::uint32_t>(static_cast<std::uint64_t>(t) >> 32); }
