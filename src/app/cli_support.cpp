@@ -38,6 +38,8 @@ std::unique_ptr<CTolDoc> Session::openUser(const std::string& userId, ReportSink
         request.password = password();
     auto result = CTolDoc::open(request, registry_, sink);
     if (!result.doc) throw CommandError{utf8(result.error)};
+    // The previous run ended without closing the data set.
+    if (result.askFileCheck) std::cerr << "! " << utf8(textSjis(texts::kFileCheckQuestion)) << '\n';
     return std::move(result.doc);
 }
 
