@@ -12,5 +12,6 @@ int listGen(const Args& args);
 int listLoad(const Args& args);
 int readFile(const Args& args);
 int benchRecv(const Args& args);
+int benchRapidox(const Args& args);
 
 }  // namespace morvaline::bench

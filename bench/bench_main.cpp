@@ -18,6 +18,8 @@ constexpr Command kCommands[] = {
     {"list-load", morvaline::bench::listLoad, "list-load FILE    load a message list, print its item count"},
     {"read-file", morvaline::bench::readFile, "read-file FILE    read a file's bytes (the peer of list-load)"},
     {"recv", morvaline::bench::benchRecv, "recv HOST:PORT    receive a host's text through the receive path"},
+    {"rapidox", morvaline::bench::benchRapidox,
+     "rapidox send FILE | recv DIR [--window N]   Rapidox over stdin and stdout"},
 };
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "app/cli_terminal.h"
 
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <QEventLoop>
@@ -11,7 +9,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/stop_signals.h"
 #include "comm/connection.h"
+#include "comm/transfer_session.h"
 #include "patrol/comm_block.h"
 #include "patrol/transcript.h"
 #include "platform/main_dispatcher.h"
@@ -23,12 +23,19 @@ namespace morvaline {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: morvaline-cli terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n";
+    "usage: morvaline-cli terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"
+    "                              [--down DIR]\n"
+    "Lines typed are sent to the host; these are not:\n"
+    "  ~d        download the files the host sends (Rapidox) into DIR (default: here)\n"
+    "  ~u FILE   upload FILE (Rapidox)\n"
+    "  ~a        abort the running transfer\n"
+    "  ~~TEXT    send ~TEXT\n";
 
 struct TerminalOptions {
     TelnetTarget target;
     std::string logFile;
     std::string transcriptFile;
+    std::string downloadFolder = ".";
     bool trace = false;
 };
 
@@ -40,12 +47,15 @@ std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args
         const std::string& arg = args[i];
         if (arg == "--trace") {
             options.trace = true;
-        } else if (arg == "--log" || arg == "--transcript") {
+        } else if (arg == "--log" || arg == "--transcript" || arg == "--down") {
             if (i + 1 == args.size()) {
-                error = arg + " needs a file name";
+                error = arg + (arg == "--down" ? " needs a folder" : " needs a file name");
                 return std::nullopt;
             }
-            (arg == "--log" ? options.logFile : options.transcriptFile) = args[++i];
+            std::string& value = arg == "--log"          ? options.logFile
+                                 : arg == "--transcript" ? options.transcriptFile
+                                                         : options.downloadFolder;
+            value = args[++i];
         } else if (arg.starts_with("-")) {
             error = "unknown option " + arg;
             return std::nullopt;
@@ -70,57 +80,56 @@ std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args
     return options;
 }
 
-void writeOut(std::FILE* stream, const std::string& sjis) {
-    const std::string utf8 = sjisToUtf8(sjis);
+void print(const std::string& utf8, std::FILE* stream = stderr) {
     std::fwrite(utf8.data(), 1, utf8.size(), stream);
     std::fflush(stream);
 }
 
+void writeOut(std::FILE* stream, const std::string& sjis) {
+    print(sjisToUtf8(sjis), stream);
+}
+
 // Reports and status lines go to stderr, marked so that they stand apart from host text.
+// The progress of a transfer rewrites one line in place; the next line ends it.
 class ReportPrinter final : public ReportSink {
 public:
     void showStatus(const std::string& sjisText) override {
-        writeOut(stderr, "* " + sjisText + "\n");
+        static const std::string kProgressEnd = formatText(texts::kBytesTransferred, "");
+        if (sjisText.ends_with(kProgressEnd)) {
+            print("\r* " + sjisToUtf8(sjisText));
+            progressOpen_ = true;
+            return;
+        }
+        line(sjisToUtf8(sjisText));
     }
     void addPatrolLine(const std::string&) override {}
-};
 
-// Ctrl+C and termination as an event for the loop: the signals are blocked and read from
-// a signalfd, so no handler runs at an arbitrary point of the program.
-class StopSignals {
-public:
-    StopSignals() {
-        sigemptyset(&mask_);
-        sigaddset(&mask_, SIGINT);
-        sigaddset(&mask_, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &mask_, &previous_);
-        fd_ = ::signalfd(-1, &mask_, SFD_CLOEXEC | SFD_NONBLOCK);
-    }
-    ~StopSignals() {
-        if (fd_ >= 0) ::close(fd_);
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    int fd() const { return fd_; }
-    void drain() {
-        signalfd_siginfo info;
-        while (::read(fd_, &info, sizeof info) == sizeof info) {
-        }
+    // A line of the terminal's own.
+    void line(const std::string& utf8) {
+        print((progressOpen_ ? "\n* " : "* ") + utf8 + "\n");
+        progressOpen_ = false;
     }
 
 private:
-    sigset_t mask_{};
-    sigset_t previous_{};
-    int fd_ = -1;
+    bool progressOpen_ = false;
 };
 
 // main thread
 class TerminalSession final : public ConnectionObserver {
 public:
-    TerminalSession(Connection& connection, MainDispatcher& dispatcher)
-        : connection_(connection), dispatcher_(dispatcher) {}
+    TerminalSession(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers,
+                    ReportPrinter& printer)
+        : connection_(connection),
+          dispatcher_(dispatcher),
+          transfers_(transfers),
+          printer_(printer) {
+        transfers_.setEndedListener(
+            [this](const FileTransferOutcome& outcome) { transferEnded(outcome); });
+    }
+    ~TerminalSession() override { transfers_.setEndedListener({}); }
 
     int run() {
-        StopSignals stopSignals;
+        cli::StopSignals stopSignals;
         std::optional<QSocketNotifier> stopNotifier;
         if (stopSignals.fd() >= 0) {
             stopNotifier.emplace(stopSignals.fd(), QSocketNotifier::Read);
@@ -163,7 +172,7 @@ public:
         writeOut(stdout, output.traces.empty() ? output.text : output.display());
     }
 
-    void status(const std::string& sjisText) override { writeOut(stderr, "* " + sjisText + "\n"); }
+    void status(const std::string& sjisText) override { printer_.showStatus(sjisText); }
 
 private:
     int exitCode() const { return connected_ ? 0 : 1; }
@@ -192,11 +201,48 @@ private:
 
     void sendLine(std::string line) {
         if (line.ends_with('\r')) line.pop_back();
+        if (line.starts_with("~~")) {
+            line.erase(0, 1);
+        } else if (line.starts_with("~")) {
+            return command(line);
+        }
+        if (transfers_.running()) return say("a transfer is running: the line was not sent");
         connection_.writeText(utf8ToSjis(line) + "\r");
     }
 
+    // The terminal's own commands: the manual transfers.
+    void command(const std::string& line) {
+        if (line == "~a") {
+            if (!transfers_.running()) return say("no transfer is running");
+            return transfers_.abort();
+        }
+        if (line == "~d") return startTransfer(TransferRequest::download());
+        if (line.starts_with("~u ") && line.find_first_not_of(' ', 3) != std::string::npos) {
+            const std::string path = line.substr(line.find_first_not_of(' ', 3));
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(path, error))
+                return say("cannot upload " + path + ": not a readable file");
+            return startTransfer(TransferRequest::upload(path));
+        }
+        say("unknown command " + line + " (~d download, ~u FILE upload, ~a abort, ~~ for ~)");
+    }
+
+    void startTransfer(const TransferRequest& request) {
+        if (transfers_.running()) return say("a transfer is running already");
+        if (!connection_.startTransfer(request)) say("no transfer can start now");
+    }
+
+    void transferEnded(const FileTransferOutcome& outcome) {
+        if (outcome.receivedPath.empty()) return;
+        say((outcome.succeeded() ? "received " : "kept the partial file ") + outcome.receivedPath);
+    }
+
+    void say(const std::string& utf8) { printer_.line(utf8); }
+
     Connection& connection_;
     MainDispatcher& dispatcher_;
+    TransferSession& transfers_;
+    ReportPrinter& printer_;
     QEventLoop loop_;
     QSocketNotifier* input_ = nullptr;
     std::string pendingInput_;
@@ -208,6 +254,10 @@ private:
 }  // namespace
 
 int runTerminalCommand(const std::vector<std::string>& args) {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        print(kUsage, stdout);
+        return 0;
+    }
     std::string error;
     const std::optional<TerminalOptions> options = parseOptions(args, error);
     if (!options) {
@@ -245,7 +295,10 @@ int runTerminalCommand(const std::vector<std::string>& args) {
         connection.setTranscript(&transcript);
     }
 
-    TerminalSession session(connection, dispatcher);
+    TransferSettings transferSettings;
+    transferSettings.downloadFolder = options->downloadFolder;
+    TransferSession transfers(connection, block, dispatcher, transferSettings);
+    TerminalSession session(connection, dispatcher, transfers, printer);
     connection.setObserver(&session);
     const int status = session.run();
     connection.setObserver(nullptr);

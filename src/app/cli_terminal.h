@@ -2,6 +2,7 @@
 // morvaline-cli terminal: a terminal on the host for people without a display.
 //
 //     morvaline-cli terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]
+//                            [--down DIR]
 //
 // Connects over Telnet (PORT is a number or a service name, default "telnet"), shows the
 // received text on stdout as UTF-8, and sends each line read from stdin with CR. --log
@@ -9,6 +10,15 @@
 // the Telnet negotiation, --transcript records the session (what the host showed, what
 // was sent, where the line dropped) in the dialogue transcript form of the tests. The
 // session ends when the host closes the line, or with Ctrl+C.
+//
+// Lines that begin with "~" are commands of the terminal, not sent to the host (the
+// manual Rapidox transfers of the terminal window):
+//     ~d       download: receive the files the host sends, into DIR (--down; default
+//              the current folder)
+//     ~u FILE  upload: send FILE
+//     ~a       abort the running transfer
+//     ~~TEXT   send "~TEXT"
+// A transfer shows its progress on stderr; lines typed while it runs are not sent.
 
 #include <string>
 #include <vector>

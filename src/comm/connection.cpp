@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <QThreadPool>
 
+#include "comm/rapidox/telnet_data_filter.h"
 #include "patrol/result_codes.h"
 #include "platform/text_codec.h"
 
@@ -20,8 +21,8 @@ namespace {
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
 // The error number shown when a write found the socket not connected.
 constexpr int kNotConnected = 10057;
-// Added to the run's Timeout after a transfer, for the host to finish its side.
-constexpr int kAfterTransferMs = 180'000;
+// Bytes after the last line end that are kept for a transfer that may start.
+constexpr std::size_t kLineTailLimit = 256;
 
 void deleteSocketLater(QTcpSocket* socket) {
     if (socket) socket->deleteLater();
@@ -216,6 +217,7 @@ bool Connection::connect() {
     negotiator_.reset();
     filter_.reset();
     filter_.setTelnet(true);
+    lineTail_.clear();
     socket_.reset(new QTcpSocket);
     socket_->setReadBufferSize(kSocketReadBuffer);
     QTcpSocket* socket = socket_.get();
@@ -225,8 +227,12 @@ bool Connection::connect() {
         if (state_ == LineState::Connecting) {
             connectFailed();
         } else if (lineUp_) {
-            // What the host sent before it closed still reaches the terminal and the log.
-            receiveText(true);
+            // What the host sent before it closed still reaches the terminal and the log, or
+            // the transfer (as far as the raw buffer holds it).
+            if (rx_.transferMode)
+                receiveForTransfer();
+            else
+                receiveText(true);
             lineLost();
         }
     };
@@ -241,6 +247,9 @@ bool Connection::connect() {
 // The line is up: the opening negotiation goes out while the engine is kept from reading,
 // so that it never sees text before the line state is complete.
 void Connection::onConnected() {
+    // Every write is a whole command or a protocol block: sent at once, never held back
+    // waiting for the host's acknowledgement (a transfer's window would stall on each).
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     bool sent;
     FilterOutput traces;
     {
@@ -281,7 +290,7 @@ void Connection::disconnectSteps() {
     if (lineUp_) connectedTotal_ += std::chrono::steady_clock::now() - connectedSince_;
     lineUp_ = false;
     block_.setLineUp(false);
-    rx_.transferAbort = true;
+    abortTransfer();
     block_.setResultIfOk(result::LineLost);
     captureLog_.close();
     block_.dataArrived.set();
@@ -339,7 +348,7 @@ bool Connection::cancel(const std::function<bool()>& confirm, bool wakeEngine) {
     block_.setResult(result::Cancelled);
     block_.setInConnect(false);
     hangUp();
-    rx_.transferAbort = true;
+    abortTransfer();
     block_.redialCancel.set();
     if (wakeEngine) block_.dataArrived.set();
     return true;
@@ -428,10 +437,21 @@ void Connection::receiveText(bool toTheEnd) {
         const qint64 count = socket_->read(readBuffer_.data(), kSocketReadBuffer);
         if (count <= 0) break;
         bytesReceived_ += count;
+        keepLineTail({readBuffer_.data(), static_cast<std::size_t>(count)});
         filtered_.clear();
         filter_.feed({readBuffer_.data(), static_cast<std::size_t>(count)}, filtered_, onCommand);
         deliver(filtered_);
     }
+}
+
+void Connection::keepLineTail(std::string_view raw) {
+    const std::size_t lf = raw.rfind('\n');
+    if (lf != std::string_view::npos) {
+        lineTail_.assign(raw.substr(lf + 1));
+    } else {
+        lineTail_.append(raw);
+    }
+    if (lineTail_.size() > kLineTailLimit) lineTail_.erase(0, lineTail_.size() - kLineTailLimit);
 }
 
 void Connection::receiveForTransfer() {
@@ -494,13 +514,12 @@ void Connection::onEngineSpace() {
 
 // --- The engine's side ---
 
-void Connection::attachEngine(int timeoutMs) {
+void Connection::attachEngine() {
     MORVALINE_ASSERT_THREAD(mainThread_);
     batch_.clear();
     block_.reset();
     engineBacklog_.clear();
     engineAttached_ = true;
-    engineTimeoutMs_ = timeoutMs;
 }
 
 void Connection::detachEngine() {
@@ -513,22 +532,32 @@ void Connection::detachEngine() {
 
 // --- File transfer hand-over ---
 
-bool Connection::startTransfer(TransferDirection direction) {
+bool Connection::startTransfer(const TransferRequest& request) {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (!lineUp_ || !transferStarter_ || rx_.transferMode) return false;
+    if (!lineUp_ || !transferStarter_ || rx_.transferMode ||
+        request.direction == TransferDirection::None)
+        return false;
     rx_.clearRaw();
-    rx_.direction = direction;
+    // The tail passed the Telnet filter's answers already; only its data bytes count.
+    std::string lead;
+    rapidox::TelnetDataFilter().filter(lineTail_, lead);
+    lineTail_.clear();
+    rx_.putRaw(lead);
+    rx_.direction = request.direction;
     rx_.telnet = true;
     rx_.transferAbort = false;
     rx_.transferMode = true;
     reporter_.report(texts::kTransferStarted);
-    const int timeout = block_.waitTimeout();
-    block_.setWaitTimeout(-1);  // the transfer has its own time limits
-    if (transferStarter_(direction)) return true;
+    if (transferStarter_(request)) return true;
     rx_.transferMode = false;
     rx_.direction = TransferDirection::None;
-    block_.setWaitTimeout(timeout);
+    rx_.clearRaw();
     return false;
+}
+
+void Connection::abortTransfer() {
+    rx_.transferAbort = true;
+    rx_.rxRead.set();  // a read waiting for bytes wakes and sees the flag
 }
 
 bool Connection::writeTransferBytes(std::string_view bytes, bool evenIfAborted) {
@@ -567,7 +596,6 @@ void Connection::endTransfer(std::string_view unusedBytes) {
     }
     reporter_.report(texts::kTransferEnded);
     block_.dataArrived.set();
-    if (engineAttached_) block_.setWaitTimeout(engineTimeoutMs_ + kAfterTransferMs);
     receive();
 }
 

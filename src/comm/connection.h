@@ -66,9 +66,9 @@ public:
 
 class Connection {
 public:
-    // Starts a file transfer on its own thread for the given direction; false when it
+    // Starts a file transfer on its own thread (comm/transfer_session.h); false when it
     // cannot. Installed by the program that links the transfer.
-    using TransferStarter = std::function<bool(TransferDirection)>;
+    using TransferStarter = std::function<bool(const TransferRequest&)>;
 
     // main thread
     Connection(CommBlock& block, MainDispatcher& dispatcher, Reporter& reporter);
@@ -124,17 +124,19 @@ public:
 
     // --- The engine's side (the patrol session) ---
     // A run starts: the batch and the engine's buffer are emptied, and received text goes
-    // into the CommBlock from now on. timeoutMs is the run's configured Timeout, restored
-    // (plus three minutes) after a transfer.
-    void attachEngine(int timeoutMs);
+    // into the CommBlock from now on.
+    void attachEngine();
     // The run has ended: received text no longer goes to the CommBlock.
     void detachEngine();
 
     // --- File transfer hand-over ---
-    // The engine asks for a transfer: the received bytes go to the raw buffer of RxShare
-    // instead of the receive filter, and the starter runs the transfer. False when no
-    // transfer can start.
-    bool startTransfer(TransferDirection direction);
+    // The engine or the user asks for a transfer: the received bytes go to the raw buffer
+    // of RxShare instead of the receive filter, and the starter runs the transfer. False
+    // when no transfer can start (line down, no starter, one running). The bytes received
+    // since the last line end of the text go to the transfer first: the host's side often
+    // sends its first byte (an upload's NAK) right after asking for the transfer, before
+    // the transfer could start, and the text stream drops control bytes.
+    bool startTransfer(const TransferRequest& request);
     // Writes protocol bytes of the transfer: 0xFF is doubled here on Telnet, so the
     // transfer passes plain protocol bytes. False when the transfer was aborted (unless
     // evenIfAborted: the last bytes of a failed transfer) or the write failed.
@@ -142,6 +144,10 @@ public:
     // The transfer has ended. The bytes it read but did not use, and those still in the
     // raw buffer, go back to the text stream (receive filter, terminal, engine) in order.
     void endTransfer(std::string_view unusedBytes);
+    // The user's abort, and every way the line ends: a running transfer ends with a
+    // time-out at once (its waiting read wakes).
+    void abortTransfer();
+    bool transferRunning() const { return rx_.transferMode; }
     RxShare& rxShare() { return rx_; }
 
     // --- State ---
@@ -173,6 +179,8 @@ private:
     // closing; the backlog is bounded by the socket's buffer).
     void receiveText(bool toTheEnd);
     void receiveForTransfer();
+    // Keeps the bytes of a read after its last LF (or adds them to those kept).
+    void keepLineTail(std::string_view raw);
     void deliver(const FilterOutput& output);
     void feedEngine(std::string_view text);
     void onEngineSpace();
@@ -219,9 +227,9 @@ private:
     RxShare rx_;
     std::vector<char> readBuffer_;  // reused for each block
     FilterOutput filtered_;         // reused for each block
+    std::string lineTail_;          // raw bytes received after the last LF (bounded)
 
     bool engineAttached_ = false;
-    int engineTimeoutMs_ = 0;
     std::string engineBacklog_;  // filtered text the CommBlock had no room for yet
     long long bytesReceived_ = 0;
 };

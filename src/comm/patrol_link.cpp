@@ -63,9 +63,8 @@ std::optional<AttemptTarget> PatrolLink::currentAttempt() {
         std::optional<AttemptTarget>());
 }
 
-bool PatrolLink::startTransfer(TransferDirection direction) {
-    return dispatcher_.call([this, direction] { return connection_.startTransfer(direction); },
-                            false);
+bool PatrolLink::startTransfer(const TransferRequest& request) {
+    return dispatcher_.call([&] { return connection_.startTransfer(request); }, false);
 }
 
 }  // namespace morvaline

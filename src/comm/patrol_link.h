@@ -33,7 +33,7 @@ public:
     void hangUp() override;
     bool rasDial() override { return true; }
     bool telnetReconnect() override;
-    bool startTransfer(TransferDirection direction) override;
+    bool startTransfer(const TransferRequest& request) override;
 
 private:
     void aimAtCurrent();  // main thread

@@ -27,7 +27,7 @@ bool PatrolSession::start(bool patrol, DialogueSettings settings, PatrolThread::
                           Ended ended) {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if (thread_.exists()) return false;
-    connection_.attachEngine(settings.timeoutMs);
+    connection_.attachEngine();
     patrolFlag_ = patrol;
     ended_ = std::move(ended);
     finished_ = false;

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "patrol/line_requests.h"
+#include "patrol/transfer_request.h"
 #include "platform/event.h"
 
 namespace morvaline {

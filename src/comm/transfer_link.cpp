@@ -10,7 +10,15 @@ rapidox::TransferChannel::ReadResult TransferLink::read(std::string& into,
         // RxRead is reset before the flag and the buffer are looked at, so an abort or
         // bytes that come after the look still wake the wait below.
         rx_.rxRead.reset();
-        if (rx_.transferAbort) return ReadResult::Aborted;
+        if (rx_.transferAbort) {
+            // The bytes that arrived before the line was lost are handed out once: they
+            // may complete blocks that the next download then need not fetch again.
+            if (!drainedAfterAbort_ && rx_.takeRaw(into) > 0) {
+                drainedAfterAbort_ = true;
+                return ReadResult::Data;
+            }
+            return ReadResult::Aborted;
+        }
         if (rx_.takeRaw(into) > 0) return ReadResult::Data;
         if (deadline == rapidox::kAtOnce) return ReadResult::TimedOut;
         if (deadline == rapidox::kNever) {

@@ -39,6 +39,7 @@ private:
     Connection& connection_;
     RxShare& rx_;
     MainDispatcher& dispatcher_;
+    bool drainedAfterAbort_ = false;  // transfer thread
 };
 
 }  // namespace morvaline

@@ -76,6 +76,21 @@ void CommBlock::setResultIfOk(int code) {
     result_.compare_exchange_strong(expected, code);
 }
 
+void CommBlock::clearTransferOutcome() {
+    std::lock_guard lock(transferMutex_);
+    transferOutcome_.reset();
+}
+
+void CommBlock::setTransferOutcome(FileTransferOutcome outcome) {
+    std::lock_guard lock(transferMutex_);
+    transferOutcome_ = std::move(outcome);
+}
+
+std::optional<FileTransferOutcome> CommBlock::transferOutcome() const {
+    std::lock_guard lock(transferMutex_);
+    return transferOutcome_;
+}
+
 void CommBlock::notifySpace() {
     std::function<void()> listener;
     {

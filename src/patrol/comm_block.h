@@ -14,8 +14,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
+#include "patrol/transfer_request.h"
 #include "platform/event.h"
 
 namespace morvaline {
@@ -90,6 +92,16 @@ public:
     bool inConnect() const { return inConnect_.load(); }
     void setInConnect(bool on) { inConnect_.store(on); }
 
+    // --- File transfer ---
+
+    // Engine, before it asks for a transfer: forgets the outcome of the last one.
+    void clearTransferOutcome();
+    // Transfer side, when the transfer has ended, before the line leaves transfer mode
+    // (which sets DataArrived).
+    void setTransferOutcome(FileTransferOutcome outcome);
+    // Engine: the outcome of the transfer, once it has ended.
+    std::optional<FileTransferOutcome> transferOutcome() const;
+
     // Set by the receive side after it appended bytes, by the connection when a connection
     // step completes or the line drops; reset by the engine when it consumed everything.
     Event dataArrived{true, false};
@@ -110,6 +122,8 @@ private:
     std::atomic<int> waitTimeout_{-1};
     std::atomic<bool> lineUp_{false};
     std::atomic<bool> inConnect_{false};
+    mutable std::mutex transferMutex_;
+    std::optional<FileTransferOutcome> transferOutcome_;  // guarded by transferMutex_
 };
 
 }  // namespace morvaline

@@ -11,10 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace morvaline {
+#include "patrol/transfer_request.h"
 
-// Which way a file transfer goes; the numbers are the connection's transfer direction.
-enum class TransferDirection : int { None = 0, Upload = 1, Download = 2 };
+namespace morvaline {
 
 // The access point of the current connection attempt, as the engine needs it.
 struct AttemptTarget {
@@ -55,9 +54,10 @@ public:
     virtual bool rasDial() = 0;
     // 109: closes the socket and connects again.
     virtual bool telnetReconnect() = 0;
-    // Starts a file transfer on the line; the engine then waits for DataArrived, which is
-    // set when the transfer has ended.
-    virtual bool startTransfer(TransferDirection direction) = 0;
+    // The host has asked for a file transfer: starts it on the line. False when no
+    // transfer can run. The outcome is recorded in the CommBlock when the transfer has
+    // ended, and DataArrived is set then (see patrol/file_transfer.h).
+    virtual bool startTransfer(const TransferRequest& request) = 0;
 };
 
 }  // namespace morvaline

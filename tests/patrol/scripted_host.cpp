@@ -37,6 +37,15 @@ bool ScriptedHost::writeText(std::string_view text) {
     return true;
 }
 
+bool ScriptedHost::startTransfer(const TransferRequest& request) {
+    transferRequests.push_back(request);
+    timeoutsDuringTransfer.push_back(block.waitTimeout());
+    if (!transferOutcome) return false;
+    block.setTransferOutcome(*transferOutcome);
+    block.dataArrived.set();
+    return true;
+}
+
 bool ScriptedHost::openTextToSend(const ReservedText&) {
     nextTextLine_ = 0;
     return textOpens;

@@ -47,6 +47,12 @@ public:
     bool textOpens = true;
     // The access point that currentAttempt() names.
     std::optional<AttemptTarget> attempt = AttemptTarget{};
+    // A transfer that startTransfer() runs: the outcome it records at once, as a transfer
+    // that has already ended; none: no transfer can start.
+    std::optional<FileTransferOutcome> transferOutcome;
+    // What startTransfer() was asked, with the engine's wait time-out at that moment.
+    std::vector<TransferRequest> transferRequests;
+    std::vector<int> timeoutsDuringTransfer;
 
     CommBlock block;
 
@@ -62,7 +68,7 @@ public:
     void hangUp() override {}
     bool rasDial() override { return true; }
     bool telnetReconnect() override { return false; }
-    bool startTransfer(TransferDirection) override { return false; }
+    bool startTransfer(const TransferRequest& request) override;
 
     // StoreRequests
     bool openTextToSend(const ReservedText& item) override;

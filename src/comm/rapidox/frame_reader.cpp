@@ -7,6 +7,7 @@ void FrameReader::wait(Duration timeout, bool dataAllowed, TimePoint now) {
     dataAllowed_ = dataAllowed;
     lastByte_ = now;
     state_ = State::Lead;
+    afterCan_.clear();
 }
 
 TimePoint FrameReader::deadline() const {
@@ -36,12 +37,19 @@ std::optional<Frame> FrameReader::lead(unsigned char byte) {
 }
 
 std::optional<Frame> FrameReader::feed(unsigned char byte, TimePoint now) {
+    if (state_ == State::Control && control_ == kCan && byte != kSoh &&
+        !isLoneControlCandidate(byte)) {
+        // Text after the other side's CAN: the CAN's quiet period runs on from the CAN.
+        if (afterCan_.size() < kMaxAfterCan) afterCan_ += static_cast<char>(byte);
+        return std::nullopt;
+    }
     lastByte_ = now;
     switch (state_) {
         case State::Lead:
         case State::Control:
             // A byte within the quiet period cancels the control byte and leads anew.
             state_ = State::Lead;
+            afterCan_.clear();
             return lead(byte);
         case State::Number:
             number_ = byte;

@@ -5,11 +5,16 @@
 // A wait has a silence limit: when no byte comes for that long, the read times out
 // (also in the middle of a block, which is then dropped). EOT, ACK, NAK and CAN as lead
 // bytes are signals only when nothing follows them for the quiet period; a byte that
-// follows earlier is taken as the next lead byte and the control byte is dropped.
+// follows earlier is taken as the next lead byte and the control byte is dropped. A CAN
+// is only dropped by a byte that can start something (SOH or another control byte): the
+// other side that cancels may go on with its own text at once, and that text neither
+// keeps the CAN from counting nor gets lost (takeAfterCan()).
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "comm/rapidox/rapidox_bytes.h"
 #include "comm/rapidox/transfer_clock.h"
@@ -42,6 +47,9 @@ public:
     TimePoint deadline() const;
     // A timeout or a lone control byte once the deadline has passed.
     std::optional<Frame> expire(TimePoint now);
+    // The bytes that came after a CAN that counted; the caller hands them to the text
+    // stream.
+    std::string takeAfterCan() { return std::exchange(afterCan_, {}); }
 
 private:
     enum class State {
@@ -66,6 +74,7 @@ private:
     unsigned char control_ = 0;
     std::size_t filled_ = 0;
     std::array<char, kBlockData> payload_{};
+    std::string afterCan_;  // bytes after a pending CAN that started nothing
 };
 
 }  // namespace morvaline::rapidox

@@ -8,6 +8,7 @@ void PacketReader::wait(Duration timeout, TimePoint now) {
     timeout_ = timeout;
     lastByte_ = now;
     state_ = State::Lead;
+    afterCan_.clear();
 }
 
 TimePoint PacketReader::deadline() const {
@@ -27,6 +28,12 @@ std::optional<Packet> PacketReader::expire(TimePoint now) {
 }
 
 std::optional<Packet> PacketReader::feed(unsigned char byte, TimePoint now) {
+    if (state_ == State::Control && control_ == kCan && byte != kStx &&
+        !isLoneControlCandidate(byte)) {
+        // Text after the other side's CAN: the CAN's quiet period runs on from the CAN.
+        if (afterCan_.size() < kMaxAfterCan) afterCan_ += static_cast<char>(byte);
+        return std::nullopt;
+    }
     lastByte_ = now;
     if (state_ == State::Body) {
         if (byte == kCr) {
@@ -42,6 +49,7 @@ std::optional<Packet> PacketReader::feed(unsigned char byte, TimePoint now) {
     }
     // Lead, or a byte inside the quiet period, which cancels the control byte.
     state_ = State::Lead;
+    afterCan_.clear();
     if (byte == kStx) {
         filled_ = 0;
         state_ = State::Body;

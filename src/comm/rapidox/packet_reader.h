@@ -4,11 +4,15 @@
 //
 // Silence longer than the wait's limit times the read out (a packet cut short is
 // dropped). A lead EOT, ACK, NAK or CAN is a signal only when nothing follows it for the
-// quiet period. A packet body without CR within 127 bytes is dropped.
+// quiet period; a CAN is dropped only by a byte that can start something (STX or another
+// control byte), as the FrameReader does. A packet body without CR within 127 bytes is
+// dropped.
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "comm/rapidox/rapidox_bytes.h"
 #include "comm/rapidox/transfer_clock.h"
@@ -38,6 +42,8 @@ public:
     std::optional<Packet> expire(TimePoint now);
     // True between packets: no packet body or control byte is pending.
     bool idle() const { return state_ == State::Lead; }
+    // The bytes that came after a CAN that counted, for the text stream.
+    std::string takeAfterCan() { return std::exchange(afterCan_, {}); }
 
 private:
     enum class State {
@@ -55,6 +61,7 @@ private:
     unsigned char control_ = 0;
     std::size_t filled_ = 0;
     std::array<char, kMaxPacketBody> body_{};
+    std::string afterCan_;  // bytes after a pending CAN that started nothing
 };
 
 }  // namespace morvaline::rapidox

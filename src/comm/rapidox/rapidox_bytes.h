@@ -37,6 +37,10 @@ inline constexpr std::int64_t blockCountOf(std::int64_t size) {
            static_cast<std::int64_t>(kBlockData);
 }
 
+// Bytes that follow a CAN and start nothing (the other side's text after it cancelled)
+// are kept for the text stream up to this many.
+inline constexpr std::size_t kMaxAfterCan = 64 * 1024;
+
 // A lead byte that is a signal when nothing follows it within the quiet period.
 inline constexpr bool isLoneControlCandidate(unsigned char b) {
     return b == kEot || b == kAck || b == kNak || b == kCan;

@@ -80,7 +80,10 @@ void RapidoxReceiver::onByte(unsigned char byte, TimePoint now) {
 }
 
 void RapidoxReceiver::onFrame(const Frame& frame, TimePoint now) {
-    if (isControl(frame, kCan)) return finish(TransferResult::Cancelled);
+    if (isControl(frame, kCan)) {
+        keepUnused(reader_.takeAfterCan());
+        return finish(TransferResult::Cancelled);
+    }
     switch (state_) {
         case State::Handshake:
             return onHandshakeFrame(frame, now);

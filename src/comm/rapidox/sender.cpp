@@ -148,6 +148,8 @@ void RapidoxSender::onByte(unsigned char byte, TimePoint now) {
 }
 
 void RapidoxSender::onPacket(const Packet& packet, TimePoint now) {
+    // A CAN ends the upload in every state; the other side's text after it is kept.
+    if (isControl(packet, kCan)) keepUnused(reader_.takeAfterCan());
     switch (state_) {
         case State::Parameters:
             return onParametersPacket(packet, now);
@@ -226,8 +228,11 @@ void RapidoxSender::onDataPacket(const Packet& packet, TimePoint now) {
                 onRepeatedStart();
                 break;
             case 'T':
-                if (endOfFileSent_ && packet.fields.size() >= 2 && packet.fields[1] == '0')
+                if (endOfFileSent_ && packet.fields.size() >= 2 && packet.fields[1] == '0') {
+                    // The receiver has the whole file, also the blocks it never acknowledged.
+                    announceProgress(sent_ * static_cast<std::int64_t>(kBlockData));
                     return leaveFile(now);
+                }
                 break;
             default:
                 break;

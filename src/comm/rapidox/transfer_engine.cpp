@@ -40,6 +40,10 @@ void TransferEngine::keepUnused(unsigned char byte) {
     if (unused_.size() < kMaxUnused) unused_ += static_cast<char>(byte);
 }
 
+void TransferEngine::keepUnused(std::string_view bytes) {
+    unused_.append(bytes.substr(0, kMaxUnused - std::min(kMaxUnused, unused_.size())));
+}
+
 void TransferEngine::announceStart() {
     current_ = TransferStatus{};
     current_.code = TransferStatus::Code::Started;

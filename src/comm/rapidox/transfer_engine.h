@@ -57,6 +57,7 @@ protected:
     // Received bytes kept for the text stream while the engine is not reading (the
     // sender's pause after CAN).
     void keepUnused(unsigned char byte);
+    void keepUnused(std::string_view bytes);
 
     // Progress of the current file.
     void announceStart();

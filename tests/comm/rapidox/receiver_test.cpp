@@ -177,5 +177,27 @@ TEST(RapidoxReceiver, EotFollowedByAnotherByteIsNotTheEndOfTheBatch) {
     EXPECT_FALSE(rig.rx.finished());
 }
 
+// A host that cancels goes on with its text at once. Text starts no frame, so the CAN
+// still counts after its quiet period, and the text is kept for the dialogue; a frame
+// that follows does drop the CAN, as for the other control bytes.
+TEST(RapidoxReceiver, CanFollowedByTheHostsTextStillCancels) {
+    ReceiverRig rig;
+    rig.open();
+    ASSERT_EQ(rig.in(kTestHeader), kP0);
+    ASSERT_EQ(rig.in(block(1, 'a', 0x80)), "");
+    EXPECT_EQ(rig.in("\x18\r\nstopped\r\nreturn="), "");
+    EXPECT_EQ(rig.wait(9s), "");
+    EXPECT_EQ(rig.wait(1s), "");  // no CAN back to a host that cancelled
+    EXPECT_EQ(rig.rx.result(), TransferResult::Cancelled);
+    EXPECT_EQ(rig.rx.unusedInput(), "\r\nstopped\r\nreturn=");
+
+    ReceiverRig goesOn;
+    goesOn.open();
+    ASSERT_EQ(goesOn.in(kTestHeader), kP0);
+    EXPECT_EQ(goesOn.in("\x18" + block(1, 'a', 0x80)), "");
+    EXPECT_EQ(goesOn.wait(10s), "");
+    EXPECT_FALSE(goesOn.rx.finished());
+}
+
 }  // namespace
 }  // namespace morvaline::rapidox

@@ -185,6 +185,18 @@ TEST(RapidoxSender, CanInTheDataPhaseIsAnsweredWithEotAndAPause) {
     EXPECT_EQ(rig.wait(1500ms), "\r");
     EXPECT_EQ(rig.tx->result(), TransferResult::Cancelled);
     EXPECT_EQ(rig.tx->unusedInput(), "host text");
+
+    // The host's text right behind its CAN leaves the CAN standing and is kept.
+    SenderRig texted(std::string(1000, 'x'));
+    texted.open();
+    texted.in(kP0);
+    texted.pump();
+    EXPECT_EQ(texted.in("\x18\r\nbroken\r\n"), "");
+    EXPECT_EQ(texted.wait(1s), "\x04");
+    EXPECT_EQ(texted.in(">"), "");
+    EXPECT_EQ(texted.wait(1500ms), "\r");
+    EXPECT_EQ(texted.tx->result(), TransferResult::Cancelled);
+    EXPECT_EQ(texted.tx->unusedInput(), "\r\nbroken\r\n>");
 }
 
 TEST(RapidoxSender, FileProblemsEndWithFileErrorAndSayWhichFile) {
