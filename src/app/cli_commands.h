@@ -19,6 +19,13 @@ int commandAccessPoints(Session& session, Args args);
 int commandReserve(Session& session, Args args);
 int commandPattern(Session& session, Args args);
 
+int commandWrite(Session& session, Args args);
+int commandReserveMail(Session& session, Args args);
+
+// The message named by its index in the list, or "#N" for its host number; throws
+// CommandError when there is none.
+int findMessage(const CItemArray& list, const std::string& which);
+
 // The exit status of a patrol: 0 when it ended normally, else 100 + the magnitude of its
 // result code (113 wrong password, 104 line lost ...).
 int exitStatusOfResult(int result);

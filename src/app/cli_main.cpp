@@ -30,13 +30,20 @@ constexpr Command kCommands[] = {
      "                                list (and save) the attachments of a mail"},
     {"decode", commandDecode, "decode FILE [--save DIR]      read a mail file, list (and save) its attachments"},
     {"patrol", commandPatrol,
-     "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN] [--verbose]\n"
+     "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN] [--verbose] [--transcript FILE]\n"
      "                                run a patrol (-a: priority A only ... -e: all)"},
     {"ap", commandAccessPoints,
      "ap list | add NAME --host HOST[:PORT] [--route N] | set N FIELD VALUE\n"
      "   | remove N | move N TO | enable N on|off | redial on|off [--interval S] [--max N]\n"
      "                                the access points, in priority order"},
     {"reserve", commandReserve, "reserve ID PLACE [ENTRY|none]  show or set a place's reservation"},
+    {"write", commandWrite,
+     "write ID mail --to ADDR[,ADDR] [--subject S] [--body-file F] [--file PATH] [--reserve]\n"
+     "   | write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [--subject S] [--body-file F] [--reserve]\n"
+     "                                write a mail (a file mail with --file) or a forward offline"},
+    {"reserve-mail", commandReserveMail,
+     "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none\n"
+     "                                reserve a single mail for the next patrol"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"

@@ -47,18 +47,6 @@ std::string sender(const CItem& item) {
     return text;
 }
 
-// The message named by its index in the list, or "#N" for its host number.
-int findMessage(const CItemArray& list, const std::string& which) {
-    const bool byNumber = !which.empty() && which[0] == '#';
-    const std::string digits = byNumber ? which.substr(1) : which;
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
-        throw CommandError{"'" + which + "' is neither an index nor #NUMBER"};
-    const int value = std::stoi(digits);
-    const int index = byNumber ? list.findLastNumber(value) : value;
-    if (index <= 0 || !list.valid(index)) throw CommandError{"no message " + which};
-    return index;
-}
-
 // The text that the message view shows, with the attachments of a mail.
 std::string displayText(CItemArray& list, const CItem& item, AttachmentList* attachments) {
     const auto stored = list.readText(item.m_nOffset, item.m_nLength);
@@ -97,6 +85,17 @@ struct OpenList {
 };
 
 }  // namespace
+
+int findMessage(const CItemArray& list, const std::string& which) {
+    const bool byNumber = !which.empty() && which[0] == '#';
+    const std::string digits = byNumber ? which.substr(1) : which;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9)
+        throw CommandError{"'" + which + "' is neither an index nor #NUMBER"};
+    const int value = std::stoi(digits);
+    const int index = byNumber ? list.findLastNumber(value) : value;
+    if (index <= 0 || !list.valid(index)) throw CommandError{"no message " + which};
+    return index;
+}
 
 int commandList(Session& session, Args args) {
     constexpr std::string_view usage = "list ID PLACE";

@@ -14,8 +14,12 @@
 #include "comm/connection.h"
 #include "comm/dialling_plan.h"
 #include "comm/patrol_session.h"
+#include "comm/store_link.h"
+#include "comm/transfer_session.h"
+#include "patrol/mail_service.h"
 #include "patrol/patrol_run.h"
 #include "patrol/result_codes.h"
+#include "patrol/transcript.h"
 #include "platform/base_paths.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
@@ -54,8 +58,9 @@ DialogueSettings dialogueSettings(const UserSettings& s) {
 int exitStatusOfResult(int result) { return result == 0 ? 0 : 100 - result; }
 
 int commandPatrol(Session& session, Args args) {
-    constexpr std::string_view usage = "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN]";
+    constexpr std::string_view usage = "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN] [--transcript FILE]";
     const std::string pattern = takeOption(args, "--rp");
+    const std::string transcriptFile = takeOption(args, "--transcript");
     const bool verbose = takeFlag(args, "--verbose");
     const std::string userId = takeArgument(args, usage);
     ConsoleReports reports(verbose);
@@ -71,11 +76,20 @@ int commandPatrol(Session& session, Args args) {
         doc->close();
         throw CommandError{"no access point is enabled: add one with morvaline-cli ap add"};
     }
+    // The session as a dialogue transcript, on request (it outlives the connection).
+    TranscriptWriter transcript;
+    std::string transcriptError;
+    if (!transcriptFile.empty() && !transcript.open(transcriptFile, &transcriptError))
+        throw CommandError{transcriptError};
     MainDispatcher dispatcher;
     CommBlock block;
     Connection connection(block, dispatcher, doc->reporter());
+    if (!transcriptFile.empty()) connection.setTranscript(&transcript);
+    // Downloads and uploads of file mails.
+    TransferSession transfers(connection, block, dispatcher, transferSettingsOf(doc->settings()));
     CliPatrolEvents events(*doc);
-    PatrolSession patrolSession(connection, block, dispatcher, events);
+    StoreLink storeLink(*doc, connection, dispatcher);
+    PatrolSession patrolSession(connection, block, dispatcher, events, &storeLink);
     patrolSession.setDiallingPlan(&plan);
 
     PatrolOptions options;
@@ -98,7 +112,8 @@ int commandPatrol(Session& session, Args args) {
     const bool started = patrolSession.start(
         true, dialogueSettings(doc->settings()),
         [&document, options](CPatrolEngine& engine) {
-            PatrolRun run(engine, document, options);
+            MailService mail(engine, document);
+            PatrolRun run(engine, document, options, &mail);
             return run.run();
         },
         [&](int code) {

@@ -179,7 +179,16 @@ MORVALINE_SETTER(setPath, std::string_view, m_strPath)
 MORVALINE_SETTER(setExtra1, int, m_nExtra1)
 MORVALINE_SETTER(setExtra2, int, m_nExtra2)
 MORVALINE_SETTER(setDeleteRule, int, m_nDeleteRule)
+MORVALINE_SETTER(setExtraText, std::string_view, m_strExtra)
 #undef MORVALINE_SETTER
+
+void CItemArray::setSpare(int index, int slot, std::int32_t value) {
+    Lock lock(itemLock_);
+    CItem* p = at(index);
+    if (!p || slot < 0 || slot >= static_cast<int>(std::size(p->m_nSpare))) return;
+    p->m_nSpare[slot] = value;
+    dirty_ = true;
+}
 
 void CItemArray::setBody(int index, int body) {
     Lock lock(itemLock_);

@@ -83,6 +83,9 @@ public:
     void setExtra1(int index, int value);
     void setExtra2(int index, int value);
     void setDeleteRule(int index, int rule);
+    // The spare values of the record (their use is the caller's).
+    void setSpare(int index, int slot, std::int32_t value);
+    void setExtraText(int index, std::string_view text);
 
     // --- Deleting -----------------------------------------------------------------------
     // Deletes items; their texts are cut out of the message text file in one rewrite, the
@@ -168,6 +171,9 @@ public:
     std::optional<std::int64_t> appendText(std::string_view bytes);
     // The bytes [offset, offset + length) of the text file, or empty when it cannot be read.
     std::optional<std::string> readText(std::int64_t offset, std::int64_t length);
+    // Cuts the text file back to length bytes, taking back a text whose sending failed;
+    // never lengthens it. False when the file could not be cut.
+    bool truncateText(std::int64_t length);
 
     // --- Storage ------------------------------------------------------------------------------
     void serialize(ArchiveWriter& ar) const;

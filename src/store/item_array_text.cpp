@@ -60,4 +60,13 @@ std::optional<std::string> CItemArray::readText(std::int64_t offset, std::int64_
     return text;
 }
 
+bool CItemArray::truncateText(std::int64_t length) {
+    std::lock_guard lock(fileLock_);
+    if (textFile_.empty() || length < 0) return false;
+    struct stat st {};
+    if (::stat(textFile_.c_str(), &st) != 0) return false;
+    if (st.st_size <= length) return true;
+    return ::truncate(textFile_.c_str(), static_cast<off_t>(length)) == 0;
+}
+
 }  // namespace morvaline

@@ -111,6 +111,20 @@ struct Text {
     X(kTransferProtocolError, 28715, "ﾌﾟﾛﾄｺﾙ ｴﾗｰ") \
     X(kUploadNameTooLong, 28716, "ﾌｧｲﾙ名 %1 が長すぎるため送信できません") \
     X(kTransferFileSize, 16863, "ﾌｧｲﾙの大きさ: %1 ﾊﾞｲﾄ")
+
+// The mail service: the mail reader, sending the mail written offline, the sent list.
+#define MORVALINE_TEXTS_MAIL(X) \
+    X(kMovedToMail, 16815, "ﾒｰﾙへ移動しました") \
+    X(kMailSent, 16816, "ﾒｰﾙ '%1' を送信しました") \
+    X(kHostMailDeleted, 16817, "ﾎｽﾄのﾒｰﾙ %1 を削除しました") \
+    X(kNotSentToAll, 28717, "すべてのID宛には送信できませんでした") \
+    X(kSentMailNotDeleted, 28718, "送信済みﾒｰﾙを削除できませんでした") \
+    X(kSentMailAmbiguous, 28719, "同じ送信日の同じ題名の同じ宛先のﾒｰﾙが複数あるので、削除できません") \
+    X(kAddresseeRefused, 28720, "宛先 %1 にはﾒｰﾙを送れませんでした") \
+    X(kMailNotSent, 28721, "ﾒｰﾙ '%1' を送信できませんでした。予約はそのまま残してあります。") \
+    X(kMailNotRead, 28722, "ﾒｰﾙ %1 を読み込めませんでした。予約はそのまま残してあります。") \
+    X(kMailNotDownloaded, 28723, "ﾒｰﾙ %1 のﾌｧｲﾙを受信できませんでした。予約はそのまま残してあります。") \
+    X(kHostMailNotDeleted, 28724, "ﾎｽﾄのﾒｰﾙ %1 を削除できませんでした")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -122,6 +136,7 @@ MORVALINE_TEXTS_CONNECTION(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PATROL(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PATROL_RUN(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_MAIL(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

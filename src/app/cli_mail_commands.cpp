@@ -1,0 +1,157 @@
+// morvaline-cli commands for mail written offline and for the reservations of single mails:
+// write (a mail, a file mail or a forward, waiting for the next patrol) and reserve-mail.
+
+#include <iostream>
+
+#include "app/cli_commands.h"
+#include "app/cli_support.h"
+#include "patrol/mail_service.h"
+#include "platform/atomic_file.h"
+#include "platform/text_codec.h"
+#include "store/opened_list.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline::cli {
+namespace {
+
+// The text of a UTF-8 file as Shift_JIS; empty when no file is named.
+std::string bodyText(const std::string& file) {
+    if (file.empty()) return {};
+    std::string text;
+    if (!readWholeFile(file, text)) throw CommandError{"cannot read " + file};
+    return utf8ToSjis(text);
+}
+
+// The user's data set, closed cleanly however the command ends.
+class OpenUser {
+public:
+    OpenUser(Session& session, const std::string& userId) : doc_(session.openUser(userId)) {}
+    ~OpenUser() { doc_->close(); }
+    OpenUser(const OpenUser&) = delete;
+    OpenUser& operator=(const OpenUser&) = delete;
+    CTolDoc& operator*() const { return *doc_; }
+    CTolDoc* operator->() const { return doc_.get(); }
+    void save() {
+        if (!doc_->save()) throw CommandError{utf8(doc_->error())};
+    }
+
+private:
+    std::unique_ptr<CTolDoc> doc_;
+};
+
+struct Reservation {
+    const char* word;
+    int value;
+};
+
+constexpr Reservation kReservations[] = {
+    {"read", MailService::kReserveRead},
+    {"download", MailService::kReserveDownload},
+    {"delete", MailService::kReserveDelete},
+    {"send", kReserveSend},
+    {"none", -1},
+};
+
+// Which reservations make sense for an item; the reason when this one does not.
+std::string refusal(const CItem& item, int reserve) {
+    const bool received = item.m_nKind == kind::kReceivedMailMessage;
+    const bool outgoing = item.m_nKind == kind::kNewMail || item.m_nKind == kind::kFileMail ||
+                          item.m_nKind == kind::kForwardMail;
+    if (reserve == -1) return {};
+    if (reserve == kReserveSend)
+        return outgoing ? std::string() : "only a mail written offline can be sent";
+    // An entry of the host's list of sent mail can be deleted there.
+    if (item.m_nKind == kind::kSentListEntry && reserve == MailService::kReserveDelete) return {};
+    if (!received) return "only a received mail can be read, downloaded or deleted";
+    if (reserve == MailService::kReserveDownload && !item.hasFlag(ITEM_FLAG_FILE_MAIL))
+        return "this mail carries no file";
+    if (reserve != MailService::kReserveDelete && item.hasFlag(ITEM_FLAG_DELETED))
+        return "this mail is no longer on the host";
+    return {};
+}
+
+}  // namespace
+
+int commandWrite(Session& session, Args args) {
+    constexpr std::string_view usage =
+        "write ID mail --to ADDR[,ADDR] [--subject S] [--body-file F] [--file PATH] [--reserve]\n"
+        "       write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [--subject S] [--body-file "
+        "F] [--reserve]";
+    const std::string to = takeOption(args, "--to");
+    const std::string subject = takeOption(args, "--subject");
+    const std::string bodyFile = takeOption(args, "--body-file");
+    const std::string file = takeOption(args, "--file");
+    const bool reserve = takeFlag(args, "--reserve");
+    const std::string userId = takeArgument(args, usage);
+    const std::string what = takeArgument(args, usage);
+    if (to.empty()) throw CommandError{"--to names no addressee"};
+    OpenUser doc(session, userId);
+    int index = -1;
+    std::string error;
+    if (what == "mail") {
+        expectNoMoreArguments(args, usage);
+        std::string path = file;
+        if (!path.empty()) {
+            std::error_code ec;
+            const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+            if (ec || !std::filesystem::is_regular_file(absolute, ec))
+                throw CommandError{"no file " + file};
+            path = absolute.string();
+        }
+        index = NewMail(
+            *doc, {utf8ToSjis(to), utf8ToSjis(subject), bodyText(bodyFile), path, reserve}, &error);
+    } else if (what == "forward") {
+        const std::string placeName = takeArgument(args, usage);
+        const std::string which = takeArgument(args, usage);
+        expectNoMoreArguments(args, usage);
+        if (!file.empty()) throw CommandError{"a forward carries no file of its own"};
+        const int place = findPlace(*doc, placeName);
+        int source = -1;
+        {
+            OpenedList list(*doc, place, false);
+            if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
+            source = findMessage(*list, which);
+        }
+        index = ForwardMail(
+            *doc, {place, source, utf8ToSjis(to), utf8ToSjis(subject), bodyText(bodyFile), reserve},
+            &error);
+    } else {
+        throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+    }
+    if (index < 0) throw CommandError{error};
+    doc.save();
+    std::cout << "mail " << index << " written in "
+              << utf8(doc->tree().item(findOutgoingMailPlace(doc->tree())).m_szTitle.view())
+              << (reserve ? ", reserved for the next patrol\n"
+                          : ", not reserved yet (reserve-mail ... send)\n");
+    return 0;
+}
+
+int commandReserveMail(Session& session, Args args) {
+    constexpr std::string_view usage =
+        "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none";
+    const std::string userId = takeArgument(args, usage);
+    const std::string placeName = takeArgument(args, usage);
+    const std::string which = takeArgument(args, usage);
+    const std::string word = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    const auto chosen = std::find_if(std::begin(kReservations), std::end(kReservations),
+                                     [&](const Reservation& r) { return word == r.word; });
+    if (chosen == std::end(kReservations))
+        throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+    OpenUser doc(session, userId);
+    {
+        OpenedList list(*doc, findPlace(*doc, placeName), false);
+        if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
+        const int index = findMessage(*list, which);
+        if (const std::string why = refusal(list->item(index), chosen->value); !why.empty())
+            throw CommandError{why};
+        list->setReserve(index, chosen->value);
+        if (!list->save()) throw CommandError{"cannot write " + list->listFile().string()};
+        std::cout << utf8(list->item(index).m_szTitle.view()) << ": " << chosen->word << '\n';
+    }
+    doc.save();
+    return 0;
+}
+
+}  // namespace morvaline::cli

@@ -1,0 +1,241 @@
+// End to end: the mail service of morvaline-cli patrols against ludrix-host on an ephemeral
+// port. The host keeps its world in a file of the test's folder (--save), so that what the
+// patrols did on the host can be read back after each run.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "platform/atomic_file.h"
+#include "platform/registry.h"
+#include "support/ludrix_host.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace morvaline {
+namespace {
+
+constexpr int kMails = 25;
+
+// MVL00001 with 25 mails in pages of 15; MVL00002; MVL00003, who is away.
+std::string world() {
+    std::string mails;
+    for (int n = 1; n <= kMails; ++n) {
+        char mail[256];
+        std::snprintf(
+            mail, sizeof mail,
+            R"(%s{"from": "MVL00002", "from_name": "ハナコ", "date": "1999/12/%02d 10:00:00",
+                          "subject": "メール%02d", "state": "read", "body": ["本文%02dです。", "以上"]})",
+            n == 1 ? "" : ",", n, n, n);
+        mails += mail;
+    }
+    return R"({"host": {"page_size": 15},
+ "users": [
+  {"id": "MVL00001", "password": "morvaline", "handle": "デモ", "login_notices": "off",
+   "last_logout": "2000/01/04 22:00:00", "mailbox": [)" +
+           mails + R"(]},
+  {"id": "MVL00002", "password": "hanako", "handle": "ハナコ", "login_notices": "off"},
+  {"id": "MVL00003", "password": "taro", "handle": "タロウ", "login_notices": "off",
+   "absence": {"period": "2000/01/01～2000/01/10", "message": ["旅行中です。"]}}
+ ]})";
+}
+
+class MailPatrolTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::string worldFile = (dir / "world.json").string();
+    std::optional<test::LudrixHost> host;
+
+    void SetUp() override {
+        ASSERT_TRUE(writeFileAtomically(worldFile, world()));
+        ASSERT_EQ(cli("new-user MVL00001").status, 0);
+        {
+            // Quiet prompts end after 0.2 s of silence on the loopback line.
+            Registry registry(dir / "config" / "Morvaline.conf");
+            registry.writeInt("MVL00001", "IdleTime", 200);
+            ASSERT_TRUE(registry.sync());
+        }
+        startHost();
+        auto added =
+            cli("ap add local --host 127.0.0.1:" + std::to_string(host->port()) + " --route 1");
+        ASSERT_EQ(added.status, 0) << added.output;
+    }
+    void startHost() {
+        host.emplace(worldFile,
+                     std::vector<std::string>{"--save", "--clock", "2000/01/05 10:00:00"});
+        ASSERT_GT(host->port(), 0);
+    }
+    // Stops the host, changes its world with a Python statement on w, and starts it again.
+    void changeWorld(const std::string& statement) {
+        host.reset();
+        auto changed = test::runCommand(
+            "python3 -c 'import json,sys; p=sys.argv[1]; w=json.load(open(p)); " + statement +
+            "; json.dump(w, open(p, \"w\"), ensure_ascii=False)' '" + worldFile + "'");
+        ASSERT_EQ(changed.status, 0) << changed.output;
+        startHost();
+        ASSERT_EQ(cli("ap set 1 TelnetPort " + std::to_string(host->port())).status, 0);
+    }
+    // A Python expression over the host's world w, printed.
+    std::string inWorld(const std::string& expression) {
+        auto shown =
+            test::runCommand("python3 -c 'import json,sys; w=json.load(open(sys.argv[1])); print(" +
+                             expression + ")' '" + worldFile + "'");
+        EXPECT_EQ(shown.status, 0) << shown.output;
+        while (!shown.output.empty() && shown.output.back() == '\n') shown.output.pop_back();
+        return shown.output;
+    }
+    test::ProgramResult cli(const std::string& args) {
+        return test::runCommand(
+            "MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
+            (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
+            test::buildProgram("src/app/morvaline-cli") + "' " + args + " </dev/null");
+    }
+    test::ProgramResult patrol() {
+        auto run = cli("patrol MVL00001");
+        EXPECT_EQ(run.status, 0) << run.output;
+        return run;
+    }
+    // The lines of a place's subject list.
+    std::vector<std::string> listed(const std::string& place) {
+        auto list = cli("list MVL00001 " + place);
+        EXPECT_EQ(list.status, 0) << list.output;
+        std::vector<std::string> lines;
+        std::istringstream in(list.output);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    // The one list line with this title.
+    std::string lineOf(const std::string& place, const std::string& title) {
+        std::string found;
+        int matches = 0;
+        for (const std::string& line : listed(place))
+            if (line.find("  " + title + "  [") != std::string::npos) {
+                found = line;
+                ++matches;
+            }
+        EXPECT_EQ(matches, 1) << title;
+        return found;
+    }
+    static int count(const std::string& text, const std::string& part) {
+        int n = 0;
+        for (std::size_t at = text.find(part); at != std::string::npos;
+             at = text.find(part, at + 1))
+            ++n;
+        return n;
+    }
+};
+
+TEST_F(MailPatrolTest, APatrolListsReadsDeletesSendsAndForwardsMailAndTheNextStoresNothingTwice) {
+    // The first patrol lists two pages and reads every new mail ("未読ﾒｰﾙを読む").
+    patrol();
+    std::vector<std::string> received = listed("2");
+    ASSERT_EQ(received.size(), 1u + kMails) << received.front();
+    EXPECT_NE(lineOf("2", "メール01").find("#1 "), std::string::npos);
+    EXPECT_NE(lineOf("2", "メール25").find("#25 "), std::string::npos);
+    auto shown = cli("show MVL00001 2 '#17'");
+    EXPECT_NE(shown.output.find("文書名：メール17\r\n\r\n本文17です。\r\n以上"), std::string::npos)
+        << shown.output;
+
+    // Another terminal deleted mail 07 on the host: the next listing marks it deleted, with
+    // number 0, and renumbers the others.
+    changeWorld(
+        "w[\"users\"][0][\"mailbox\"] = [m for m in w[\"users\"][0][\"mailbox\"] if m[\"subject\"] "
+        "!= \"メール07\"]");
+    patrol();
+    EXPECT_EQ(listed("2").size(), 1u + kMails);
+    const std::string gone = lineOf("2", "メール07");
+    EXPECT_NE(gone.find("D]"), std::string::npos) << gone;
+    EXPECT_EQ(gone.find('#'), std::string::npos) << gone;
+    EXPECT_NE(lineOf("2", "メール08").find("#7 "), std::string::npos);
+
+    // Twenty deletions, a mail to two IDs of which one is away, an internet mail, a forward,
+    // and the sent list.
+    for (int n = 1; n <= 21; ++n) {
+        if (n == 7) continue;
+        char title[16];
+        std::snprintf(title, sizeof title, "メール%02d", n);
+        auto reserved = cli("reserve-mail MVL00001 2 " +
+                            std::to_string(std::stoi(lineOf("2", title))) + " delete");
+        ASSERT_EQ(reserved.status, 0) << reserved.output;
+    }
+    ASSERT_TRUE(writeFileAtomically(dir / "body.txt", "ご確認ください。\n..と書いた行\n"));
+    const std::string body = " --body-file '" + (dir / "body.txt").string() + "' --reserve";
+    ASSERT_EQ(cli("write MVL00001 mail --to MVL00002,MVL00003 --subject 連絡" + body).status, 0);
+    ASSERT_EQ(cli("write MVL00001 mail --to someone@example.com --subject Hello" + body).status, 0);
+    ASSERT_EQ(cli("write MVL00001 forward 2 " + std::to_string(std::stoi(lineOf("2", "メール24"))) +
+                  " --to MVL00002 --subject 回覧" + body)
+                  .status,
+              0);
+    ASSERT_EQ(cli("reserve MVL00001 14 1").status, 0);
+    auto third = patrol();
+    EXPECT_EQ(count(third.output, "を削除しました"), 2) << third.output;
+    EXPECT_NE(third.output.find("ﾎｽﾄのﾒｰﾙ 20,19,18,17,16,15,14,13,12,11,10,9,8,7,6 を削除しました"),
+              std::string::npos);
+    EXPECT_NE(third.output.find("ﾎｽﾄのﾒｰﾙ 5,4,3,2,1 を削除しました"), std::string::npos);
+    EXPECT_NE(third.output.find("宛先 MVL00003 にはﾒｰﾙを送れませんでした"), std::string::npos);
+
+    EXPECT_EQ(inWorld("[m[\"subject\"] for m in w[\"users\"][0][\"mailbox\"]]"),
+              "['メール22', 'メール23', 'メール24', 'メール25']");
+    EXPECT_EQ(inWorld("[(m[\"subject\"], m[\"body\"][:2]) for m in w[\"users\"][1][\"mailbox\"]]"),
+              "[('連絡', ['ご確認ください。', ' ..と書いた行']), ('回覧', ['ご確認ください。', ' "
+              "..と書いた行'])]");
+    EXPECT_EQ(
+        inWorld(
+            "any(\"本文24です。\" in line for line in w[\"users\"][1][\"mailbox\"][1][\"body\"])"),
+        "True");
+    EXPECT_EQ(inWorld("len(w[\"users\"][2][\"mailbox\"])"), "0");
+    EXPECT_EQ(inWorld("[(m[\"to\"], m[\"subject\"]) for m in w[\"internet_outbox\"]]"),
+              "[('INET#someone@example.com', 'Hello')]");
+
+    for (const char* title : {"連絡", "Hello", "回覧"})
+        EXPECT_EQ(lineOf("3", title).find("S]"), std::string::npos);
+    EXPECT_NE(lineOf("3", "不在通知").find("MVL00003"), std::string::npos);
+    for (const char* title : {"連絡", "Hello", "回覧"})
+        EXPECT_NE(lineOf("14", title).find('#'), std::string::npos);
+    int deleted = 0;
+    for (const std::string& line : listed("2")) deleted += line.ends_with("D]") ? 1 : 0;
+    EXPECT_EQ(deleted, 21);
+
+    // Nothing is stored twice by the next patrol.
+    const std::size_t receivedCount = listed("2").size();
+    const std::size_t outgoingCount = listed("3").size();
+    const std::size_t sentCount = listed("14").size();
+    auto fourth = patrol();
+    EXPECT_EQ(fourth.output.find("を送信しました"), std::string::npos) << fourth.output;
+    EXPECT_EQ(listed("2").size(), receivedCount);
+    EXPECT_EQ(listed("3").size(), outgoingCount);
+    EXPECT_EQ(listed("14").size(), sentCount);
+}
+
+TEST_F(MailPatrolTest, FileMailsComeDownAndGoUpByRapidox) {
+    changeWorld(
+        "w[\"users\"][0][\"mailbox\"] = [{\"from\": \"MVL00002\", \"from_name\": \"ハナコ\", "
+        "\"date\": \"2000/01/04 09:00:00\", \"subject\": \"写真\", "
+        "\"file\": {\"name\": \"PHOTO.DAT\", \"size\": 3000, \"seed\": 5, \"time\": \"2000/01/04 "
+        "08:00:00\"}}]");
+    patrol();
+    std::string photo;
+    ASSERT_TRUE(
+        readWholeFile(dir / "data" / "morvaline" / "MVL00001" / "DOWN" / "PHOTO.DAT", photo));
+    EXPECT_EQ(photo.size(), 3000u);
+    EXPECT_EQ(lineOf("2", "写真").find('R'), std::string::npos);  // no reservation left
+
+    ASSERT_TRUE(writeFileAtomically(dir / "report.bin", std::string(5000, '\xFF')));
+    ASSERT_EQ(cli("write MVL00001 mail --to MVL00002 --subject 報告 --file '" +
+                  (dir / "report.bin").string() + "' --reserve")
+                  .status,
+              0);
+    patrol();
+    EXPECT_EQ(
+        inWorld("[(m[\"subject\"], m[\"file\"][\"name\"]) for m in w[\"users\"][1][\"mailbox\"]]"),
+        "[('報告', 'report.bin')]");
+    EXPECT_EQ(inWorld("__import__(\"base64\").b64decode(w[\"users\"][1][\"mailbox\"][0][\"file\"]["
+                      "\"base64\"]) == b\"\\xff\" * 5000"),
+              "True");
+    EXPECT_EQ(lineOf("3", "報告").find("S]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvaline
