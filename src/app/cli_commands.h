@@ -15,6 +15,7 @@ int commandAttachments(Session& session, Args args);
 int commandDecode(Session& session, Args args);
 int commandTerminal(Session& session, Args args);
 int commandPatrol(Session& session, Args args);
+int commandLoginOnly(Session& session, Args args);
 int commandAccessPoints(Session& session, Args args);
 int commandReserve(Session& session, Args args);
 int commandPattern(Session& session, Args args);

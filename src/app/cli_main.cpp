@@ -32,6 +32,9 @@ constexpr Command kCommands[] = {
     {"patrol", commandPatrol,
      "patrol ID [-a|-b|-c|-d|-e] [--rp PATTERN] [--verbose] [--transcript FILE]\n"
      "                                run a patrol (-a: priority A only ... -e: all)"},
+    {"login-only", commandLoginOnly,
+     "login-only ID [--transcript FILE]\n"
+     "                                log in and hand the line to the terminal"},
     {"ap", commandAccessPoints,
      "ap list | add NAME --host HOST[:PORT] [--route N] | set N FIELD VALUE\n"
      "   | remove N | move N TO | enable N on|off | redial on|off [--interval S] [--max N]\n"
@@ -46,7 +49,7 @@ constexpr Command kCommands[] = {
      "                                reserve a single mail for the next patrol"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
-     "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"
+     "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
      "                                talk to the host by hand"},
 };
 

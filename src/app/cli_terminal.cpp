@@ -144,7 +144,12 @@ public:
         input_ = &input;
         QObject::connect(&input, &QSocketNotifier::activated, [this] { readInput(); });
 
-        connection_.resolve();
+        if (connection_.state() == LineState::Connected) {
+            connected_ = true;
+            input.setEnabled(true);
+        } else {
+            connection_.resolve();
+        }
         return finished_ ? exitCode() : loop_.exec();
     }
 
@@ -303,6 +308,22 @@ int runTerminalCommand(const std::vector<std::string>& args) {
     const int status = session.run();
     connection.setObserver(nullptr);
     return status;
+}
+
+void runTerminalOnLine(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers) {
+    ReportPrinter printer;
+    TerminalSession session(connection, dispatcher, transfers, printer);
+    connection.setObserver(&session);
+    printer.line("logged in: the line is yours (~d download, ~u FILE upload, Ctrl+C hangs up)");
+    session.run();
+    connection.setObserver(nullptr);
+}
+
+std::unique_ptr<ConnectionObserver> makeHostTextPrinter() {
+    class Printer final : public ConnectionObserver {
+        void textReceived(const FilterOutput& output) override { writeOut(stdout, output.text); }
+    };
+    return std::make_unique<Printer>();
 }
 
 }  // namespace morvaline

@@ -20,6 +20,7 @@
 //     ~~TEXT   send "~TEXT"
 // A transfer shows its progress on stderr; lines typed while it runs are not sent.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,17 @@ namespace morvaline {
 // made or the transcript file could not be created, 2 for a usage error. A log file that
 // cannot be opened is reported and the session goes on without it.
 int runTerminalCommand(const std::vector<std::string>& args);
+
+class Connection;
+class ConnectionObserver;
+class MainDispatcher;
+class TransferSession;
+
+// Shows what the host sends, as the terminal does, while a run drives the line.
+std::unique_ptr<ConnectionObserver> makeHostTextPrinter();
+
+// The same terminal on a line that is already connected (after a login-only run); returns
+// when the line is closed (by the host, or by Ctrl+C, which hangs up).
+void runTerminalOnLine(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers);
 
 }  // namespace morvaline

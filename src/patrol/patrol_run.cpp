@@ -38,10 +38,13 @@ int PatrolRun::run() {
         return logout(engine_.result());
     }
     engine_.setWaitTimeout(engine_.settings().timeoutMs);
-    if (login() != result::Ok) return logout(engine_.result());
-    if (!options_.patrol) return result::Ok;  // the line stays up for the terminal
+    // A host that refuses the login may close the line right after saying why: what it said
+    // is still read by the login screens.
+    const int loggedIn = login();
+    if (loggedIn != result::Ok && loggedIn != result::LineLost) return logout(loggedIn);
+    if (!options_.patrol) return loggedIn == result::Ok ? result::Ok : logout(loggedIn);  // the line stays up
 
-    doc_.startGeneration();
+    if (loggedIn == result::Ok) doc_.startGeneration();
     if (answerLoginScreens() == result::Ok) {
         mailPass();
         sentList();

@@ -34,7 +34,11 @@ protected:
         return test::runCommand(environment() + "'" + test::buildProgram("src/app/morvaline-cli") + "' " + args +
                                 " </dev/null");
     }
-    void SetUp() override { ASSERT_EQ(cli("new-user MVL00001").status, 0); }
+    void SetUp() override {
+        ASSERT_EQ(cli("new-user MVL00001").status, 0);
+        // These runs are about connecting, logging in and out: the mail is only listed.
+        ASSERT_EQ(cli("reserve MVL00001 2 " + std::string("ﾒｰﾙの一覧取得")).status, 0);
+    }
     void addAccessPoint(const std::string& name, int port) {
         auto added = cli("ap add " + name + " --host 127.0.0.1:" + std::to_string(port) + " --route 1");
         ASSERT_EQ(added.status, 0) << added.output;
@@ -167,6 +171,23 @@ TEST_F(PatrolTest, CtrlCDuringTheRedialPauseEndsTheRun) {
     EXPECT_EQ(count(run.output, "nowhere に接続します。"), 1) << run.output;
     EXPECT_NE(run.output.find("接続は中止されました"), std::string::npos);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+}
+
+TEST_F(PatrolTest, LoginOnlyLeavesTheLineToTheUser) {
+    test::LudrixHost host(sampleWorld());
+    addAccessPoint("local", host.port());
+    // The user answers the notices question and logs out by hand.
+    auto run = test::runCommand("(sleep 3; echo N; sleep 1; echo Q; sleep 2) | " + environment() + "'" +
+                                test::buildProgram("src/app/morvaline-cli") + "' login-only MVL00001");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("logged in: the line is yours"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("　＝＝＝ＬＵＤＲＩＸ＝＝＝  (MAIN)"), std::string::npos);
+    EXPECT_NE(run.output.find("LOG OUT   DATE"), std::string::npos);
+    EXPECT_EQ(run.output.find("正常にﾛｸﾞｱｳﾄしました"), std::string::npos);  // the run itself did not
+    // The login time stood as the last logout: the host's own logout time differs from it.
+    auto next = cli("patrol MVL00001");
+    EXPECT_EQ(next.status, 0) << next.output;
+    EXPECT_NE(next.output.find("ﾛｸﾞｱｳﾄ時刻が一致していません。"), std::string::npos) << next.output;
 }
 
 TEST_F(PatrolTest, AOneShotReservationIsUsedUpByTheWalk) {
