@@ -81,6 +81,11 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
     CommBlock block;
     Connection connection(block, dispatcher, doc.reporter());
     if (!transcriptFile.empty()) connection.setTranscript(&transcript);
+    // The host's text is captured into the user's log folder.
+    CaptureLogSettings log;
+    log.directory = doc.settings().logPath;
+    log.fileName = sjisToUtf8(doc.string(docstr::kLogFileName));
+    connection.setCaptureLog(log);
     // Downloads and uploads of file mails.
     TransferSession transfers(connection, block, dispatcher, transferSettingsOf(doc.settings()));
     CliPatrolEvents events(doc);

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <thread>
 
+#include "platform/atomic_file.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
@@ -75,6 +76,10 @@ TEST_F(PatrolTest, APatrolLogsInAndOutAndTheNextOneFindsTheLogoutTimeRecorded) {
         << second.output;
     auto events = cli("events MVL00001");
     EXPECT_EQ(count(events.output, "自動巡回が終了しました"), 2) << events.output;
+    // The host's text was captured into the user's log folder.
+    std::string log;
+    ASSERT_TRUE(readWholeFile(dir / "data/morvaline/MVL00001/LOG/LUDRIX.LOG", log));
+    EXPECT_EQ(count(log, "LOG OUT   DATE"), 2);
 }
 
 TEST_F(PatrolTest, RefusedLoginsEndTheRunWithTheirCodes) {
