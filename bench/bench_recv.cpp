@@ -80,9 +80,8 @@ int benchRecv(const std::vector<std::string>& args) {
 
     MainDispatcher dispatcher;
     CommBlock block;
-    EventLog eventLog;
-    const SoundSettings sounds;
-    Reporter reporter(eventLog, sounds);
+    StandaloneReporter standalone;
+    Reporter& reporter = standalone.reporter;
     StderrReports printer;
     reporter.setSink(&printer);
     Connection connection(block, dispatcher, reporter);

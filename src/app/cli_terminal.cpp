@@ -272,9 +272,8 @@ int runTerminalCommand(const std::vector<std::string>& args) {
 
     MainDispatcher dispatcher;
     CommBlock block;
-    EventLog eventLog;
-    const SoundSettings sounds;
-    Reporter reporter(eventLog, sounds);
+    StandaloneReporter standalone;
+    Reporter& reporter = standalone.reporter;
     ReportPrinter printer;
     reporter.setSink(&printer);
 

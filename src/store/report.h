@@ -57,4 +57,12 @@ private:
     std::mutex mutex_;
 };
 
+// A reporter with an event log of its own and no sounds, for programs that talk to a host
+// without a user's data set (the terminal, benchmarks, tests).
+struct StandaloneReporter {
+    EventLog log;
+    SoundSettings sounds;
+    Reporter reporter{log, sounds};
+};
+
 }  // namespace morvaline

@@ -131,9 +131,8 @@ TEST(EndToEndLine, LogsInToLudrixHostOverTelnet) {
 
     MainDispatcher dispatcher;
     CommBlock block;
-    EventLog eventLog;
-    const SoundSettings sounds;
-    Reporter reporter(eventLog, sounds);
+    StandaloneReporter standalone;
+    Reporter& reporter = standalone.reporter;
     Reports reports;
     reporter.setSink(&reports);
     Connection connection(block, dispatcher, reporter);
