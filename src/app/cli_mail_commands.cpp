@@ -5,6 +5,7 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
+#include "message/subjects.h"
 #include "patrol/mail_service.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
@@ -107,14 +108,15 @@ int commandWrite(Session& session, Args args) {
         if (!file.empty()) throw CommandError{"a forward carries no file of its own"};
         const int place = findPlace(*doc, placeName);
         int source = -1;
+        std::string title = utf8ToSjis(subject);
         {
             OpenedList list(*doc, place, false);
             if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
             source = findMessage(*list, which);
+            if (title.empty()) title = MakeForwardSubject(list->item(source).m_szTitle.view());
         }
-        index = ForwardMail(
-            *doc, {place, source, utf8ToSjis(to), utf8ToSjis(subject), bodyText(bodyFile), reserve},
-            &error);
+        index = ForwardMail(*doc, {place, source, utf8ToSjis(to), title, bodyText(bodyFile), reserve},
+                            &error);
     } else {
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
     }
