@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "comm/connection.h"
-#include "comm/patrol_session.h"
-#include "patrol/result_codes.h"
-#include "patrol/telnet_attempt.h"
+#include "link/result_codes.h"
+#include "patrol/run/telnet_attempt.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
+#include "session/patrol_session.h"
 #include "store/event_log.h"
 #include "store/report.h"
 

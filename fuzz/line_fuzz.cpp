@@ -11,8 +11,8 @@
 #include "comm/receive_filter.h"
 #include "comm/screen_lines.h"
 #include "comm/telnet_negotiation.h"
-#include "patrol/prompt_matcher.h"
-#include "patrol/transcript.h"
+#include "link/transcript.h"
+#include "patrol/engine/prompt_matcher.h"
 
 using namespace morvaline;
 

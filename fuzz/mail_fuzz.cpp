@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "patrol/mail_list_lines.h"
-#include "patrol/mail_text.h"
+#include "patrol/services/mail/mail_list_lines.h"
+#include "patrol/services/mail/mail_text.h"
 #include "store/fetched_message.h"
 #include "store/host_date.h"
 #include "store/host_lines.h"

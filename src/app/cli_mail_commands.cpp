@@ -6,7 +6,7 @@
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
 #include "message/subjects.h"
-#include "patrol/mail_service.h"
+#include "patrol/services/mail/mail_service.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 #include "store/opened_list.h"

@@ -15,16 +15,16 @@
 #include "app/stop_signals.h"
 #include "comm/connection.h"
 #include "comm/dialling_plan.h"
-#include "comm/patrol_session.h"
-#include "comm/store_link.h"
-#include "comm/transfer_session.h"
-#include "patrol/mail_service.h"
-#include "patrol/patrol_run.h"
-#include "patrol/result_codes.h"
-#include "patrol/transcript.h"
+#include "link/result_codes.h"
+#include "link/transcript.h"
+#include "patrol/run/patrol_run.h"
+#include "patrol/services/mail/mail_service.h"
 #include "platform/base_paths.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
+#include "session/patrol_session.h"
+#include "session/store_link.h"
+#include "session/transfer_session.h"
 
 namespace morvaline::cli {
 namespace {

@@ -11,11 +11,11 @@
 
 #include "app/stop_signals.h"
 #include "comm/connection.h"
-#include "comm/transfer_session.h"
-#include "patrol/comm_block.h"
-#include "patrol/transcript.h"
+#include "link/comm_block.h"
+#include "link/transcript.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
+#include "session/transfer_session.h"
 #include "store/event_log.h"
 #include "store/report.h"
 

@@ -8,7 +8,7 @@
 #include <QThreadPool>
 
 #include "comm/rapidox/telnet_data_filter.h"
-#include "patrol/result_codes.h"
+#include "link/result_codes.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {

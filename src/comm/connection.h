@@ -6,7 +6,7 @@
 // (hang-up, line lost, cancel, skip). A file transfer takes over the received bytes
 // through RxShare while it runs.
 //
-// Main thread only; worker threads reach it through the dispatcher (comm/patrol_link.h,
+// Main thread only; worker threads reach it through the dispatcher (session/patrol_link.h,
 // comm/transfer_link.h).
 //
 // Received text reaches the engine without ever blocking the main thread: when the
@@ -27,8 +27,8 @@
 #include "comm/screen_lines.h"
 #include "comm/telnet_negotiation.h"
 #include "comm/transmit_batch.h"
-#include "patrol/comm_block.h"
-#include "patrol/transcript.h"
+#include "link/comm_block.h"
+#include "link/transcript.h"
 #include "platform/main_dispatcher.h"
 #include "platform/thread_affinity.h"
 #include "store/report.h"
@@ -66,7 +66,7 @@ public:
 
 class Connection {
 public:
-    // Starts a file transfer on its own thread (comm/transfer_session.h); false when it
+    // Starts a file transfer on its own thread (session/transfer_session.h); false when it
     // cannot. Installed by the program that links the transfer.
     using TransferStarter = std::function<bool(const TransferRequest&)>;
 

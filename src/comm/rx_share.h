@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "patrol/transfer_request.h"
+#include "link/transfer_request.h"
 #include "platform/event.h"
 
 namespace morvaline {

@@ -7,14 +7,14 @@
 #include <atomic>
 #include <thread>
 
-#include "comm/patrol_session.h"
 #include "comm/transfer_link.h"
-#include "fake_host.h"
-#include "patrol/result_codes.h"
-#include "patrol/telnet_attempt.h"
+#include "link/result_codes.h"
+#include "patrol/run/telnet_attempt.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
-#include "qt_support.h"
+#include "session/patrol_session.h"
+#include "support/fake_host.h"
+#include "support/qt_support.h"
 #include "support/temp_dir.h"
 
 namespace morvaline {

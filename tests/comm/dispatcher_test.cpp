@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/event.h"
-#include "qt_support.h"
+#include "support/qt_support.h"
 
 namespace morvaline {
 namespace {

@@ -8,12 +8,12 @@
 #include <cstdlib>
 
 #include "comm/connection.h"
-#include "comm/patrol_session.h"
-#include "comm/qt_support.h"
-#include "patrol/result_codes.h"
-#include "patrol/telnet_attempt.h"
+#include "link/result_codes.h"
+#include "patrol/run/telnet_attempt.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
+#include "session/patrol_session.h"
+#include "support/qt_support.h"
 #include "support/temp_dir.h"
 
 namespace morvaline {

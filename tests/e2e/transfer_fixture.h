@@ -21,15 +21,15 @@
 #include <vector>
 
 #include "comm/connection.h"
-#include "comm/patrol_session.h"
-#include "comm/qt_support.h"
-#include "comm/transfer_session.h"
+#include "link/result_codes.h"
 #include "message/base64.h"
-#include "patrol/file_transfer.h"
-#include "patrol/result_codes.h"
-#include "patrol/telnet_attempt.h"
+#include "patrol/engine/file_transfer.h"
+#include "patrol/run/telnet_attempt.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
+#include "session/patrol_session.h"
+#include "session/transfer_session.h"
+#include "support/qt_support.h"
 
 namespace morvaline::test {
 

@@ -1,0 +1,63 @@
+#pragma once
+// The connection steps that the patrol engine asks the main thread to perform. The engine
+// never touches the transport: each call is carried over to the main thread, performed
+// there on the connection, and its answer comes back. Steps that finish later (a call
+// placed, a host looked up, a connect) signal DataArrived or HostFound in the CommBlock
+// when they finish.
+//
+// Called on the patrol thread. The comment of each method gives its request code.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "link/transfer_request.h"
+
+namespace morvaline {
+
+// The access point of the current connection attempt, as the engine needs it.
+struct AttemptTarget {
+    int lineType = 2;              // 0 telephony line, 1 modem, 2 Telnet
+    std::string name;              // shown in "%1 に接続します。..." (Shift_JIS)
+    std::string hostName;          // the Telnet host
+    int loginMode = 0;             // 0 ... 4
+    std::string loginScript;       // run in login modes 2 and 3
+    bool hangUpAfterLogout = true;
+};
+
+class LineRequests {
+public:
+    virtual ~LineRequests() = default;
+
+    // 100: writes the Shift_JIS text to the line as it is; an empty text writes nothing.
+    // False when it could not be written.
+    virtual bool writeText(std::string_view text) = 0;
+    // 101: opens the serial port of a modem line.
+    virtual bool openModemPort() = 0;
+    // 102: places a telephony call; DataArrived is set when it is up or failed.
+    virtual bool placeTapiCall() = 0;
+    // 103: creates the Telnet socket and starts the connect; DataArrived is set when the
+    // line is up or the connect failed.
+    virtual bool telnetConnect() = 0;
+    // 104: moves on to the next access point; the pause in seconds before trying it, 0 when
+    // there is no further attempt.
+    virtual int nextAccessPoint() = 0;
+    // The access point of the current attempt; empty once the attempts are exhausted.
+    virtual std::optional<AttemptTarget> currentAttempt() = 0;
+    // 105: starts looking up the Telnet host and port; HostFound is set when done.
+    virtual bool telnetResolve() = 0;
+    // 106: closes the Telnet socket.
+    virtual void telnetClose() = 0;
+    // 107: hangs up. Not waited for.
+    virtual void hangUp() = 0;
+    // 108: dials the dial-up entry of the access point if it has one; false to stop.
+    virtual bool rasDial() = 0;
+    // 109: closes the socket and connects again.
+    virtual bool telnetReconnect() = 0;
+    // The host has asked for a file transfer: starts it on the line. False when no
+    // transfer can run. The outcome is recorded in the CommBlock when the transfer has
+    // ended, and DataArrived is set then (see patrol/engine/file_transfer.h).
+    virtual bool startTransfer(const TransferRequest& request) = 0;
+};
+
+}  // namespace morvaline

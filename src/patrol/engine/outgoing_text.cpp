@@ -1,0 +1,76 @@
+#include "patrol/engine/outgoing_text.h"
+
+#include "message/uu_encode.h"
+#include "platform/atomic_file.h"
+#include "store/item.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline {
+namespace {
+
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+}  // namespace
+
+std::string hostTextLine(std::string_view line) {
+    std::string out;
+    out.reserve(line.size() + 1);
+    for (const char c : line)
+        if (c == '\t' || !isControl(static_cast<unsigned char>(c))) out += c;
+    if (out.starts_with("..")) out.insert(0, 1, ' ');
+    return out;
+}
+
+std::string hostField(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (!isControl(static_cast<unsigned char>(c))) out += c;
+    return out;
+}
+
+std::vector<std::string> splitTextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::optional<OutgoingText> loadOutgoingText(const std::filesystem::path& dataDirectory,
+                                             const CItem& item, std::string* failedFile) {
+    OutgoingText out;
+    const std::string name = ownTextFileName(item);
+    if (!name.empty()) {
+        std::string text;
+        if (!readWholeFile(dataDirectory / name, text)) {
+            *failedFile = name;
+            return std::nullopt;
+        }
+        for (const std::string& line : splitTextLines(text))
+            out.lines.push_back(hostTextLine(line));
+    }
+    const bool attaches = item.m_nKind == kind::kNewMail || item.m_nKind == kind::kForwardMail ||
+                          item.m_nKind == kind::kComment;
+    if (attaches && !item.m_strPath.empty()) {
+        const std::optional<std::string> block =
+            EncodeUuFile(std::filesystem::path(item.m_strPath.str()));
+        if (!block) {
+            *failedFile = item.m_strPath.str();
+            return std::nullopt;
+        }
+        for (const std::string& line : splitTextLines(*block))
+            out.lines.push_back(hostTextLine(line));
+        out.attachment = true;
+    }
+    return out;
+}
+
+}  // namespace morvaline

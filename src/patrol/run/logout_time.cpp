@@ -1,0 +1,88 @@
+#include "patrol/run/logout_time.h"
+
+
+#include "platform/sjis.h"
+#include "platform/text_codec.h"
+#include "store/host_date.h"
+
+namespace morvaline {
+namespace {
+
+std::string_view from(std::string_view s, std::size_t pos,
+                      std::size_t count = std::string_view::npos) {
+    return pos < s.size() ? s.substr(pos, count) : std::string_view();
+}
+
+// Drops trailing blanks, CR, LF and full-width blanks.
+std::string trimEnd(std::string text) {
+    static const std::string kWideBlank = sj("　");
+    for (;;) {
+        if (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
+            text.pop_back();
+        else if (text.ends_with(kWideBlank))
+            text.resize(text.size() - kWideBlank.size());
+        else
+            return text;
+    }
+}
+
+}  // namespace
+
+bool isLogoutBanner(std::string_view line) {
+    static const std::string kJapanese = sj("前回使用終了日時は  ");
+    static const std::string kHalfWidth = sj("ｾﾞﾝｶｲ LOG OUT");
+    return line.find(kJapanese) != std::string_view::npos ||
+           line.find(kHalfWidth) != std::string_view::npos;
+}
+
+FileTime bannerLogoutTime(std::string_view line) {
+    static const std::string kJapanese = sj("前回使用終了日時は  ");
+    static const std::string kHalfWidth = sj("ｾﾞﾝｶｲ LOG OUT");
+    if (line.find(kJapanese) != std::string_view::npos) {
+        static const std::string kSlash[] = {sj("年"), sj("月")};
+        static const std::string kColon[] = {sj("時"), sj("分")};
+        static const std::string kDropped[] = {sj("日"), sj("秒")};
+        static const std::string kWideBlank = sj("　");
+        std::string text;
+        const std::string_view rest = from(line, 22);
+        for (std::size_t i = 0; i < rest.size();) {
+            const std::string_view here = rest.substr(i);
+            auto startsWithAny = [&here](const std::string(&set)[2]) {
+                return here.starts_with(set[0]) || here.starts_with(set[1]);
+            };
+            if (startsWithAny(kSlash))
+                text += '/';
+            else if (startsWithAny(kColon))
+                text += ':';
+            else if (startsWithAny(kDropped)) {
+            } else if (here.starts_with(kWideBlank))
+                text += ' ';
+            else {
+                const std::size_t width =
+                    isSjisLeadByte(static_cast<unsigned char>(rest[i])) ? 2 : 1;
+                text += rest.substr(i, width);
+                i += width;
+                continue;
+            }
+            i += 2;  // each of these is one double-byte character
+        }
+        return parseHostDate(trimEnd(text));
+    }
+    if (line.find(kHalfWidth) != std::string_view::npos) {
+        const std::string text = std::string(from(line, 25, 8)) + std::string(from(line, 43, 9));
+        return parseHostDate(trimEnd(text));
+    }
+    return 0;
+}
+
+LogoutComparison compareLogoutTimes(FileTime host, FileTime recorded) {
+    if (recorded == 0)
+        return {&texts::kNoLastLogoutTime, sj("実際の前回ﾛｸﾞｱｳﾄ: ") + formatDateTime(host), false};
+    if (host == recorded) return {&texts::kLogoutTimeConsistent, {}, true};
+    return {&texts::kLogoutTimeInconsistent,
+            sj("実際の前回ﾛｸﾞｱｳﾄ: ") + formatDateTime(host) + sj(", Morvalineによる前回ﾛｸﾞｱｳﾄ: ") +
+                formatDateTime(recorded),
+            false};
+}
+
+}  // namespace morvaline

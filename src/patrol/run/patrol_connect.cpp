@@ -1,0 +1,59 @@
+// The connection loop of a patrol: each enabled access point in turn, then again after the
+// redial pause, until the line is up, the user cancels or the attempts run out.
+
+#include "link/result_codes.h"
+#include "patrol/run/patrol_run.h"
+#include "patrol/run/telnet_attempt.h"
+
+namespace morvaline {
+
+int PatrolRun::connect() {
+    CommBlock& block = engine_.block();
+    LineRequests& line = engine_.line();
+    if (block.lineUp()) {
+        // The user connected in the terminal: log in on that line.
+        if (const auto current = line.currentAttempt()) attempt_ = *current;
+        attempt_.loginMode = 4;
+        return result::Ok;
+    }
+    block.setInConnect(true);
+    engine_.events().activity(Animation::Connecting);
+    // Until the line is up a wait ends only with a match or a result code.
+    engine_.setWaitTimeout(-1);
+    for (;;) {
+        engine_.setResult(result::Ok);
+        const auto current = line.currentAttempt();
+        if (!current) break;
+        attempt_ = *current;
+        engine_.events().report(texts::kConnectingAccessPoint, attempt_.name);
+        switch (static_cast<int>(attempt_.lineType)) {
+            case 0:
+            case 1:
+                // Telephone lines cannot be used in this build: the attempt fails and the
+                // loop goes on with the next access point.
+                engine_.events().report(texts::kNoConnect);
+                block.setResultIfOk(result::LineLost);
+                break;
+            default:
+                if (!line.rasDial()) block.setResultIfOk(result::LineLost);
+                if (block.result() == result::Ok) (void)attemptTelnet(engine_);
+                break;
+        }
+        const int code = block.result();
+        if (code == result::Ok || code == result::Cancelled) break;
+        const int pause = line.nextAccessPoint();
+        if (pause <= 0) break;
+        block.redialCancel.reset();
+        if (engine_.clock().waitFor(block.redialCancel, pause * 1000)) {
+            // Cancelled during the pause.
+            block.redialCancel.reset();
+            block.setResult(result::Cancelled);
+            break;
+        }
+    }
+    block.setInConnect(false);
+    if (block.result() == result::Cancelled) engine_.events().report(texts::kConnectCancelled);
+    return block.result();
+}
+
+}  // namespace morvaline

@@ -1,0 +1,152 @@
+// The list of received mail: every entry the host lists finds its stored item (whose number
+// it updates) or becomes a new item; mails the host no longer lists are marked deleted.
+
+#include "link/result_codes.h"
+#include "patrol/services/mail/mail_match.h"
+#include "patrol/services/mail/mail_service.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+
+namespace morvaline {
+namespace {
+
+constexpr std::uint32_t kNewMailMask = copy::kNumber | copy::kKind | copy::kReserve | copy::kFlags |
+                                       copy::kDate | copy::kTitle | copy::kName | copy::kText |
+                                       copy::kGeneration;
+
+bool isReceivedMail(const CItem& item) {
+    return item.m_nKind == kind::kReceivedMailMessage && !item.hasFlag(ITEM_FLAG_DELETED);
+}
+
+// A mail as the list shows it.
+struct ListedMail {
+    ReceivedListEntry entry;
+    std::string subject;  // as an item's title holds it
+    bool fileMail = false;
+};
+
+// Reads the reader's list from its first page on, turning the pages; empty when the run
+// ended before the last page.
+std::optional<std::vector<ListedMail>> readReceivedList(CPatrolEngine& engine) {
+    std::vector<ListedMail> mails;
+    for (;;) {
+        std::string line;
+        const int got = engine.ReadMenuLine(line);
+        if (got < 0) return std::nullopt;
+        if (got == 2) return mails;  // the last page
+        if (got == 1) {
+            engine.Send("N\r");
+            continue;
+        }
+        std::optional<ReceivedListEntry> entry = parseReceivedListLine(line);
+        if (!entry) continue;
+        std::string subjectLine;
+        if (engine.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+        if (subjectLineKind(subjectLine) == SubjectLine::AddressGoesOn) {
+            if (entry->sender.network) entry->sender.address += addressContinuation(subjectLine);
+            if (engine.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+        }
+        mails.push_back({std::move(*entry), FixedText<kTitleSize>(subjectOf(subjectLine)).str(),
+                         subjectLineKind(subjectLine) == SubjectLine::File});
+    }
+}
+
+}  // namespace
+
+bool MailService::readMailList(int place, bool readUnread) {
+    static const std::string kArrived = sj("到着メール　総数：");
+    static const std::string kNoMail = sj("メールは届いていません。");
+    static const std::string kMaintenance =
+        sj("誠に申し訳ありませんが、システムメンテナンスのため、");
+    static const std::string kUnavailable = sj("現在このサービスはご利用できません。");
+    if (engine_.Send("JREAD\r", true) != result::Ok) return false;
+    const int shown = engine_.WaitForAny({kArrived, kNoMail, kMaintenance, kUnavailable}, false);
+    if (shown < 0) return false;
+    if (shown != 0) {
+        inMailReader_ = false;
+        // An empty mailbox is a complete listing too: every stored mail has left the host.
+        if (!settle() || shown != 1) return false;
+    } else {
+        greet(Animation::ReadingMail);
+        inMailReader_ = true;
+    }
+    std::vector<ListedMail> shownMails;
+    if (shown == 0) {
+        std::optional<std::vector<ListedMail>> all = readReceivedList(engine_);
+        if (!all || engine_.result() != result::Ok) return false;
+        shownMails = std::move(*all);
+    }
+
+    // The listed mails are looked for in the place and in every mail folder.
+    std::vector<int> places = mailPlaces();
+    std::erase(places, place);
+    places.insert(places.begin(), place);
+    std::vector<PlaceList> lists = openLists(places, false);
+    if (lists.empty() || lists.front().place != place) {
+        lists.insert(lists.begin(), PlaceList{place, std::make_unique<OpenedList>(doc_, place)});
+        if (!*lists.front().list) return false;  // reported by the document
+    }
+    // The stored mails by key, and which of them this listing names.
+    ListedItems stored;
+    std::vector<std::vector<char>> listed(lists.size());
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        CItemArray& list = lists[l].items();
+        listed[l].assign(static_cast<std::size_t>(list.size()), 0);
+        list.read([&](const std::vector<std::unique_ptr<CItem>>& items) {
+            for (std::size_t i = 1; i < items.size(); ++i)
+                if (isReceivedMail(*items[i]))
+                    stored.add(receivedMailKey(*items[i]),
+                               {static_cast<int>(l), static_cast<int>(i), items[i]->m_nNumber});
+        });
+    }
+
+    std::vector<ListedItems::Entry> keys;
+    for (const ListedMail& mail : shownMails)
+        keys.push_back(
+            {mailKey(dayNumber(mail.entry.date), mail.entry.sender.address, mail.subject),
+             mail.entry.number});
+    const std::vector<std::optional<ListedItems::Ref>> found = stored.match(keys);
+
+    std::vector<CItem> fresh;
+    for (std::size_t m = 0; m < shownMails.size(); ++m) {
+        const ReceivedListEntry& entry = shownMails[m].entry;
+        if (const std::optional<ListedItems::Ref>& ref = found[m]) {
+            CItemArray& list = lists[static_cast<std::size_t>(ref->list)].items();
+            if (ref->number != entry.number) list.setNumber(ref->index, entry.number);
+            keepOwnKey(list, ref->index);
+            listed[static_cast<std::size_t>(ref->list)][static_cast<std::size_t>(ref->index)] = 1;
+            continue;
+        }
+        const bool fileMail = shownMails[m].fileMail;
+        CItem item(0, entry.number, 0, "", shownMails[m].subject, kind::kReceivedMailMessage, 0,
+                   entry.date, entry.sender.name);
+        item.m_dwFlags = fileMail ? ITEM_FLAG_FILE_MAIL : 0;
+        item.m_strText = entry.sender.address;
+        item.m_nReserve = !readUnread ? -1 : fileMail ? kReserveDownload : kReserveRead;
+        item.m_nGeneration = doc_.generation();
+        keepListedKey(item, dayNumber(entry.date), entry.sender.address);
+        fresh.push_back(std::move(item));
+    }
+
+    // The complete listing names every mail the host has.
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        CItemArray& list = lists[l].items();
+        for (int i = 1; i < static_cast<int>(listed[l].size()); ++i) {
+            const CItem item = list.item(i);
+            // Only mails known from a listing can have left the host (not, say, a welcome text).
+            const bool known = item.m_nNumber > 0 || item.m_nSpare[0] != 0;
+            if (!isReceivedMail(item) || !known || listed[l][static_cast<std::size_t>(i)]) continue;
+            markDeleted(list, i, lists[l].place);
+        }
+    }
+    CItemArray& received = lists.front().items();
+    for (auto it = fresh.rbegin(); it != fresh.rend(); ++it)
+        engine_.events().itemAdded(received.addCopy(0, *it, kNewMailMask), place);
+    for (const PlaceList& placeList : lists) saveList(placeList.items());
+    numbersFresh_ = true;
+    listedPlace_ = place;
+    readUnread_ = readUnread;
+    return !fresh.empty();
+}
+
+}  // namespace morvaline

@@ -1,0 +1,207 @@
+// Sending the mails written offline: a mail or a forward as text, a forward of a file mail,
+// and a file mail uploaded. An item is marked sent only when the host has confirmed it and
+// the list that records it was saved; otherwise it stays reserved with its text, and the
+// place's text file is cut back to where the item's text began.
+
+#include <filesystem>
+
+#include "link/result_codes.h"
+#include "patrol/services/mail/mail_commands.h"
+#include "patrol/services/mail/mail_service.h"
+#include "patrol/services/mail/mail_writer.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline {
+
+struct MailService::Outgoing {
+    CItem item;
+    std::string title;  // made safe for a line of its own
+    std::vector<std::string> addressees;
+    std::optional<OutgoingText> text;  // the item's own text; none for a file mail
+    // A forward: the list of the received mail it forwards, and that mail.
+    std::optional<OpenedList> source;
+    int sourceIndex = -1;
+    CItem forwarded;
+    // The stored text of a forwarded mail that the host no longer has: it goes out as a new
+    // mail with this text after the item's own.
+    std::vector<std::string> appended;
+    bool sourceGone = false;  // the forwarded mail is no longer in the store
+
+    bool forwardFromReader() const {
+        return source && !forwarded.hasFlag(ITEM_FLAG_DELETED) && forwarded.m_nNumber > 0;
+    }
+};
+
+bool MailService::sendReservedMail(int place) {
+    if (!doc_.tree().item(place).hasFlag(ITEM_FLAG_HAS_RESERVED)) return false;
+    OpenedList list(doc_, place, false);
+    if (!list) return false;
+    bool sent = false;
+    const int first = list->firstReserved();
+    for (int i = first < 1 ? 1 : first; i < list->size() && engine_.result() == result::Ok; ++i) {
+        const CItem item = list->item(i);
+        if (item.m_nReserve != kReserveSend) continue;
+        if (item.hasFlag(ITEM_FLAG_SKIP_ONCE)) {
+            list->setFlags(i, ITEM_FLAG_SKIP_ONCE, 0);
+            continue;
+        }
+        if (item.m_nKind != kind::kNewMail && item.m_nKind != kind::kFileMail &&
+            item.m_nKind != kind::kForwardMail)
+            continue;
+        const MailStep step = sendMail(*list, place, i);
+        if (step == MailStep::Done) sent = true;
+        if (step == MailStep::Stopped) break;
+    }
+    saveList(*list);
+    return sent;
+}
+
+MailStep MailService::sendMail(CItemArray& list, int place, int index) {
+    Outgoing out;
+    out.item = list.item(index);
+    out.title = hostField(out.item.m_szTitle.view());
+    MailStep step = prepareMail(out.item, out);
+    if (out.sourceGone) {
+        // A later patrol could not send it either.
+        list.setReserve(index, -1);
+        engine_.events().itemChanged(index, place);
+    }
+    if (step == MailStep::Done) step = enterMailWriter(out);
+    if (step != MailStep::Done) {
+        engine_.events().report(texts::kMailNotSent, out.title);
+        return step;
+    }
+
+    int accepted = 0;
+    bool someRefused = false;
+    for (const std::string& address : out.addressees) {
+        std::string answer;
+        switch (askAddressee(engine_, address, answer)) {
+            case Addressee::Accepted:
+                ++accepted;
+                break;
+            case Addressee::Absent:
+                storeAbsenceNotice(engine_, doc_.generation(), list, place, address,
+                                   absenceNotice(answer));
+                [[fallthrough]];
+            case Addressee::Refused:
+                someRefused = true;
+                engine_.events().report(texts::kAddresseeRefused, address);
+                break;
+            case Addressee::RunOver:
+                engine_.events().report(texts::kMailNotSent, out.title);
+                return MailStep::Stopped;
+        }
+    }
+    if (accepted == 0) {
+        engine_.events().report(texts::kNotSentToAll);
+        engine_.Send("M\r");
+        engine_.events().report(texts::kMailNotSent, out.title);
+        return settle() ? MailStep::Failed : MailStep::Stopped;
+    }
+
+    SentRecord record;
+    if (out.item.m_nKind == kind::kFileMail) {
+        step = uploadFile(engine_, out.title, out.item.m_strPath.str());
+        record.kind = kind::kSentFileMail;
+    } else if (out.forwardFromReader() && out.forwarded.hasFlag(ITEM_FLAG_FILE_MAIL)) {
+        step = forwardFile(engine_, out.title);
+    } else {
+        const std::optional<SentRecord> sent =
+            sendText(engine_, list, place, index, hostTextLine(out.title), *out.text, out.appended);
+        step = sent                             ? MailStep::Done
+               : engine_.result() == result::Ok ? MailStep::Failed
+                                                : MailStep::Stopped;
+        if (sent) record = *sent;
+    }
+    if (step != MailStep::Done) {
+        engine_.events().report(texts::kMailNotSent, out.title);
+        return step;
+    }
+    if (someRefused) record.flags |= ITEM_FLAG_REFUSED;
+    finishSent(engine_, doc_, list, place, index, record);
+    if (someRefused) engine_.events().report(texts::kNotSentToAll);
+    return MailStep::Done;
+}
+
+MailStep MailService::prepareMail(const CItem& item, Outgoing& out) {
+    out.addressees = splitAddressees(item.m_strText.view());
+    if (out.addressees.empty()) return MailStep::Failed;
+    if (item.m_nKind == kind::kFileMail) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(item.m_strPath.str()), ec)) {
+            engine_.events().report(texts::kCannotOpenFile, utf8ToSjis(item.m_strPath.str()));
+            return MailStep::Failed;
+        }
+    } else {
+        std::string failedFile;
+        out.text = loadOutgoingText(doc_.dataDirectory(), item, &failedFile);
+        if (!out.text) {
+            engine_.events().report(texts::kCannotOpenFile, utf8ToSjis(failedFile));
+            return MailStep::Failed;
+        }
+    }
+    if (item.m_nKind != kind::kForwardMail) return MailStep::Done;
+
+    int sourcePlace = -1;
+    if (!findForwardedMail(doc_, item, sourcePlace, out.sourceIndex)) {
+        out.sourceGone = true;
+        return MailStep::Failed;
+    }
+    out.source.emplace(doc_, sourcePlace);
+    if (!*out.source) return MailStep::Failed;
+    out.forwarded = (*out.source)->item(out.sourceIndex);
+    if (out.forwardFromReader()) {
+        if (!ensureFreshNumbers()) return MailStep::Failed;
+        out.forwarded = (*out.source)->item(out.sourceIndex);  // its number now, or gone
+    }
+    if (!out.forwardFromReader()) {
+        const std::optional<std::string> stored =
+            (*out.source)->readText(out.forwarded.m_nOffset, out.forwarded.m_nLength);
+        if (!stored) {
+            engine_.events().report(texts::kCannotOpenFile,
+                                    (*out.source)->textFile().filename().string());
+            return MailStep::Failed;
+        }
+        for (const std::string& line : splitTextLines(*stored))
+            out.appended.push_back(hostTextLine(line));
+    }
+    return MailStep::Done;
+}
+
+MailStep MailService::enterMailWriter(Outgoing& out) {
+    static const std::string kPromptMore =
+        sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
+    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
+    static const std::string kTitleLabel = sj("\r\n文書名：");
+    if (out.forwardFromReader()) {
+        // The reader shows the mail, and "FW" forwards the mail shown.
+        if (!EnterMailReader(false)) return MailStep::Stopped;
+        std::string shown;
+        const Prompt prompts[] = {{kPromptMore, true}, {kPrompt, true}};
+        if (engine_.Send(std::to_string(out.forwarded.m_nNumber) + "\r", true) != result::Ok ||
+            engine_.WaitForPrompts(prompts, &shown) < 0)
+            return MailStep::Stopped;
+        // It must be the mail to forward, or the number names another one.
+        const std::size_t at = shown.find(kTitleLabel);
+        const std::string_view title =
+            at == std::string::npos ? std::string_view()
+                                    : std::string_view(shown).substr(at + kTitleLabel.size());
+        if (at == std::string::npos ||
+            !title.substr(0, title.find("\r\n")).starts_with(out.forwarded.m_szTitle.view())) {
+            numbersFresh_ = false;
+            return MailStep::Failed;
+        }
+        engine_.Send("FW\r");
+    } else {
+        engine_.Send("JSEND\r", true);
+    }
+    inMailReader_ = false;
+    if (engine_.WaitFor(addresseePrompt(), true) < 0) return MailStep::Stopped;
+    greet(Animation::SendingMail);
+    return MailStep::Done;
+}
+
+}  // namespace morvaline

@@ -1,0 +1,134 @@
+#include "patrol/services/mail/mail_service.h"
+
+#include "link/result_codes.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+
+namespace morvaline {
+
+MailService::MailService(CPatrolEngine& engine, CTolDoc& doc) : engine_(engine), doc_(doc) {}
+
+void MailService::greet(Animation animation) {
+    if (!mailGreeted_) {
+        mailGreeted_ = true;
+        engine_.events().report(texts::kMovedToMail);
+    }
+    engine_.events().activity(animation);
+}
+
+bool MailService::settle() {
+    return engine_.WaitForMenuPrompt() >= 0;
+}
+
+void MailService::markDeleted(CItemArray& list, int index, int place) {
+    list.setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
+    list.setNumber(index, 0);
+    const int reserve = list.item(index).m_nReserve;
+    if (reserve == kReserveRead || reserve == kReserveDownload || reserve == kReserveDelete)
+        list.setReserve(index, -1);
+    engine_.events().itemChanged(index, place);
+}
+
+void MailService::saveList(CItemArray& list) {
+    if (list.dirty() && !list.save())
+        engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
+}
+
+MailStep MailService::deleteOnHost(const std::string& command) {
+    static const std::string kQuestion = sj("よろしいですか(Y,N,J)=");
+    static const std::string kWrong = sj("番号またはコマンドが間違っています。訂正して下さい。");
+    static const std::string kDeleted = sj("削除されました。");
+    static const std::string kMenu = sj("\n番号またはコマンド");
+    if (engine_.Send(command + "\r", true) != result::Ok) return MailStep::Stopped;
+    const Prompt answers[] = {{kQuestion, true}, {kWrong, false}};
+    const int answer = engine_.WaitForPrompts(answers);
+    if (answer < 0) return MailStep::Stopped;
+    if (answer == 1) return settle() ? MailStep::Failed : MailStep::Stopped;
+    engine_.Send("Y\r");
+    std::string said;
+    const Prompt menu[] = {{kMenu, false}};
+    if (engine_.WaitForPrompts(menu, &said) < 0 || engine_.WaitFor(")=", false) < 0)
+        return MailStep::Stopped;
+    return said.find(kDeleted) != std::string::npos ? MailStep::Done : MailStep::Failed;
+}
+
+bool MailService::EnterMailReader(bool force) {
+    static const std::string kArrived = sj("到着メール　総数：");
+    static const std::string kNoMail = sj("メールは届いていません。");
+    static const std::string kMaintenance = sj(
+        "誠に申し訳ありませんが、システムメンテナンスのため、現在このサービスはご利用できません。");
+    if (inMailReader_ && !force) return true;
+    if (engine_.Send("JREAD\r", true) != result::Ok) return false;
+    const int shown = engine_.WaitForAny({kArrived, kNoMail, kMaintenance}, false);
+    if (shown < 0 || !settle()) return false;
+    inMailReader_ = shown == 0;
+    if (inMailReader_) greet(Animation::ReadingMail);
+    return inMailReader_;
+}
+
+std::vector<int> MailService::mailPlaces() const {
+    const CItemArray& tree = doc_.tree();
+    std::vector<int> places;
+    for (int i = 0; i < tree.size(); ++i) {
+        const CItem place = tree.item(i);
+        if (place.m_nKind == kind::kReceivedMail && !place.hasFlag(ITEM_FLAG_HIDDEN))
+            places.push_back(i);
+    }
+    for (int i = 0; i < tree.size(); ++i)
+        if (tree.item(i).m_nKind == kind::kMailFolder) places.push_back(i);
+    return places;
+}
+
+std::vector<MailService::PlaceList> MailService::openLists(const std::vector<int>& places,
+                                                           bool create) const {
+    std::vector<PlaceList> lists;
+    for (const int place : places) {
+        auto list = std::make_unique<OpenedList>(doc_, place, create);
+        if (*list) lists.push_back({place, std::move(list)});
+    }
+    return lists;
+}
+
+bool MailService::ensureFreshNumbers() {
+    if (numbersFresh_) return true;
+    int place = listedPlace_;
+    if (place < 0) {
+        const std::vector<int> places = mailPlaces();
+        if (places.empty() || doc_.tree().item(places.front()).m_nKind != kind::kReceivedMail)
+            return false;
+        place = places.front();
+    }
+    readMailList(place, readUnread_);
+    return numbersFresh_;
+}
+
+bool MailService::hasReservedMail(int place) {
+    // Mail folders hold mails of the same mailbox: their reservations need the list too.
+    std::vector<int> places = {place};
+    for (const int folder : mailPlaces())
+        if (doc_.tree().item(folder).m_nKind == kind::kMailFolder) places.push_back(folder);
+    for (const int p : places) {
+        if (!doc_.tree().item(p).hasFlag(ITEM_FLAG_HAS_RESERVED)) continue;
+        OpenedList list(doc_, p, false);
+        if (!list) continue;
+        bool reserved = false;
+        list->read([&](const std::vector<std::unique_ptr<CItem>>& items) {
+            for (const auto& item : items) {
+                const int r = item->m_nReserve;
+                if (item->m_nKind == kind::kReceivedMailMessage &&
+                    (r == kReserveRead || r == kReserveDownload || r == kReserveDelete)) {
+                    reserved = true;
+                    return;
+                }
+            }
+        });
+        if (reserved) return true;
+    }
+    return false;
+}
+
+void MailService::mailPassOver() {
+    // Every step saves the lists it changed; nothing is left to tidy.
+}
+
+}  // namespace morvaline

@@ -1,0 +1,217 @@
+#include "patrol/services/mail/mail_writer.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "link/result_codes.h"
+#include "patrol/engine/file_transfer.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline {
+namespace {
+
+const std::string& editPrompt() {
+    static const std::string text = sj("コマンド(H,Q,C,RB,G,V)=");
+    return text;
+}
+const std::string& donePrompt() {
+    static const std::string text = sj("コマンド(M,S,F,H,Q,A,J)=");
+    return text;
+}
+
+long long recordedSize(const std::vector<std::string>& lines) {
+    long long size = 0;
+    for (const std::string& line : lines) size += static_cast<long long>(line.size()) + 2;
+    return size;
+}
+
+// Cancels the text entry the host is in ("C" at its edit prompt).
+bool cancelText(CPatrolEngine& engine) {
+    engine.Send("C\r");
+    return engine.WaitFor(donePrompt(), true) >= 0;
+}
+
+}  // namespace
+
+const std::string& addresseePrompt() {
+    static const std::string text = sj("宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=");
+    return text;
+}
+
+Addressee askAddressee(CPatrolEngine& engine, const std::string& address, std::string& answer) {
+    static const std::string kRefused =
+        sj("宛先コードまたはコマンドが間違っています。訂正して下さい。");
+    static const std::string kAbsentId = sj("不在者ＩＤ：");
+    static const std::string kAbsent = sj("不在中の為，メールは受け付けられません。");
+    static const std::string kTo = sj("\n宛先コードまたはコマンド(");
+    static const std::string kMoreTo = sj("\n追加宛先コードまたはコマンド(");
+    static const std::string kCommand = sj("\nコマンド(");
+    if (!address.starts_with("INET#") && address.find('@') != std::string::npos)
+        engine.Send("INET#");
+    if (engine.Send(address + "\r", true) != result::Ok || engine.WaitFor("\r\n", false) < 0)
+        return Addressee::RunOver;
+    const Prompt next[] = {{kTo, false}, {kMoreTo, false}, {kCommand, false}};
+    if (engine.WaitForPrompts(next, &answer) < 0 || engine.WaitFor(")=", false) < 0)
+        return Addressee::RunOver;
+    if (answer.find(kRefused) != std::string::npos) return Addressee::Refused;
+    if (answer.find(kAbsentId) != std::string::npos && answer.find(kAbsent) != std::string::npos)
+        return Addressee::Absent;
+    return Addressee::Accepted;
+}
+
+std::vector<std::string> absenceNotice(std::string_view answer) {
+    static const std::string kAbsent = sj("不在中の為，メールは受け付けられません。");
+    const std::vector<std::string> lines = splitTextLines(answer);
+    const auto it = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find(kAbsent) != std::string::npos;
+    });
+    std::vector<std::string> notice(it == lines.end() ? it : it + 1, lines.end());
+    if (!notice.empty() && notice.front().empty()) notice.erase(notice.begin());
+    while (!notice.empty() && notice.back().empty()) notice.pop_back();
+    return notice;
+}
+
+void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list, int place,
+                        const std::string& address, const std::vector<std::string>& notice) {
+    std::string text;
+    for (const std::string& line : notice) text += line + "\r\n";
+    const std::optional<std::int64_t> offset = list.appendText(text);
+    if (!offset) {
+        engine.events().report(texts::kListWriteFailed, list.textFile().filename().string());
+        return;
+    }
+    CItem item(0, 0, static_cast<int>(*offset), "", sj("不在通知"), kind::kAbsenceNotice,
+               static_cast<int>(notice.size()), fileTimeNow());
+    item.m_nLength = static_cast<std::int32_t>(text.size());
+    item.m_strText = address;
+    item.m_nGeneration = generation;
+    using namespace copy;
+    engine.events().itemAdded(
+        list.addCopy(0, item,
+                     kOffset | kLength | kBody | kKind | kDate | kTitle | kText | kGeneration),
+        place);
+}
+
+std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int place, int index,
+                                   const std::string& titleLine, const OutgoingText& text,
+                                   const std::vector<std::string>& appended) {
+    static const std::string kTextEntry = sj("メッセージ入力を終了します。\r\n");
+    engine.Send("\r");
+    const int entry = engine.WaitForAny({kTextEntry, ")="}, false);
+    if (entry != 0) {
+        if (entry == 1) {
+            // Back at an addressee prompt: no addressee was taken after all.
+            engine.events().report(texts::kNotSentToAll);
+            engine.Send("M\r");
+            (void)engine.WaitForMenuPrompt();
+        }
+        return std::nullopt;
+    }
+    engine.Send(titleLine + "\r");
+    if (engine.WaitFor("\n", false) < 0) return std::nullopt;
+    if (engine.settings().delayAfterCrMs > 0)
+        engine.clock().sleepFor(engine.settings().delayAfterCrMs);
+    // The sent item's text begins at the end of the place's text file.
+    const std::optional<std::int64_t> offset = list.appendText("");
+    SentRecord record;
+    bool complete = offset.has_value();
+    if (complete) {
+        record.offset = *offset;
+        const CItem item = list.item(index);
+        record.lines =
+            engine.SendTextBody(ReservedText{place, index, item.m_szName.str()}, record.bytes);
+        complete = record.lines == static_cast<int>(text.lines.size()) &&
+                   record.bytes == recordedSize(text.lines);
+        for (const std::string& line : appended) {
+            if (!complete || engine.result() != result::Ok) break;
+            complete = list.appendText(line + "\r\n").has_value() &&
+                       engine.Send(line + "\r") == result::Ok && engine.WaitFor("\n", false) >= 0;
+            record.bytes += static_cast<long long>(line.size()) + 2;
+            ++record.lines;
+        }
+        // Everything sent must be in the text file, and nothing else.
+        const std::optional<std::int64_t> end = list.appendText("");
+        complete = complete && end && *end == *offset + record.bytes;
+    } else {
+        engine.events().report(texts::kCannotOpenFile, list.textFile().filename().string());
+    }
+    engine.Send("..\r");
+    if (engine.WaitFor(editPrompt(), true) >= 0) {
+        if (complete) {
+            engine.Send("G\r");
+            const int sent = engine.WaitForAny({donePrompt(), editPrompt()}, true);
+            if (sent == 0) {
+                record.flags = ITEM_FLAG_READ | (text.attachment ? ITEM_FLAG_UUENCODED : 0);
+                return record;
+            }
+            if (sent == 1) cancelText(engine);
+        } else {
+            cancelText(engine);
+        }
+    }
+    if (offset) list.truncateText(*offset);
+    return std::nullopt;
+}
+
+MailStep uploadFile(CPatrolEngine& engine, const std::string& title, const std::string& path) {
+    static const std::string kConfirm = sj("よろしいですか(Y,N)=");
+    static const std::string kStart =
+        sj("ファイル転送プログラムを起動して下さい。(Rapidox:アップロード)");
+    static const std::string kBroken = sj("ファイル転送が中断されました。");
+    // A binary file, by Rapidox.
+    for (const char* command : {"UP\r", "2\r"}) {
+        engine.Send(command);
+        if (engine.WaitForMenuPrompt() < 0) return MailStep::Stopped;
+    }
+    engine.Send("2\r");
+    if (engine.WaitFor(">", false) < 0) return MailStep::Stopped;
+    engine.Send(title + "\r");
+    if (engine.WaitFor(kConfirm, true) < 0) return MailStep::Stopped;
+    engine.Send("Y\r");
+    if (engine.WaitFor(kStart, false) < 0) return MailStep::Stopped;
+    const FileTransferOutcome outcome = TransferFile(engine, TransferRequest::upload(path));
+    const Prompt done[] = {{donePrompt(), true}};
+    std::string said;
+    if (engine.WaitForPrompts(done, &said) < 0) return MailStep::Stopped;
+    return outcome.succeeded() && said.find(kBroken) == std::string::npos ? MailStep::Done
+                                                                          : MailStep::Failed;
+}
+
+MailStep forwardFile(CPatrolEngine& engine, const std::string& title) {
+    static const std::string kConfirm = sj("\nよろしいですか(Y,N)=");
+    engine.Send("\r");
+    if (engine.WaitFor(">", false) < 0) return MailStep::Stopped;
+    engine.Send(title + "\r");
+    if (engine.WaitFor(kConfirm, true) < 0) return MailStep::Stopped;
+    engine.Send("Y\r");
+    return engine.WaitFor(donePrompt(), true) < 0 ? MailStep::Stopped : MailStep::Done;
+}
+
+void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int place, int index,
+                const SentRecord& record) {
+    CItem sent = list.item(index);
+    const std::string ownText = ownTextFileName(sent);
+    sent.m_nKind = record.kind;
+    sent.m_nReserve = -1;
+    sent.m_ftDate = fileTimeNow();
+    sent.m_nOffset = static_cast<std::int32_t>(record.offset);
+    sent.m_nLength = static_cast<std::int32_t>(record.bytes);
+    sent.m_nBody = record.lines;
+    sent.m_dwFlags |= record.flags;
+    sent.m_nGeneration = doc.generation();
+    using namespace copy;
+    list.update(index, sent,
+                kKind | kReserve | kDate | kOffset | kLength | kBody | kFlags | kGeneration);
+    engine.events().itemChanged(index, place);
+    engine.events().report(texts::kMailSent, sent.m_szTitle.view());
+    if (!list.save()) {
+        engine.events().report(texts::kListWriteFailed, list.listFile().filename().string());
+        return;
+    }
+    std::error_code ec;
+    if (!ownText.empty()) std::filesystem::remove(doc.dataDirectory() / ownText, ec);
+}
+
+}  // namespace morvaline

@@ -1,0 +1,168 @@
+// The host's list of sent mail: its entries are kept as items of the sent-list place, and
+// the entries reserved for deletion there are deleted on the host.
+
+#include <algorithm>
+
+#include "link/result_codes.h"
+#include "patrol/services/mail/mail_match.h"
+#include "patrol/services/mail/mail_service.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+
+namespace morvaline {
+namespace {
+
+// m_nAux of a sent-list item: the mail was a forward.
+constexpr int kForwardedEntry = 1;
+
+std::string entryKey(const SentListEntry& entry) {
+    return mailKey(dayNumber(entry.date), entry.addressee.address, entry.subject);
+}
+
+std::string itemKey(const CItem& item) {
+    return mailKey(dayNumber(item.m_ftDate), item.m_strText.view(), item.m_szTitle.view());
+}
+
+bool isSentEntry(const CItem& item) {
+    return item.m_nKind == kind::kSentListEntry && !item.hasFlag(ITEM_FLAG_DELETED);
+}
+
+}  // namespace
+
+void MailService::readSentList(int place) {
+    listSentMail(place);
+}
+
+std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
+    static const std::string kHeading =
+        sj("番号　送信日　　　確認日時　　　宛先コード　宛先名\r\n");
+    static const std::string kNothing = sj("送信済メールは有りません。\r\n");
+    static const std::string kMaintenance =
+        sj("誠に申し訳ありませんが、システムメンテナンスのため、");
+    static const std::string kSecondHeading =
+        sj("　　　枚数（属性）　文書名（ファイル名、サイズ、コメント）\r\n");
+    if (engine_.Send("JSMAIL\r", true) != result::Ok) return std::nullopt;
+    const int shown = engine_.WaitForAny({kHeading, kNothing, kMaintenance}, false);
+    if (shown < 0) return std::nullopt;
+    inMailReader_ = false;
+    if (shown != 0) {
+        if (!settle() || shown != 1) return std::nullopt;
+        return std::vector<SentListEntry>();
+    }
+    if (engine_.WaitFor(kSecondHeading, false) < 0 || engine_.WaitFor("\n", false) < 0)
+        return std::nullopt;
+    greet(Animation::SentList);
+
+    std::vector<SentListEntry> entries;
+    for (;;) {
+        std::string line;
+        const int got = engine_.ReadMenuLine(line);
+        if (got < 0) return std::nullopt;
+        if (got == 2) break;
+        if (got == 1) {
+            engine_.Send("N\r");
+            continue;
+        }
+        std::optional<SentListEntry> entry = parseSentListLine(line);
+        if (!entry) continue;
+        std::string subjectLine;
+        if (engine_.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+        entry->file = subjectLineKind(subjectLine) == SubjectLine::File;
+        // The subject as an item's title holds it.
+        entry->subject = FixedText<kTitleSize>(subjectOf(subjectLine)).str();
+        entries.push_back(std::move(*entry));
+    }
+
+    OpenedList list(doc_, place);
+    if (!list) return entries;
+    ListedItems stored;
+    list->read([&](const std::vector<std::unique_ptr<CItem>>& items) {
+        for (std::size_t i = 1; i < items.size(); ++i)
+            if (isSentEntry(*items[i]))
+                stored.add(itemKey(*items[i]), {0, static_cast<int>(i), items[i]->m_nNumber});
+    });
+    std::vector<ListedItems::Entry> keys;
+    for (const SentListEntry& entry : entries) keys.push_back({entryKey(entry), entry.number});
+    const std::vector<std::optional<ListedItems::Ref>> found = stored.match(keys);
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const SentListEntry& entry = entries[e];
+        const std::uint32_t flags = ITEM_FLAG_READ | (entry.file ? ITEM_FLAG_FILE_MAIL : 0);
+        if (const std::optional<ListedItems::Ref>& ref = found[e]) {
+            const CItem item = list->item(ref->index);
+            if (item.m_nNumber == entry.number && item.m_strExtra == entry.confirmation &&
+                (item.m_dwFlags & ITEM_FLAG_FILE_MAIL) == (flags & ITEM_FLAG_FILE_MAIL))
+                continue;
+            list->setNumber(ref->index, entry.number);
+            list->setExtraText(ref->index, entry.confirmation);
+            list->setFlags(ref->index, ITEM_FLAG_FILE_MAIL, flags & ITEM_FLAG_FILE_MAIL);
+            engine_.events().itemChanged(ref->index, place);
+            continue;
+        }
+        CItem item(0, entry.number, 0, "", entry.subject, kind::kSentListEntry, 0, entry.date,
+                   entry.addressee.name);
+        item.m_strText = entry.addressee.address;
+        item.m_strExtra = entry.confirmation;
+        item.m_dwFlags = flags;
+        item.m_nAux = entry.forwarded ? kForwardedEntry : 0;
+        item.m_nGeneration = doc_.generation();
+        using namespace copy;
+        engine_.events().itemAdded(list->addCopy(0, item,
+                                                 kNumber | kKind | kFlags | kAux | kDate | kTitle |
+                                                     kName | kText | kGeneration),
+                                   place);
+    }
+    saveList(*list);
+    return entries;
+}
+
+void MailService::deleteSentMail(int place) {
+    if (!doc_.tree().item(place).hasFlag(ITEM_FLAG_HAS_RESERVED)) return;
+    OpenedList list(doc_, place, false);
+    if (!list) return;
+    std::vector<int> reserved;
+    for (int i = 1; i < list->size(); ++i) {
+        const CItem item = list->item(i);
+        if (isSentEntry(item) && item.m_nReserve == kReserveDelete) reserved.push_back(i);
+    }
+    if (reserved.empty()) return;
+    const std::optional<std::vector<SentListEntry>> entries = listSentMail(place);
+    if (!entries) {
+        engine_.events().report(texts::kSentMailNotDeleted);
+        return;
+    }
+    // Each reserved item names one entry by its send date, subject and addressee.
+    std::vector<std::pair<int, int>> toDelete;  // (number, index)
+    for (const int index : reserved) {
+        const std::string key = itemKey(list->item(index));
+        std::vector<int> numbers;
+        for (const SentListEntry& entry : *entries)
+            if (entryKey(entry) == key) numbers.push_back(entry.number);
+        if (numbers.size() > 1) {
+            engine_.events().report(texts::kSentMailAmbiguous);
+        } else if (numbers.empty()) {
+            // Nothing to delete: the host no longer lists it.
+            engine_.events().report(texts::kSentMailNotDeleted);
+            list->setReserve(index, -1);
+            engine_.events().itemChanged(index, place);
+        } else {
+            toDelete.emplace_back(numbers.front(), index);
+        }
+    }
+    // Deleting from the highest number down keeps the lower numbers valid.
+    std::sort(toDelete.begin(), toDelete.end(), std::greater<>());
+    for (const auto& [number, index] : toDelete) {
+        const MailStep step = deleteOnHost("D" + std::to_string(number));
+        if (step == MailStep::Stopped) break;
+        if (step == MailStep::Failed) {
+            engine_.events().report(texts::kSentMailNotDeleted);
+            continue;
+        }
+        list->setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
+        list->setNumber(index, 0);
+        list->setReserve(index, -1);
+        engine_.events().itemChanged(index, place);
+    }
+    saveList(*list);
+}
+
+}  // namespace morvaline

@@ -1,0 +1,70 @@
+#include "session/patrol_link.h"
+
+#include <string>
+
+namespace morvaline {
+
+bool PatrolLink::writeText(std::string_view text) {
+    return dispatcher_.call([&] { return connection_.writeText(text); }, false);
+}
+
+bool PatrolLink::telnetConnect() {
+    return dispatcher_.call([this] { return connection_.connect(); }, false);
+}
+
+bool PatrolLink::telnetResolve() {
+    return dispatcher_.call([this] { return connection_.resolve(); }, false);
+}
+
+void PatrolLink::telnetClose() {
+    dispatcher_.send([this] { connection_.close(); });
+}
+
+void PatrolLink::hangUp() {
+    dispatcher_.post([this] { connection_.hangUp(); });
+}
+
+bool PatrolLink::telnetReconnect() {
+    return dispatcher_.call([this] { return connection_.reconnect(); }, false);
+}
+
+void PatrolLink::setDiallingPlan(DiallingPlan* plan) {
+    plan_ = plan;
+    aimAtCurrent();
+}
+
+void PatrolLink::aimAtCurrent() {
+    if (!plan_ || !plan_->current()) return;
+    const AccessPoint& ap = *plan_->current();
+    connection_.setTelnetTarget({ap.telnetName, ap.telnetPort});
+}
+
+int PatrolLink::nextAccessPoint() {
+    return dispatcher_.call(
+        [this] {
+            if (!plan_) return 0;
+            bool redialling = false;
+            const int pause = plan_->next(&redialling);
+            aimAtCurrent();
+            if (redialling) connection_.reporter().report(texts::kRedialWait);
+            return pause;
+        },
+        0);
+}
+
+std::optional<AttemptTarget> PatrolLink::currentAttempt() {
+    return dispatcher_.call(
+        [this]() -> std::optional<AttemptTarget> {
+            if (!plan_ || !plan_->current()) return std::nullopt;
+            const AccessPoint& ap = *plan_->current();
+            return AttemptTarget{ap.line, ap.name, ap.telnetName, ap.route, ap.script,
+                                 ap.disconnectAfterLogout != 0};
+        },
+        std::optional<AttemptTarget>());
+}
+
+bool PatrolLink::startTransfer(const TransferRequest& request) {
+    return dispatcher_.call([&] { return connection_.startTransfer(request); }, false);
+}
+
+}  // namespace morvaline

@@ -1,0 +1,241 @@
+// The pure parts of the mail service: entries of the host's two mail lists, deletion
+// commands, addressees, text lines made safe for the host, and what a mail's text says.
+
+#include <gtest/gtest.h>
+
+#include "patrol/engine/outgoing_text.h"
+#include "patrol/services/mail/mail_commands.h"
+#include "patrol/services/mail/mail_list_lines.h"
+#include "patrol/services/mail/mail_text.h"
+#include "platform/text_codec.h"
+#include "store/item_kinds.h"
+
+namespace morvaline {
+namespace {
+
+TEST(MailListLines, ReceivedEntriesAreReadAtTheirBytePositions) {
+    struct Case {
+        const char* name;
+        const char* line;
+        int number;  // 0: not an entry
+        const char* address;
+        const char* senderName;
+        bool network;
+    };
+    const Case cases[] = {
+        {"a host ID with its handle at byte 42", "   1 99/12/20　済　00/01/19  MVL00002     ハナコ",
+         1, "MVL00002", "ハナコ", false},
+        {"an internet address without its prefix",
+         "  12 99/12/29　未　00/01/28  INET#yamada@example.co.jp", 12, "yamada@example.co.jp", "",
+         true},
+        {"the trunk gateway's prefix is longer",
+         "9999 99/12/29　転　00/01/28  TRUNKGW#user@host.example", 9999, "user@host.example", "",
+         true},
+        {"other networks keep their prefix", "   3 99/12/29　未　00/01/28  ORVEN#AB12345", 3,
+         "ORVEN#AB12345", "", true},
+        {"a prefix counts only in full", "   4 99/12/29　未　00/01/28  INETX123     ダレ", 4,
+         "INETX123", "ダレ", false},
+        {"a line that ends before the sender", "   1 99/12/20　済　00/01/19  ", 0, "", "", false},
+        {"a line cut in the middle of the date", "   1 99/12", 0, "", "", false},
+        {"no number", "     99/12/20　済　00/01/19  MVL00002", 0, "", "", false},
+        {"an unknown state", "   1 99/12/20　新　00/01/19  MVL00002", 0, "", "", false},
+        {"a page counter", "  1/  2", 0, "", "", false},
+        {"the column heading", "番号 受信日  状態  保存期限  発信者", 0, "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto entry = parseReceivedListLine(sj(c.line));
+        ASSERT_EQ(entry.has_value(), c.number != 0);
+        if (!entry) continue;
+        EXPECT_EQ(entry->number, c.number);
+        EXPECT_EQ(entry->day, "99/12/" + std::string(c.line).substr(11, 2));
+        EXPECT_EQ(sjisToUtf8(entry->sender.address), c.address);
+        EXPECT_EQ(sjisToUtf8(entry->sender.name), c.senderName);
+        EXPECT_EQ(entry->sender.network, c.network);
+    }
+}
+
+TEST(MailListLines, TheLineAfterAnEntryIsASubjectAFileOrTheRestOfAnAddress) {
+    struct Case {
+        const char* name;
+        const char* line;
+        SubjectLine kind;
+        const char* text;  // subject, or the rest of the address
+    };
+    const Case cases[] = {
+        {"a subject at byte 12", "            先日のお礼", SubjectLine::Text, "先日のお礼"},
+        {"a file mail at byte 11", "     ***   写真データ", SubjectLine::File, "写真データ"},
+        {"an address going on at byte 9", "         testing.example.co.jp",
+         SubjectLine::AddressGoesOn, "testing.example.co.jp"},
+        {"trailing blanks, full-width blanks and a CR go", "            題名　　  \r",
+         SubjectLine::Text, "題名"},
+        {"an empty subject", "            ", SubjectLine::Text, ""},
+        {"an empty line is no address", "", SubjectLine::Text, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string line = sj(c.line);
+        ASSERT_EQ(subjectLineKind(line), c.kind);
+        const std::string_view text =
+            c.kind == SubjectLine::AddressGoesOn ? addressContinuation(line) : subjectOf(line);
+        EXPECT_EQ(sjisToUtf8(text), c.text);
+    }
+}
+
+TEST(MailListLines, TrimmingNeverTakesATrailByteForAFullWidthBlank) {
+    // "\x88\x81" is one character whose trail byte is 0x81; the "@" after it is no part of
+    // a full-width blank (0x81 0x40).
+    const std::string text = std::string("ab\x88\x81@", 5);
+    EXPECT_EQ(trimHostText(text), text);
+    EXPECT_EQ(trimHostText(sj("  題名　")), sj("題名"));
+}
+
+TEST(MailListLines, SentEntriesCarryTheConfirmationAndTheForwardMark) {
+    struct Case {
+        const char* name;
+        const char* line;
+        int number;
+        const char* confirmation;
+        const char* address;
+        const char* addresseeName;
+        bool forwarded;
+    };
+    const Case cases[] = {
+        {"read, forwarded", "   1 99/12/20  99/12/20 12:00  MVL00002   ハナコ  転", 1,
+         "99/12/20 12:00", "MVL00002", "ハナコ", true},
+        {"not read yet, internet", "   2 99/12/20  未確認          INET#x@example.com", 2, "未確認",
+         "x@example.com", "", false},
+        {"an addressee error", "   3 99/12/20  宛先エラー      MVL00009   ", 3, "宛先エラー",
+         "MVL00009", "", false},
+        {"a name that merely contains 転 is no forward",
+         "   4 99/12/20  未確認          MVL00002   転勤  ", 4, "未確認", "MVL00002", "転勤",
+         false},
+        {"too short", "   5 99/12/20  未確認", 0, "", "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto entry = parseSentListLine(sj(c.line));
+        ASSERT_EQ(entry.has_value(), c.number != 0);
+        if (!entry) continue;
+        EXPECT_EQ(entry->number, c.number);
+        EXPECT_EQ(sjisToUtf8(entry->confirmation), c.confirmation);
+        EXPECT_EQ(sjisToUtf8(entry->addressee.address), c.address);
+        EXPECT_EQ(sjisToUtf8(entry->addressee.name), c.addresseeName);
+        EXPECT_EQ(entry->forwarded, c.forwarded);
+    }
+}
+
+TEST(DeletionBatches, TwentyNumbersGoInTwoCommandsFromTheHighestDown) {
+    std::vector<int> numbers;
+    for (int n = 1; n <= 20; ++n) numbers.push_back(n);
+    const auto batches = deletionBatches(numbers);
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].command, "D20,19,18,17,16,15,14,13,12,11,10,9,8,7,6");
+    EXPECT_EQ(batches[1].command, "D5,4,3,2,1");
+    EXPECT_EQ(batches[1].numbers, (std::vector<int>{5, 4, 3, 2, 1}));
+}
+
+TEST(DeletionBatches, AListEndsOnceItIsLongerThanFiftyCharacters) {
+    // Four-digit numbers: ten make 49 characters, the eleventh crosses 50 and still goes.
+    std::vector<int> numbers;
+    for (int n = 1000; n < 1013; ++n) numbers.push_back(n);
+    const auto batches = deletionBatches(numbers);
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].numbers.size(), 11u);
+    EXPECT_EQ(batches[0].command.size(), 1 + 54u);
+    EXPECT_EQ(batches[1].command, "D1001,1000");
+}
+
+TEST(DeletionBatches, DuplicatesAndNumbersThatAreNoMailAreLeftOut) {
+    const auto batches = deletionBatches({3, 0, 7, 3, -2});
+    ASSERT_EQ(batches.size(), 1u);
+    EXPECT_EQ(batches[0].command, "D7,3");
+    EXPECT_TRUE(deletionBatches({}).empty());
+}
+
+TEST(OutgoingText, LinesAreMadeSafeForTheHostsTextEntry) {
+    struct Case {
+        const char* name;
+        std::string line;
+        std::string sent;
+    };
+    const Case cases[] = {
+        {"a line beginning with two dots would end the text", "..and more", " ..and more"},
+        {"a single dot is fine", ".signature", ".signature"},
+        {"control bytes go, a tab stays",
+         "a\x08"
+         "b\tc\x7f",
+         "ab\tc"},
+        {"a control byte before two dots cannot hide them", "\x01..x", " ..x"},
+        {"double-byte text is untouched", sj("ソ表"), sj("ソ表")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(hostTextLine(c.line), c.sent);
+    }
+    EXPECT_EQ(hostField("title\r\nQ\r\tx"), "titleQx");
+}
+
+TEST(OutgoingText, TextsSplitAtEveryKindOfLineEnd) {
+    EXPECT_EQ(splitTextLines("a\nb\r\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(splitTextLines("").empty());
+}
+
+TEST(OutgoingText, AddresseesAreSplitTrimmedAndCleaned) {
+    EXPECT_EQ(splitAddressees(" MVL00002 ,user@example.com,,\tMVL00003\r"),
+              (std::vector<std::string>{"MVL00002", "user@example.com", "MVL00003"}));
+    EXPECT_TRUE(splitAddressees(" , ").empty());
+}
+
+TEST(MailText, TheFromLineGivesTheRealSender) {
+    struct Case {
+        const char* line;
+        const char* address;  // empty: no From: line
+        const char* name;
+    };
+    const Case cases[] = {
+        {"From: Yamada Taro <yamada@example.co.jp>", "yamada@example.co.jp", "Yamada Taro"},
+        {"From: \"Yamada, Taro\" <yamada@example.co.jp>", "yamada@example.co.jp", "Yamada, Taro"},
+        {"From: yamada@example.co.jp (Yamada Taro)", "yamada@example.co.jp", "Yamada Taro"},
+        {"From: <only@example.com>", "only@example.com", "only@example.com"},
+        {"From: plain@example.com", "plain@example.com", "plain@example.com"},
+        {"FROM: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?= <y@example.jp>", "y@example.jp", "山田"},
+        {"From:   ", "", ""},
+        {"Date: Wed, 29 Dec 1999", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto from = parseFromLine(c.line);
+        ASSERT_EQ(from.has_value(), *c.address != '\0');
+        if (!from) continue;
+        EXPECT_EQ(from->address, c.address);
+        EXPECT_EQ(sjisToUtf8(from->name), c.name);
+    }
+}
+
+TEST(MailText, FlagsComeFromAClosedUuencodedFileAndAMultipartMessage) {
+    const auto flagsOf = [](bool internet, std::vector<std::string> lines) {
+        MailTextScan scan(internet);
+        for (const std::string& line : lines) scan.addLine(line);
+        return scan.flags();
+    };
+    const std::vector<std::string> header = {"#00000001         99/12/20    12:00:00", "",
+                                             sj("発信者：INET#a@b.jp"), sj("文書名：x"), ""};
+    auto multipart = header;
+    multipart.insert(multipart.end(),
+                     {"From: a@b.jp", "Content-Type: multipart/mixed; boundary=\"b\"", "", "--b"});
+    EXPECT_EQ(flagsOf(true, multipart), ITEM_FLAG_MIME);
+    EXPECT_EQ(flagsOf(false, multipart), 0u);  // only internet mail is MIME
+    // In the host's header block the text means nothing.
+    EXPECT_EQ(flagsOf(true, {"#1", "Content-Type: multipart/mixed", ""}), 0u);
+
+    auto uu = header;
+    uu.insert(uu.end(), {"begin 644 PHOTO.DAT", "M86)C", "`", "end"});
+    EXPECT_EQ(flagsOf(false, uu), ITEM_FLAG_UUENCODED);
+    uu.pop_back();  // never closed
+    EXPECT_EQ(flagsOf(false, uu), 0u);
+}
+
+}  // namespace
+}  // namespace morvaline
