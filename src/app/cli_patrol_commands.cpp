@@ -18,7 +18,7 @@
 #include "link/result_codes.h"
 #include "link/transcript.h"
 #include "patrol/run/patrol_run.h"
-#include "patrol/services/mail/mail_service.h"
+#include "patrol/services/service_factory.h"
 #include "platform/base_paths.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
@@ -113,8 +113,7 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
         const bool started = patrolSession.start(
             options.patrol, dialogueSettings(doc.settings()),
             [&doc, options](CPatrolEngine& engine) {
-                MailService mail(engine, doc);
-                PatrolRun run(engine, doc, options, &mail);
+                PatrolRun run(engine, doc, options, makePlaceServices(engine, doc));
                 return run.run();
             },
             [&](int code) {

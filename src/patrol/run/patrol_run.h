@@ -1,22 +1,22 @@
 #pragma once
 // One patrol run, on the patrol thread: connect through the access points, log in, answer
-// the screens after login, walk the place tree handing each due place to the service of
-// its kind, log out and hang up. A login-only run stops after the login and leaves the
-// line connected.
+// the screens after login, walk the place tree with the run's services (see
+// place_service.h), log out and hang up. A login-only run stops after the login and leaves
+// the line connected.
 //
-// Services that are not there yet (the kinds whose handlers come later) are passed over:
-// their places are neither served nor reported as served.
+// Places of a kind that no service serves are passed over: they are neither served nor
+// reported as served.
 
 #include <string>
 
 #include "link/line_requests.h"
 #include "patrol/engine/patrol_engine.h"
+#include "patrol/run/place_service.h"
 #include "patrol/run/reservation_check.h"
 
 namespace morvaline {
 
 class CTolDoc;
-class MailHandlers;
 
 struct PatrolOptions {
     bool patrol = true;         // false: log in only
@@ -26,10 +26,10 @@ struct PatrolOptions {
     std::string password;       // Shift_JIS, as the host expects it
 };
 
-class PatrolRun {
+class PatrolRun final : public PatrolWalk {
 public:
     PatrolRun(CPatrolEngine& engine, CTolDoc& doc, PatrolOptions options,
-              MailHandlers* mail = nullptr);
+              PlaceServices services = {});
 
     // The whole run; returns its result code (0 when it ended normally).
     int run();
@@ -44,25 +44,21 @@ public:
     // Logout with the run's result R; returns the run's final result.
     int logout(int result);
 
-    // Whether a place is due at the run's level (consumes skip-once and one-shot
-    // reservations unless peeking).
-    DueCheck isDue(int place, bool peek);
-    bool newMailAnnounced() const { return newMailAnnounced_; }
+    // PatrolWalk
+    DueCheck isDue(int place, bool peek) override;
+    bool newMailAnnounced() const override { return newMailAnnounced_; }
 
 private:
     void runScript(const std::string& script);
     void adjustProfile();
     void compareLogoutTime(FileTime hostTime);
     int readMainMenu();
-    void mailPass();
-    void sentList();
-    void mainWalk();
-    bool isHidden(int place) const;
+    void walk();
 
     CPatrolEngine& engine_;
     CTolDoc& doc_;
     PatrolOptions options_;
-    MailHandlers* mail_;
+    PlaceServices services_;
     AttemptTarget attempt_;          // the access point that made the line
     bool newMailAnnounced_ = false;  // the main menu showed "１．電子メール【到着】"
     bool timesMatched_ = false;      // the host's logout time matched the recorded one

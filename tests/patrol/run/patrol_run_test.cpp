@@ -1,12 +1,14 @@
 // Dialogue tests of a whole patrol run on a line that the user had already connected:
-// login by "JMAIN" and "CID", the screens after login, the mail pass in its order, logout.
+// login by "JMAIN" and "CID", the screens after login, the mail pass in its order, the walk
+// over the run's services, logout.
 
 #include "patrol/run/patrol_run.h"
 
 #include <gtest/gtest.h>
 
 #include "link/result_codes.h"
-#include "patrol/run/mail_handlers.h"
+#include "patrol/services/mail/mail_handlers.h"
+#include "patrol/services/mail/mail_pass.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
@@ -18,31 +20,38 @@ namespace {
 
 using test::ScriptedHost;
 
-// Records the order in which the walk hands places to the mail service.
-class RecordingMail final : public MailHandlers {
-public:
+// The order in which the walk hands places to the mail service.
+struct MailRecord {
     std::vector<std::string> calls;
     bool newMailInList = true;
+};
+
+class RecordingMail final : public MailHandlers {
+public:
+    explicit RecordingMail(MailRecord& record) : r_(record) {}
     bool readMailList(int place, bool readUnread) override {
-        calls.push_back("list " + std::to_string(place) + (readUnread ? " unread" : ""));
-        return newMailInList;
+        r_.calls.push_back("list " + std::to_string(place) + (readUnread ? " unread" : ""));
+        return r_.newMailInList;
     }
     bool hasReservedMail(int) override { return false; }
     bool deleteReservedMail() override {
-        calls.push_back("delete");
+        r_.calls.push_back("delete");
         return false;
     }
     bool readReservedMail(int place, int flags) override {
-        calls.push_back("read " + std::to_string(place) + " flags " + std::to_string(flags));
+        r_.calls.push_back("read " + std::to_string(place) + " flags " + std::to_string(flags));
         return false;
     }
     bool sendReservedMail(int place) override {
-        calls.push_back("send " + std::to_string(place));
+        r_.calls.push_back("send " + std::to_string(place));
         return false;
     }
-    void mailPassOver() override { calls.push_back("over"); }
-    void readSentList(int place) override { calls.push_back("sent list " + std::to_string(place)); }
-    void deleteSentMail(int place) override { calls.push_back("delete sent " + std::to_string(place)); }
+    void mailPassOver() override { r_.calls.push_back("over"); }
+    void readSentList(int place) override { r_.calls.push_back("sent list " + std::to_string(place)); }
+    void deleteSentMail(int place) override { r_.calls.push_back("delete sent " + std::to_string(place)); }
+
+private:
+    MailRecord& r_;
 };
 
 // A run of a new user's data set over the scripted host, on a line already connected.
@@ -52,7 +61,7 @@ struct ConnectedRun {
     std::unique_ptr<CTolDoc> doc;
     ScriptedHost host;
     CPatrolEngine engine;
-    RecordingMail mail;
+    MailRecord mail;
 
     explicit ConnectedRun(std::string_view transcript)
         : host(transcript), engine(host.links(), DialogueSettings{}) {
@@ -60,11 +69,15 @@ struct ConnectedRun {
         doc = CTolDoc::open(request, registry).doc;
         host.block.setLineUp(true);
     }
-    int run() {
+    // The run's services: the mail pass over the recording mail, and another one if given.
+    int run(std::unique_ptr<PlaceService> other = nullptr) {
         PatrolOptions options;
         options.userId = "MVL00001";
         options.password = "secret";
-        PatrolRun patrol(engine, *doc, options, &mail);
+        PlaceServices services;
+        services.add(std::make_unique<MailPass>(engine, *doc, std::make_unique<RecordingMail>(mail)));
+        if (other) services.add(std::move(other));
+        PatrolRun patrol(engine, *doc, options, std::move(services));
         return patrol.run();
     }
     bool reported(const std::string& utf8) const {
@@ -144,6 +157,65 @@ S: Q\r\nLOG OUT   DATE 26/12/07      TIME 10:00:00\r\nご利用ありがとう�
     // No mail was announced, but "未読ﾒｰﾙを読む" (0x90) fetches the list every time.
     EXPECT_EQ(r.mail.calls.front(), "list 2 unread");
     EXPECT_FALSE(r.reported("新しいﾒｰﾙが届いています"));
+    r.doc->close();
+}
+
+// A service of a kind of place that does not exist, as a new service plugs into the walk.
+constexpr int kMadeUpKind = 42;
+
+class RecordingService final : public PlaceService {
+public:
+    explicit RecordingService(std::vector<std::string>& log) : log_(log) {}
+    bool serves(int kind) const override { return kind == kMadeUpKind || kind == kind::kBilling; }
+    void beforeWalk(PatrolWalk&) override { log_.push_back("before"); }
+    void visit(int place, const DueCheck& due, PatrolWalk&) override {
+        log_.push_back("visit " + std::to_string(place) + " flags " + std::to_string(due.flags));
+    }
+    void passOver(int place, const DueCheck&, PatrolWalk&) override {
+        log_.push_back("pass " + std::to_string(place));
+    }
+    void afterWalk(PatrolWalk&) override { log_.push_back("after"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(PatrolRun, TheWalkHandsEachPlaceToTheServiceOfItsKind) {
+    ConnectedRun r(std::string(kLoginOnConnectedLine) + R"(
+S: \r\n　＝＝＝ＬＵＤＲＩＸ＝＝＝  (MAIN)\r\n番号またはコマンド(H,Q,J)=
+C: Q\r
+S: Q\r\nLOG OUT   DATE 26/12/07      TIME 10:00:00\r\nご利用ありがとうございました\r\n
+)");
+    r.mail.newMailInList = false;
+    CItemArray& tree = r.doc->tree();
+    const int unreserved = tree.findKind(kind::kBilling);  // the new user's "料金情報"
+    const int due = r.doc->menu(kind::kBilling).add(sj("毎回"), 0, 0, 0x5);
+    const int made = tree.add(0, 0, 0, "", "made up", kMadeUpKind, 0);
+    tree.setReserve(made, due);  // a kind without a reservation menu is never due
+    const int billing = tree.add(0, 0, 0, "", "billing", kind::kBilling, 0);
+    tree.setReserve(billing, due);
+    const int hidden = tree.add(0, 0, 0, "", "hidden", kind::kBilling, 0);
+    tree.setReserve(hidden, due);
+    tree.setFlags(hidden, ITEM_FLAG_HIDDEN, ITEM_FLAG_HIDDEN);
+    const int skipped = tree.add(0, 0, 0, "", "skipped", kind::kBilling, 0);
+    tree.setReserve(skipped, due);
+    tree.setFlags(skipped, ITEM_FLAG_SKIP_ONCE, ITEM_FLAG_SKIP_ONCE);
+    tree.setReserve(tree.add(0, 0, 0, "", "no service", kind::kClipping, 0), due);
+
+    std::vector<std::string> log;
+    EXPECT_EQ(r.run(std::make_unique<RecordingService>(log)), result::Ok);
+    EXPECT_TRUE(r.host.faults().empty()) << r.host.faults().front();
+    const std::vector<std::string> expected = {
+        "before",
+        "pass " + std::to_string(unreserved),
+        "pass " + std::to_string(made),
+        "visit " + std::to_string(billing) + " flags 5",
+        "pass " + std::to_string(skipped),
+        "after",
+    };
+    EXPECT_EQ(log, expected);
+    EXPECT_FALSE(tree.item(skipped).hasFlag(ITEM_FLAG_SKIP_ONCE));
+    EXPECT_TRUE(tree.item(hidden).isReserved());
     r.doc->close();
 }
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "patrol/engine/patrol_engine.h"
-#include "patrol/run/mail_handlers.h"
+#include "patrol/services/mail/mail_handlers.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "store/opened_list.h"
 

@@ -1,0 +1,16 @@
+#include "patrol/services/service_factory.h"
+
+#include "patrol/services/mail/mail_pass.h"
+#include "patrol/services/mail/mail_service.h"
+#include "patrol/services/notices/new_notices_service.h"
+
+namespace morvaline {
+
+PlaceServices makePlaceServices(CPatrolEngine& engine, CTolDoc& doc) {
+    PlaceServices services;
+    services.add(std::make_unique<MailPass>(engine, doc, std::make_unique<MailService>(engine, doc)));
+    services.add(std::make_unique<NewNoticesService>());
+    return services;
+}
+
+}  // namespace morvaline
