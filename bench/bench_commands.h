@@ -13,5 +13,8 @@ int listLoad(const Args& args);
 int readFile(const Args& args);
 int benchRecv(const Args& args);
 int benchRapidox(const Args& args);
+int benchConv(const Args& args);
+int benchMime(const Args& args);
+int benchUu(const Args& args);
 
 }  // namespace morvaline::bench

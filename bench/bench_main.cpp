@@ -20,6 +20,10 @@ constexpr Command kCommands[] = {
     {"recv", morvaline::bench::benchRecv, "recv HOST:PORT    receive a host's text through the receive path"},
     {"rapidox", morvaline::bench::benchRapidox,
      "rapidox send FILE | recv DIR [--window N]   Rapidox over stdin and stdout"},
+    {"conv", morvaline::bench::benchConv, "conv sjis2jis|jis2sjis IN OUT   convert a file's code"},
+    {"mime", morvaline::bench::benchMime,
+     "mime LISTFILE OUTDIR   decode the mails listed, write their texts and attachments"},
+    {"uu", morvaline::bench::benchUu, "uu encode|decode IN OUT   uuencode a file, or decode a block"},
 };
 
 }  // namespace

@@ -16,10 +16,14 @@ std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags
         if (title == std::string_view::npos) return {};
         const std::size_t emptyLine = storedText.find("\r\n\r\n", title + kTitleLine.size());
         if (emptyLine == std::string_view::npos) return {};
-        return DecodeMimeMail(RepairMimeHeaders(storedText.substr(emptyLine + 4)), list);
+        return InternetMailDisplayText(storedText.substr(emptyLine + 4), list);
     }
     if (itemFlags & ITEM_FLAG_UUENCODED) return SplitUuBlocks(storedText, list);
     return std::string(storedText);
+}
+
+std::string InternetMailDisplayText(std::string_view message, AttachmentList* list) {
+    return DecodeMimeMail(RepairMimeHeaders(message), list);
 }
 
 }  // namespace morvaline

@@ -18,4 +18,8 @@ namespace morvaline {
 std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags,
                             AttachmentList* list);
 
+// The readable text of an internet message (RFC 822 header and body as the host's gateway
+// delivered it): its headers repaired, then decoded from MIME.
+std::string InternetMailDisplayText(std::string_view message, AttachmentList* list);
+
 }  // namespace morvaline
