@@ -1,5 +1,7 @@
 #include "message/base64.h"
 
+#include "message/append_through.h"
+
 #include <array>
 
 namespace morvaline {
@@ -38,30 +40,54 @@ std::string Base64Encode(std::string_view bytes) {
 }
 
 std::string Base64Decode(std::string_view text) {
-    for (const char c : text)
-        if (kValues[static_cast<unsigned char>(c)] == kInvalid) return {};
-
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = s + text.size();
+    bool valid = true;
     std::string out;
-    out.reserve(text.size() / 4 * 3);
-    signed char group[4];
-    int filled = 0;
-    for (const char c : text) {
-        const signed char v = kValues[static_cast<unsigned char>(c)];
-        if (v == kSkipped) continue;
-        group[filled++] = v;
-        if (filled < 4) continue;
-        filled = 0;
-        // Padding ends the text: "=" in the first two places leaves nothing of the group,
-        // in the third place one byte, in the fourth two.
-        if (group[0] == kPad || group[1] == kPad) break;
-        const unsigned w = static_cast<unsigned>(group[0]), x = static_cast<unsigned>(group[1]);
-        out += static_cast<char>(w << 2 | x >> 4);
-        if (group[2] == kPad) break;
-        const unsigned y = static_cast<unsigned>(group[2]);
-        out += static_cast<char>((x & 15) << 4 | y >> 2);
-        if (group[3] == kPad) break;
-        out += static_cast<char>((y & 3) << 6 | static_cast<unsigned>(group[3]));
-    }
+    // Three bytes at most for every four characters.
+    appendThrough(out, text.size() / 4 * 3 + 3, [&](char* p) {
+        int group[4];
+        int filled = 0;
+        while (s != end) {
+            if (filled == 0) {
+                // Whole groups of alphabet characters, the bulk of every line, in one step.
+                while (end - s >= 4) {
+                    const int w = kValues[s[0]], x = kValues[s[1]], y = kValues[s[2]],
+                              z = kValues[s[3]];
+                    if ((w | x | y | z) < 0) break;
+                    p[0] = static_cast<char>(w << 2 | x >> 4);
+                    p[1] = static_cast<char>((x & 15) << 4 | y >> 2);
+                    p[2] = static_cast<char>((y & 3) << 6 | z);
+                    p += 3;
+                    s += 4;
+                }
+                if (s == end) break;
+            }
+            const int v = kValues[*s++];
+            if (v == kInvalid) {
+                valid = false;
+                break;
+            }
+            if (v == kSkipped) continue;
+            group[filled++] = v;
+            if (filled < 4) continue;
+            filled = 0;
+            // Padding ends the text: "=" in the first two places leaves nothing of the
+            // group, in the third place one byte, in the fourth two.
+            if (group[0] == kPad || group[1] == kPad) break;
+            const unsigned w = static_cast<unsigned>(group[0]), x = static_cast<unsigned>(group[1]);
+            *p++ = static_cast<char>(w << 2 | x >> 4);
+            if (group[2] == kPad) break;
+            const unsigned y = static_cast<unsigned>(group[2]);
+            *p++ = static_cast<char>((x & 15) << 4 | y >> 2);
+            if (group[3] == kPad) break;
+            *p++ = static_cast<char>((y & 3) << 6 | static_cast<unsigned>(group[3]));
+        }
+        return p;
+    });
+    // A character outside the alphabet anywhere, after the padding too, fails the whole text.
+    for (; valid && s != end; ++s) valid = kValues[*s] != kInvalid;
+    if (!valid) return {};
     return out;
 }
 

@@ -64,7 +64,7 @@ Attachment makeAttachment(const MimePart& leaf) {
         if (auto block = ExtractUuBlock(body, pos)) {
             std::string blockName = SafeAttachmentName(block->name);
             if (!blockName.empty()) name = std::move(blockName);
-            return {std::move(block->data), std::move(name), AttachmentKind::Uuencoded};
+            return {std::string(block->data), std::move(name), AttachmentKind::Uuencoded};
         }
         return {std::string(body), std::move(name), AttachmentKind::Text};
     }

@@ -1,5 +1,6 @@
 #include "message/uu_block.h"
 
+#include "message/append_through.h"
 #include "message/attachment_name.h"
 #include "message/iso2022jp.h"
 
@@ -73,59 +74,80 @@ constexpr std::array<signed char, 256> makeXxValues() {
 constexpr auto kUuValues = makeUuValues();
 constexpr auto kXxValues = makeXxValues();
 
-// Decodes one line (without its line end) and appends its bytes to out. Returns the form
-// of line end the line shows, or nullopt when it does not decode (out is then unchanged).
-std::optional<LineEnd> decodeLine(std::string_view line, Alphabet alphabet, LineEnd form,
-                                  std::string& out) {
+bool endsLine(const unsigned char* at, const unsigned char* end) {
+    return at == end || *at == '\r' || *at == '\n';
+}
+
+// One decoded data line: where the next line starts, the form of line end it shows and
+// the bytes it yielded.
+struct DecodedLine {
+    const unsigned char* next;
+    LineEnd form;
+    std::size_t bytes;
+};
+
+// Decodes the line at s with the alphabet, writing its bytes (and up to two bytes of
+// surplus from the last group) at out. nullopt when the line does not decode; a line end
+// inside the groups is an invalid character in either alphabet, so a short line fails too.
+std::optional<DecodedLine> decodeLine(const unsigned char* s, const unsigned char* end,
+                                      Alphabet alphabet, LineEnd form, char* out) {
     const auto& values = alphabet == Alphabet::Xx ? kXxValues : kUuValues;
-    const auto value = [&](char c) {
-        return static_cast<int>(values[static_cast<unsigned char>(c)]);
-    };
-    if (line.empty() || value(line[0]) == kInvalid) return std::nullopt;
-    const std::size_t count = static_cast<std::size_t>(value(line[0]));
+    if (s == end || values[*s] == kInvalid) return std::nullopt;
+    const auto count = static_cast<std::size_t>(values[*s]);
     const std::size_t groups = (count + 2) / 3;
-    if (line.size() < 1 + groups * 4) return std::nullopt;
+    if (static_cast<std::size_t>(end - s) < 1 + groups * 4) return std::nullopt;
 
-    const std::size_t mark = out.size();
+    const unsigned char* g = s + 1;
+    const char* const lineBytes = out;
     unsigned byteSum = 0, charSum = 0;
-    for (std::size_t g = 0; g < groups; ++g) {
-        int v[4];
-        for (int k = 0; k < 4; ++k) {
-            const char c = line[1 + g * 4 + static_cast<std::size_t>(k)];
-            v[k] = value(c);
-            if (v[k] == kInvalid) {
-                out.resize(mark);
-                return std::nullopt;
-            }
-            charSum += static_cast<unsigned char>(c);
-        }
-        const unsigned char bytes[3] = {static_cast<unsigned char>(v[0] << 2 | v[1] >> 4),
-                                        static_cast<unsigned char>((v[1] & 15) << 4 | v[2] >> 2),
-                                        static_cast<unsigned char>((v[2] & 3) << 6 | v[3])};
-        for (std::size_t k = 0; k < 3 && g * 3 + k < count; ++k) {
-            out += static_cast<char>(bytes[k]);
-            byteSum += bytes[k];
-        }
+    for (std::size_t k = 0; k < groups; ++k, g += 4, out += 3) {
+        const int w = values[g[0]], x = values[g[1]], y = values[g[2]], z = values[g[3]];
+        if ((w | x | y | z) < 0) return std::nullopt;
+        charSum += g[0] + g[1] + g[2] + g[3];
+        const auto b0 = static_cast<unsigned char>(w << 2 | x >> 4);
+        const auto b1 = static_cast<unsigned char>((x & 15) << 4 | y >> 2);
+        const auto b2 = static_cast<unsigned char>((y & 3) << 6 | z);
+        out[0] = static_cast<char>(b0);
+        out[1] = static_cast<char>(b1);
+        out[2] = static_cast<char>(b2);
+        byteSum += b0 + b1 + b2;
     }
+    // Only count bytes belong to the line; the surplus of the last group does not count.
+    for (std::size_t k = count; k < groups * 3; ++k)
+        byteSum -= static_cast<unsigned char>(lineBytes[k]);
 
-    const std::string_view rest = line.substr(1 + groups * 4);
-    const auto fail = [&]() -> std::optional<LineEnd> {
-        out.resize(mark);
-        return std::nullopt;
-    };
-    if (rest.size() > 1) return fail();
-    if (rest.empty())
-        return form == LineEnd::Unknown || form == LineEnd::Bare ? std::optional(LineEnd::Bare)
-                                                                 : fail();
-    const char c = rest[0];
-    const int v = value(c);
-    const bool sumMatches = v != kInvalid && (static_cast<unsigned>(v) == byteSum % 64 ||
-                                              static_cast<unsigned>(v) == charSum % 64);
-    const bool letter = c >= 'a' && c <= 'z';
-    if (sumMatches && (form == LineEnd::Unknown || form == LineEnd::Checksum))
-        return LineEnd::Checksum;
-    if (letter && (form == LineEnd::Unknown || form == LineEnd::Letter)) return LineEnd::Letter;
-    return fail();
+    const unsigned char* lineEnd = g;
+    LineEnd shown;
+    if (endsLine(g, end)) {
+        if (form != LineEnd::Unknown && form != LineEnd::Bare) return std::nullopt;
+        shown = LineEnd::Bare;
+    } else {
+        if (!endsLine(g + 1, end)) return std::nullopt;
+        const int v = values[*g];
+        const bool sumMatches = v != kInvalid && (static_cast<unsigned>(v) == byteSum % 64 ||
+                                                  static_cast<unsigned>(v) == charSum % 64);
+        const bool letter = *g >= 'a' && *g <= 'z';
+        if (sumMatches && (form == LineEnd::Unknown || form == LineEnd::Checksum))
+            shown = LineEnd::Checksum;
+        else if (letter && (form == LineEnd::Unknown || form == LineEnd::Letter))
+            shown = LineEnd::Letter;
+        else
+            return std::nullopt;
+        ++lineEnd;
+    }
+    const unsigned char* next = lineEnd;
+    if (next != end && *next == '\r') {
+        ++next;
+        if (next != end && *next == '\n') ++next;
+    } else if (next != end && *next == '\n') {
+        ++next;
+    }
+    return DecodedLine{next, shown, count};
+}
+
+// True when the line at s is exactly "end".
+bool isEndLine(const unsigned char* s, const unsigned char* end) {
+    return end - s >= 3 && s[0] == 'e' && s[1] == 'n' && s[2] == 'd' && endsLine(s + 3, end);
 }
 
 }  // namespace
@@ -155,8 +177,7 @@ std::optional<UuBlock> ExtractUuBlock(std::string_view text, std::size_t& pos) {
             if (dataStart < text.size() && text[dataStart] == '\n') ++dataStart;
             const std::size_t dataEnd = endLine + kEndLine.size();
             pos = dataEnd;
-            return UuBlock{std::string(text.substr(dataStart, dataEnd - dataStart)),
-                           JisToSjis(*name), start};
+            return UuBlock{text.substr(dataStart, dataEnd - dataStart), JisToSjis(*name), start};
         }
         start = text.find(kBeginAfterLine, lineStart);
         if (start == std::string_view::npos) return std::nullopt;
@@ -176,7 +197,7 @@ std::string SplitUuBlocks(std::string_view text, AttachmentList* list) {
         if (list) {
             std::string name = SafeAttachmentName(block->name);
             if (name.empty()) name = DefaultAttachmentName({}, {});
-            list->push_back({std::move(block->data), std::move(name), AttachmentKind::Uuencoded});
+            list->push_back({std::string(block->data), std::move(name), AttachmentKind::Uuencoded});
         }
     }
     out.append(text.substr(pos));
@@ -184,44 +205,42 @@ std::string SplitUuBlocks(std::string_view text, AttachmentList* list) {
 }
 
 std::optional<std::string> DecodeUuBlock(std::string_view block) {
+    const auto* s = reinterpret_cast<const unsigned char*>(block.data());
+    const auto* const end = s + block.size();
+    bool complete = false;
     std::string out;
-    out.reserve(block.size() * 3 / 4);
-    Alphabet alphabet = Alphabet::Unknown;
-    LineEnd form = LineEnd::Unknown;
-    std::size_t pos = 0;
-    while (pos < block.size()) {
-        const std::size_t lineEnd = block.find_first_of("\r\n", pos);
-        const std::string_view line = block.substr(
-            pos, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - pos);
-        if (line == "end") return out;
-        pos = lineEnd == std::string_view::npos ? block.size() : lineEnd + 1;
-        if (lineEnd != std::string_view::npos && block[lineEnd] == '\r' && pos < block.size() &&
-            block[pos] == '\n')
-            ++pos;
-
-        std::optional<LineEnd> shown;
-        if (alphabet != Alphabet::Unknown) {
-            shown = decodeLine(line, alphabet, form, out);
-        } else {
-            // Try uuencode, then xxencode; the first that yields bytes fixes the alphabet.
-            const std::size_t mark = out.size();
-            shown = decodeLine(line, Alphabet::Uu, form, out);
-            if (shown && out.size() > mark) {
-                alphabet = Alphabet::Uu;
+    // Every data line yields at most three bytes for four characters after its first.
+    appendThrough(out, block.size() / 4 * 3 + 3, [&](char* p) {
+        Alphabet alphabet = Alphabet::Unknown;
+        LineEnd form = LineEnd::Unknown;
+        while (s != end) {
+            if (isEndLine(s, end)) {
+                complete = true;
+                break;
+            }
+            std::optional<DecodedLine> line;
+            if (alphabet != Alphabet::Unknown) {
+                line = decodeLine(s, end, alphabet, form, p);
             } else {
-                const auto asXx = decodeLine(line, Alphabet::Xx, form, out);
-                if (asXx && out.size() > mark) {
-                    alphabet = Alphabet::Xx;
-                    shown = asXx;
-                } else if (!shown) {
-                    shown = asXx;
+                // Try uuencode, then xxencode; the first that yields bytes fixes the alphabet.
+                line = decodeLine(s, end, Alphabet::Uu, form, p);
+                if (line && line->bytes > 0) {
+                    alphabet = Alphabet::Uu;
+                } else if (const auto asXx = decodeLine(s, end, Alphabet::Xx, form, p);
+                           asXx && (asXx->bytes > 0 || !line)) {
+                    if (asXx->bytes > 0) alphabet = Alphabet::Xx;
+                    line = asXx;
                 }
             }
+            if (!line) break;
+            form = line->form;
+            p += line->bytes;
+            s = line->next;
         }
-        if (!shown) return std::nullopt;
-        form = *shown;
-    }
-    return std::nullopt;  // no "end" line
+        return p;
+    });
+    if (!complete) return std::nullopt;  // a line that does not decode, or no "end" line
+    return out;
 }
 
 }  // namespace morvaline

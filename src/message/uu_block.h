@@ -16,9 +16,9 @@ namespace morvaline {
 bool IsBeginLine(std::string_view line);
 
 struct UuBlock {
-    std::string data;   // the lines after the "begin" line through "\r\nend"
-    std::string name;   // the name of the "begin" line, converted from ISO-2022-JP (unchecked)
-    std::size_t start;  // where the block begins: the CR before "begin", or the text start
+    std::string_view data;  // the lines after the "begin" line through "\r\nend", in the text
+    std::string name;       // the name of the "begin" line, converted from ISO-2022-JP (unchecked)
+    std::size_t start;      // where the block begins: the CR before "begin", or the text start
 };
 
 // Finds the next block at or after pos and moves pos just past its "end". A block ends at
