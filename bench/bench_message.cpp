@@ -17,12 +17,22 @@
 // stored mail holds it; OUT gets the decoded file. uu encode: OUT gets the block that binary
 // mail to the host carries, named after IN.
 //
-// Outputs are written plainly (no flush to disk), as the peers write theirs.
+// Inputs are mapped, not copied; outputs are written plainly (no flush to disk), as the
+// peers read and write theirs. conv takes the text a piece of lines at a time (about 64 KB
+// ending at a line end), as the mails of a mailbox come: for Shift_JIS that is the same as
+// converting it whole, and ISO-2022-JP text returns to ASCII before its line ends (where a
+// line ends in two-byte mode, that mode does not carry over into the next piece).
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -33,23 +43,100 @@
 #include "message/mail_display.h"
 #include "message/uu_block.h"
 #include "message/uu_encode.h"
-#include "platform/atomic_file.h"
+#include "platform/text_codec.h"
 
 namespace morvaline::bench {
 namespace {
 
-bool readInput(const std::string& path, std::string& bytes) {
-    if (readWholeFile(path, bytes)) return true;
-    std::fprintf(stderr, "cannot read %s\n", path.c_str());
-    return false;
-}
+// A file's bytes, mapped read-only.
+class MappedFile {
+public:
+    explicit MappedFile(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0) {
+            size_ = static_cast<std::size_t>(st.st_size);
+            ok_ = true;
+            if (size_ > 0) {
+                data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+                if (data_ == MAP_FAILED) {
+                    data_ = nullptr;
+                    ok_ = false;
+                }
+            }
+        }
+        if (fd >= 0) ::close(fd);
+        if (!ok_) std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    }
+    ~MappedFile() {
+        if (data_) ::munmap(data_, size_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    bool ok() const { return ok_; }
+    std::string_view bytes() const { return {static_cast<const char*>(data_), data_ ? size_ : 0}; }
+
+private:
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool ok_ = false;
+};
+
+class Output {
+public:
+    explicit Output(const std::filesystem::path& path)
+        : path_(path), file_(std::fopen(path.c_str(), "wb")) {
+        if (!file_) fail();
+    }
+    ~Output() {
+        if (file_) std::fclose(file_);
+    }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    void write(std::string_view bytes) {
+        if (file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) fail();
+    }
+    // Closes the file; false when anything failed (said on standard error).
+    bool close() {
+        if (file_ && std::fclose(file_) != 0) fail();
+        file_ = nullptr;
+        return ok_;
+    }
+
+private:
+    void fail() {
+        if (ok_) std::fprintf(stderr, "cannot write %s: %s\n", path_.c_str(), std::strerror(errno));
+        ok_ = false;
+    }
+
+    std::filesystem::path path_;
+    std::FILE* file_;
+    bool ok_ = true;
+};
 
 bool writeOutput(const std::filesystem::path& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-    return ok;
+    Output out(path);
+    out.write(bytes);
+    return out.close();
+}
+
+// The pieces of text that conv converts one at a time: about kPiece bytes, each ending just
+// after a line feed (the last one wherever the text ends).
+constexpr std::size_t kPiece = 65536;
+
+template <class Convert>
+void forEachPiece(std::string_view text, Convert convert) {
+    while (!text.empty()) {
+        std::size_t cut = text.size();
+        if (cut > kPiece) {
+            const std::size_t lineEnd = text.find('\n', kPiece);
+            cut = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        }
+        convert(text.substr(0, cut));
+        text.remove_prefix(cut);
+    }
 }
 
 // One line of the mime list: a file and, for a stored mail, its item flags.
@@ -74,10 +161,21 @@ int benchConv(const Args& args) {
         std::fprintf(stderr, "usage: morvaline-bench conv sjis2jis|jis2sjis IN OUT\n");
         return 2;
     }
-    std::string in;
-    if (!readInput(args[1], in)) return 1;
-    const std::string out = args[0] == "sjis2jis" ? SjisToJis(in) : JisToSjis(in);
-    return writeOutput(args[2], out) ? 0 : 1;
+    const MappedFile in(args[1]);
+    if (!in.ok()) return 1;
+    Output out(args[2]);
+    const bool toJis = args[0] == "sjis2jis";
+    std::string converted;
+    forEachPiece(in.bytes(), [&](std::string_view piece) {
+        if (toJis) {
+            converted = SjisToJis(piece);
+        } else {
+            converted.clear();
+            JisToSjis(piece, converted, false);
+        }
+        out.write(converted);
+    });
+    return out.close() ? 0 : 1;
 }
 
 int benchMime(const Args& args) {
@@ -85,22 +183,22 @@ int benchMime(const Args& args) {
         std::fprintf(stderr, "usage: morvaline-bench mime LISTFILE OUTDIR\n");
         return 2;
     }
-    std::string list;
-    if (!readInput(args[0], list)) return 1;
+    const MappedFile list(args[0]);
+    if (!list.ok()) return 1;
     const std::filesystem::path outDir = args[1];
-    std::istringstream lines(list);
+    std::istringstream lines{std::string(list.bytes())};
     std::string line;
     unsigned long long decodedBytes = 0;
     int n = 0;
     while (std::getline(lines, line)) {
         const auto entry = parseEntry(line);
         if (!entry) continue;
-        std::string text;
-        if (!readInput(entry->path, text)) return 1;
+        const MappedFile mail(entry->path);
+        if (!mail.ok()) return 1;
+        const std::string_view text = mail.bytes();
         AttachmentList attachments;
-        const std::string body = entry->flags
-                                     ? MailDisplayText(text, *entry->flags, &attachments)
-                                     : InternetMailDisplayText(text, &attachments);
+        const std::string body = entry->flags ? MailDisplayText(text, *entry->flags, &attachments)
+                                              : InternetMailDisplayText(text, &attachments);
         const std::filesystem::path dir = outDir / std::to_string(++n);
         std::error_code error;
         std::filesystem::create_directories(dir, error);
@@ -125,16 +223,13 @@ int benchUu(const Args& args) {
         std::fprintf(stderr, "usage: morvaline-bench uu encode|decode IN OUT\n");
         return 2;
     }
+    const MappedFile in(args[1]);
+    if (!in.ok()) return 1;
     if (args[0] == "encode") {
-        const auto block = EncodeUuFile(args[1]);
-        if (!block) {
-            std::fprintf(stderr, "cannot read %s\n", args[1].c_str());
-            return 1;
-        }
-        return writeOutput(args[2], *block) ? 0 : 1;
+        const std::string name = utf8ToSjis(std::filesystem::path(args[1]).filename().string());
+        return writeOutput(args[2], EncodeUuBlock(name, in.bytes())) ? 0 : 1;
     }
-    std::string text;
-    if (!readInput(args[1], text)) return 1;
+    const std::string_view text = in.bytes();
     std::size_t pos = 0;
     const auto block = ExtractUuBlock(text, pos);
     if (!block) {

@@ -39,10 +39,6 @@ char* putCode(char* p, std::uint16_t code) {
     return p + 2;
 }
 
-bool switchesMode(unsigned char c) {
-    return c == kEsc || c == kShiftOut || c == kShiftIn;
-}
-
 // The bytes that end a run of plain single-byte text in JisToSjis, without and with the
 // stop at a double quote.
 constexpr std::array<bool, 256> makeRunStops(bool quote) {
@@ -63,7 +59,8 @@ std::string SjisToJis(std::string_view sjis) {
     const auto* const end = s + sjis.size();
     bool twoByte = false;
     while (s < end) {
-        const std::size_t stretch = std::min<std::size_t>(static_cast<std::size_t>(end - s), kStretch);
+        const std::size_t stretch =
+            std::min<std::size_t>(static_cast<std::size_t>(end - s), kStretch);
         const unsigned char* const stretchEnd = s + stretch;
         // The last character may take one byte past the stretch.
         appendThrough(out, stretch * 9 / 2 + 8, [&](char* p) {
@@ -126,19 +123,29 @@ std::size_t JisToSjis(std::string_view jis, std::string& out, bool stopAtQuote) 
         for (; s < end; ++s) {
             if (escape == EscapeState::None && pending < 0) {
                 // The common cases a stretch at a time: pairs in two-byte mode, plain text
-                // outside it; anything else takes the byte-by-byte way below.
-                if (twoByte) {
-                    while (end - s >= 2 && !switchesMode(s[0]) && !switchesMode(s[1])) {
-                        const std::uint16_t sjis =
-                            jisToSjisCode(static_cast<std::uint16_t>(s[0] << 8 | s[1]));
-                        if (sjis != 0) p = putCode(p, sjis);
-                        s += 2;
+                // outside it, the designations that switch between them; anything else
+                // takes the byte-by-byte way below.
+                for (;;) {
+                    if (twoByte) {
+                        // Bytes above 0x20 are never ESC, SO or SI.
+                        while (end - s >= 2 && s[0] > 0x20 && s[1] > 0x20) {
+                            const std::uint16_t sjis =
+                                jisToSjisCode(static_cast<std::uint16_t>(s[0] << 8 | s[1]));
+                            if (sjis != 0) p = putCode(p, sjis);
+                            s += 2;
+                        }
+                    } else if (!kanaShift) {
+                        while (s < end && !runStops[*s]) *p++ = static_cast<char>(*s++);
                     }
-                } else if (!kanaShift) {
-                    const unsigned char* const run = s;
-                    while (s < end && !runStops[*s]) ++s;
-                    std::memcpy(p, run, static_cast<std::size_t>(s - run));
-                    p += s - run;
+                    if (end - s < 3 || s[0] != kEsc) break;
+                    if (s[1] == '$' && (s[2] == 'B' || s[2] == '@')) {
+                        twoByte = true;
+                    } else if (s[1] == '(' && (s[2] == 'B' || s[2] == 'H' || s[2] == 'J')) {
+                        twoByte = false;
+                    } else {
+                        break;
+                    }
+                    s += 3;
                 }
                 if (s == end) break;
             }

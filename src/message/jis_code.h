@@ -18,13 +18,12 @@ inline bool isJisByte(unsigned c) {
 inline std::uint16_t jisToSjisCode(std::uint16_t jis) {
     const unsigned j1 = jis >> 8, j2 = jis & 0xFF;
     if (!isJisByte(j1) || !isJisByte(j2)) return 0;
-    // Two JIS rows share one Shift_JIS lead byte: odd rows take the low trail range.
-    const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
-    unsigned s2;
-    if (j1 & 1)
-        s2 = j2 + (j2 <= 0x5F ? 0x1F : 0x20);  // skips the trail value 0x7F
-    else
-        s2 = j2 + 0x7E;
+    // Two JIS rows share one Shift_JIS lead byte: odd rows take the low trail range, which
+    // skips the trail value 0x7F. Written without branches: the row's parity is as good as
+    // random in Japanese text.
+    const unsigned s1 = ((j1 + 1) >> 1) + 0x70 + (static_cast<unsigned>(j1 > 0x5E) << 6);
+    const unsigned odd = j1 & 1;
+    const unsigned s2 = j2 + 0x7E - odd * (0x5F - static_cast<unsigned>(j2 > 0x5F));
     return static_cast<std::uint16_t>((s1 << 8) | s2);
 }
 
@@ -37,15 +36,11 @@ inline std::uint16_t sjisToJisCode(std::uint16_t sjis) {
     if (!isSjisLeadByte(static_cast<unsigned char>(s1)) ||
         !isSjisTrailByte(static_cast<unsigned char>(s2)))
         return 0;
-    unsigned j1 = (s1 - (s1 <= 0x9F ? 0x71 : 0xB1)) * 2 + 1;
-    if (s2 > 0x7F) --s2;
-    unsigned j2;
-    if (s2 >= 0x9E) {
-        j2 = s2 - 0x7D;
-        ++j1;
-    } else {
-        j2 = s2 - 0x1F;
-    }
+    // The inverse of jisToSjisCode, without branches for the same reason.
+    s2 -= static_cast<unsigned>(s2 > 0x7F);
+    const unsigned evenRow = s2 >= 0x9E;
+    const unsigned j1 = (s1 - 0x71 - (static_cast<unsigned>(s1 > 0x9F) << 6)) * 2 + 1 + evenRow;
+    const unsigned j2 = s2 - 0x1F - evenRow * 0x5E;
     if (!isJisByte(j1) || !isJisByte(j2)) return 0;
     return static_cast<std::uint16_t>((j1 << 8) | j2);
 }

@@ -89,8 +89,11 @@ struct DecodedLine {
 // Decodes the line at s with the alphabet, writing its bytes (and up to two bytes of
 // surplus from the last group) at out. nullopt when the line does not decode; a line end
 // inside the groups is an invalid character in either alphabet, so a short line fails too.
-std::optional<DecodedLine> decodeLine(const unsigned char* s, const unsigned char* end,
-                                      Alphabet alphabet, LineEnd form, char* out) {
+// The sums are kept only while a checksum character may follow (kSums): once the block's
+// lines are known to end bare or in a letter, they are not needed.
+template <bool kSums>
+std::optional<DecodedLine> decodeLineWith(const unsigned char* s, const unsigned char* end,
+                                          Alphabet alphabet, LineEnd form, char* out) {
     const auto& values = alphabet == Alphabet::Xx ? kXxValues : kUuValues;
     if (s == end || values[*s] == kInvalid) return std::nullopt;
     const auto count = static_cast<std::size_t>(values[*s]);
@@ -103,18 +106,19 @@ std::optional<DecodedLine> decodeLine(const unsigned char* s, const unsigned cha
     for (std::size_t k = 0; k < groups; ++k, g += 4, out += 3) {
         const int w = values[g[0]], x = values[g[1]], y = values[g[2]], z = values[g[3]];
         if ((w | x | y | z) < 0) return std::nullopt;
-        charSum += g[0] + g[1] + g[2] + g[3];
+        if (kSums) charSum += g[0] + g[1] + g[2] + g[3];
         const auto b0 = static_cast<unsigned char>(w << 2 | x >> 4);
         const auto b1 = static_cast<unsigned char>((x & 15) << 4 | y >> 2);
         const auto b2 = static_cast<unsigned char>((y & 3) << 6 | z);
         out[0] = static_cast<char>(b0);
         out[1] = static_cast<char>(b1);
         out[2] = static_cast<char>(b2);
-        byteSum += b0 + b1 + b2;
+        if (kSums) byteSum += b0 + b1 + b2;
     }
     // Only count bytes belong to the line; the surplus of the last group does not count.
-    for (std::size_t k = count; k < groups * 3; ++k)
-        byteSum -= static_cast<unsigned char>(lineBytes[k]);
+    if (kSums)
+        for (std::size_t k = count; k < groups * 3; ++k)
+            byteSum -= static_cast<unsigned char>(lineBytes[k]);
 
     const unsigned char* lineEnd = g;
     LineEnd shown;
@@ -143,6 +147,13 @@ std::optional<DecodedLine> decodeLine(const unsigned char* s, const unsigned cha
         ++next;
     }
     return DecodedLine{next, shown, count};
+}
+
+std::optional<DecodedLine> decodeLine(const unsigned char* s, const unsigned char* end,
+                                      Alphabet alphabet, LineEnd form, char* out) {
+    return form == LineEnd::Unknown || form == LineEnd::Checksum
+               ? decodeLineWith<true>(s, end, alphabet, form, out)
+               : decodeLineWith<false>(s, end, alphabet, form, out);
 }
 
 // True when the line at s is exactly "end".
