@@ -2,6 +2,8 @@
 
 #include "message/ascii_case.h"
 
+#include <cstring>
+
 namespace morvaline {
 namespace {
 
@@ -45,13 +47,19 @@ void joinBrokenBoundary(std::string& text) {
     text.erase(lineEnd, 2);
 }
 
-// Folds the line breaks inside quoted names of Content-Type header blocks.
-std::string foldBrokenNames(const std::string& text) {
+// Folds the line breaks inside quoted names of Content-Type header blocks. A fold only
+// shortens the text, so it is done in place: the text is read at pos and kept at kept,
+// which never runs ahead of pos, and nothing moves until the first fold.
+void foldBrokenNames(std::string& text) {
     static constexpr std::string_view kContentType = "\nContent-Type:";
     static constexpr std::string_view kName = "name=\"";
-    std::string out;
-    out.reserve(text.size());
     std::size_t pos = 0;
+    std::size_t kept = 0;
+    const auto keepUpTo = [&](std::size_t until) {
+        if (kept != pos) std::memmove(text.data() + kept, text.data() + pos, until - pos);
+        kept += until - pos;
+        pos = until;
+    };
     // Both searches remember their last answer, so that many header lines cost one pass.
     std::size_t headerEnd = 0;  // the empty line that ends the current header block
     std::size_t nextName = std::string::npos;
@@ -68,27 +76,24 @@ std::string foldBrokenNames(const std::string& text) {
             nameSearched = true;
         }
         if (nextName == std::string::npos || nextName >= headerEnd) {
-            out.append(text, pos, header + 1 - pos);
-            pos = header + 1;
+            keepUpTo(header + 1);
             continue;
         }
-        std::size_t i = nextName + kName.size();
-        out.append(text, pos, i - pos);
-        for (; i < text.size() && text[i] != '"' && i != headerEnd; ++i) {
-            const bool breakToFold = text.compare(i, 2, kCrLf) == 0 && i + 2 < text.size() &&
-                                     text[i + 2] != '\0' && text[i + 2] != '\t' &&
-                                     text[i + 2] != ' ';
+        keepUpTo(nextName + kName.size());
+        for (; pos < text.size() && text[pos] != '"' && pos != headerEnd; ++pos) {
+            const bool breakToFold = text.compare(pos, 2, kCrLf) == 0 && pos + 2 < text.size() &&
+                                     text[pos + 2] != '\0' && text[pos + 2] != '\t' &&
+                                     text[pos + 2] != ' ';
             if (breakToFold) {
-                out += '\t';
-                ++i;
+                text[kept++] = '\t';
+                ++pos;
             } else {
-                out += text[i];
+                text[kept++] = text[pos];
             }
         }
-        pos = i;
     }
-    out.append(text, pos, std::string::npos);
-    return out;
+    keepUpTo(text.size());
+    text.resize(kept);
 }
 
 }  // namespace
@@ -98,7 +103,8 @@ std::string RepairMimeHeaders(std::string_view message) {
     foldEmptyLineBefore(text, "boundary=\"", 4, true);
     joinBrokenBoundary(text);
     foldEmptyLineBefore(text, "charset=\"", 3, false);
-    return foldBrokenNames(text);
+    foldBrokenNames(text);
+    return text;
 }
 
 }  // namespace morvaline
