@@ -68,6 +68,12 @@ def build_parser() -> argparse.ArgumentParser:
     w.add_argument("--file-size", type=_count, default=4096, metavar="BYTES",
                    help="size of each generated file (4096)")
     w.add_argument("--notices", type=_count, default=3, metavar="N", help="generated notices (3)")
+    w.add_argument("--forum-messages", type=_count, default=0, metavar="N",
+                   help="messages in the first room of a generated SIG forum (0: no SIG)")
+    w.add_argument("--forum-rooms", type=_count, default=3, metavar="N",
+                   help="rooms of that forum (3)")
+    w.add_argument("--thread-depth", type=_count, default=4, metavar="N",
+                   help="how deep its comments on comments go (4)")
     w.add_argument("--dump-world", metavar="FILE", help="write the world to FILE and exit")
     h = p.add_argument_group("host")
     h.add_argument("--port", type=_count, default=0, metavar="N",
@@ -114,7 +120,10 @@ def _world(args: argparse.Namespace) -> World:
     if args.seed is not None:
         world = generate(Recipe(seed=args.seed, users=args.users, mails=args.mails,
                                  file_mails=args.file_mails, internet_mails=args.internet_mails,
-                                 file_size=args.file_size, notices=args.notices))
+                                 file_size=args.file_size, notices=args.notices,
+                                 forum_messages=args.forum_messages,
+                                 forum_rooms=max(1, args.forum_rooms),
+                                 thread_depth=args.thread_depth))
     else:
         world = load_world(args.world)
     s = world.settings

@@ -28,6 +28,9 @@ class MainMenu:
             cmd = await s.command(MAIN_PROMPT)
             if cmd == "1":
                 return mail_menu()
+            if cmd == "2":
+                from .forum_places import SigDirectory
+                return SigDirectory()
             if cmd.isdigit() and 2 <= int(cmd) <= len(MAIN_ENTRIES):
                 s.say(NO_DATA)
             elif cmd in ("M", "S"):

@@ -4,13 +4,14 @@ from __future__ import annotations
 
 from typing import TYPE_CHECKING, Callable
 
+from .forum_places import sig_jump
 from .mail_read import MailReader
 from .mail_send import MailSend
 from .menus import MainMenu, Menu, NotHere
 from .sent_list import SentList
 
 if TYPE_CHECKING:
-    from .session import Place
+    from .session import Place, Session
 
 OTHER_SERVICES = ("JCLUB", "JCLIPREAD", "JRYOKIN", "JSERVICE", "JTOROKU", "JMENUMAP")
 MAIL_ENTRIES = (("メールを読む", MailReader), ("メールを書く", MailSend),
@@ -35,6 +36,9 @@ JUMPS: dict[str, Callable[[], Place]] = {
 }
 
 
-def jump_target(cmd: str) -> Place | None:
+def jump_target(cmd: str, s: Session | None = None) -> Place | None:
+    """The place of a jump command; "J" and a SIG's code lead to that SIG."""
     make = JUMPS.get(cmd)
-    return make() if make is not None else None
+    if make is not None:
+        return make()
+    return sig_jump(s, cmd) if s is not None else None

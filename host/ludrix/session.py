@@ -132,7 +132,7 @@ class Session:
             if cmd == "F":
                 raise Jump(main_menu())
             if cmd.startswith("J") and len(cmd) > 1:
-                target = jump_target(cmd)
+                target = jump_target(cmd, self)
                 if target is None:
                     self.line.text("\r\n" + WRONG_COMMAND + "\r\n")
                     continue

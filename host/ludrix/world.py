@@ -14,6 +14,7 @@ from typing import Any
 
 from . import mime
 from .clock import format_time, parse_time
+from .forum_world import ForumError, Forums, forums_from_json
 
 ID_PATTERN = re.compile(r"^[A-Z0-9]{8}$")
 NETWORK_PREFIXES = ("INET#", "TRUNKGW#", "STAR#", "ORVEN#")
@@ -174,6 +175,7 @@ class World:
         self.users: dict[str, User] = {}
         self.notices: list[Notice] = []
         self.outbox: list[dict[str, Any]] = []
+        self.forums = Forums()
         self._next_key = 1
         self._sent_by_key: dict[int, SentRecord] = {}
         self.online: dict[str, object] = {}  # user ID -> its session, not saved
@@ -243,6 +245,7 @@ class World:
             "notices": [{"number": n.number, "date": format_time(n.date), "title": n.title,
                          "text": n.text} for n in self.notices],
             "internet_outbox": self.outbox,
+            **self.forums.to_json(),
         }
 
 
@@ -415,6 +418,10 @@ def world_from_json(obj: Any) -> World:
         world.notices.append(Notice(number=nf.get("number", int, i + 1), date=nf.time("date"),
                                     title=nf.get("title", str), text=nf.lines("text")))
     world.outbox = list(top.get("internet_outbox", list, []))
+    try:
+        world.forums = forums_from_json(top.get("sigs", list, []), top.get("forum_layout", dict, {}))
+    except ForumError as exc:
+        raise WorldError(str(exc)) from None
     return world
 
 

@@ -6,7 +6,7 @@ import datetime as _dt
 import random
 from dataclasses import dataclass
 
-from . import mime
+from . import forumgen, mime
 from .world import FileData, Mail, Notice, User, World
 
 PASSWORD = "morvaline"
@@ -28,6 +28,9 @@ class Recipe:
     internet_mails: int = 0    # of which come through the internet gateway
     file_size: int = 4096
     notices: int = 3
+    forum_messages: int = 0    # messages in the first room of the generated forum
+    forum_rooms: int = 3       # rooms of that forum
+    thread_depth: int = 4      # how deep comments on comments go
 
 
 def user_id(n: int) -> str:
@@ -75,4 +78,6 @@ def generate(recipe: Recipe) -> World:
     for n in range(1, recipe.notices + 1):
         world.notices.append(Notice(number=n, date=BASE_TIME + _dt.timedelta(days=n),
                                     title=f"{rng.choice(WORDS)}について", text=_body(rng)))
+    if recipe.forum_messages:
+        world.forums.sigs.append(forumgen.sig(recipe, rng, HANDLES, WORDS, TEXT, BASE_TIME))
     return world
