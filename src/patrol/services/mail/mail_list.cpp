@@ -6,6 +6,7 @@
 #include "patrol/services/mail/mail_service.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
+#include "store/listing_merge.h"
 
 namespace morvaline {
 namespace {
@@ -86,35 +87,29 @@ bool MailService::readMailList(int place, bool readUnread) {
         lists.insert(lists.begin(), PlaceList{place, std::make_unique<OpenedList>(doc_, place)});
         if (!*lists.front().list) return false;  // reported by the document
     }
-    // The stored mails by key, and which of them this listing names.
-    ListedItems stored;
-    std::vector<std::vector<char>> listed(lists.size());
-    for (std::size_t l = 0; l < lists.size(); ++l) {
-        CItemArray& list = lists[l].items();
-        listed[l].assign(static_cast<std::size_t>(list.size()), 0);
-        list.read([&](const std::vector<std::unique_ptr<CItem>>& items) {
-            for (std::size_t i = 1; i < items.size(); ++i)
-                if (isReceivedMail(*items[i]))
-                    stored.add(receivedMailKey(*items[i]),
-                               {static_cast<int>(l), static_cast<int>(i), items[i]->m_nNumber});
-        });
-    }
-
+    // The stored mail of each listed one, and which stored mails this listing names.
+    std::vector<CItemArray*> arrays;
+    for (const PlaceList& list : lists) arrays.push_back(&list.items());
     std::vector<ListedItems::Entry> keys;
     for (const ListedMail& mail : shownMails)
         keys.push_back(
             {mailKey(dayNumber(mail.entry.date), mail.entry.sender.address, mail.subject),
              mail.entry.number});
-    const std::vector<std::optional<ListedItems::Ref>> found = stored.match(keys);
+    const ListingMatch match = matchListing(
+        arrays,
+        [](const CItem& item) -> std::optional<std::string> {
+            if (!isReceivedMail(item)) return std::nullopt;
+            return receivedMailKey(item);
+        },
+        keys);
 
     std::vector<CItem> fresh;
     for (std::size_t m = 0; m < shownMails.size(); ++m) {
         const ReceivedListEntry& entry = shownMails[m].entry;
-        if (const std::optional<ListedItems::Ref>& ref = found[m]) {
+        if (const std::optional<ListedItems::Ref>& ref = match.found[m]) {
             CItemArray& list = lists[static_cast<std::size_t>(ref->list)].items();
             if (ref->number != entry.number) list.setNumber(ref->index, entry.number);
             keepOwnKey(list, ref->index);
-            listed[static_cast<std::size_t>(ref->list)][static_cast<std::size_t>(ref->index)] = 1;
             continue;
         }
         const bool fileMail = shownMails[m].fileMail;
@@ -131,11 +126,11 @@ bool MailService::readMailList(int place, bool readUnread) {
     // The complete listing names every mail the host has.
     for (std::size_t l = 0; l < lists.size(); ++l) {
         CItemArray& list = lists[l].items();
-        for (int i = 1; i < static_cast<int>(listed[l].size()); ++i) {
+        for (int i = 1; i < static_cast<int>(match.named[l].size()); ++i) {
             const CItem item = list.item(i);
             // Only mails known from a listing can have left the host (not, say, a welcome text).
             const bool known = item.m_nNumber > 0 || item.m_nSpare[0] != 0;
-            if (!isReceivedMail(item) || !known || listed[l][static_cast<std::size_t>(i)]) continue;
+            if (!isReceivedMail(item) || !known || match.isNamed(static_cast<int>(l), i)) continue;
             markDeleted(list, i, lists[l].place);
         }
     }

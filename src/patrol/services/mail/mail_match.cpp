@@ -31,27 +31,4 @@ std::string receivedMailKey(const CItem& item) {
     return mailKey(dayNumber(item.m_ftDate), item.m_strText.view(), item.m_szTitle.view());
 }
 
-void ListedItems::add(const std::string& key, Ref ref) {
-    slots_[key].push_back({ref, false});
-}
-
-std::vector<std::optional<ListedItems::Ref>> ListedItems::match(const std::vector<Entry>& entries) {
-    std::vector<std::optional<Ref>> found(entries.size());
-    // First the items that keep their numbers, then the others in order.
-    for (const bool sameNumber : {true, false}) {
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            if (found[e]) continue;
-            const auto it = slots_.find(entries[e].key);
-            if (it == slots_.end()) continue;
-            for (Slot& slot : it->second) {
-                if (slot.taken || (sameNumber && slot.ref.number != entries[e].number)) continue;
-                slot.taken = true;
-                found[e] = slot.ref;
-                break;
-            }
-        }
-    }
-    return found;
-}
-
 }  // namespace morvaline

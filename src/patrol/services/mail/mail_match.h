@@ -9,14 +9,10 @@
 // yyyymmdd and m_strExtra the listed sender. Items stored without them (a captured log)
 // are known by their date's day, their sender and their subject.
 //
-// Each stored item answers at most one entry of a listing, so two mails of one day with the
-// same subject and sender stay two items.
+// The keys are matched with the store's listing merge (store/listing_merge.h).
 
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "store/item.h"
 #include "store/item_array.h"
@@ -31,31 +27,5 @@ void keepOwnKey(CItemArray& list, int index);
 // The key of a stored received mail: its listed day, sender and subject.
 std::string receivedMailKey(const CItem& item);
 std::string mailKey(int day, std::string_view party, std::string_view subject);
-
-// Stored items by key, each given to at most one entry of a listing.
-class ListedItems {
-public:
-    struct Ref {
-        int list = 0;    // which of the caller's lists
-        int index = 0;   // the item's index there
-        int number = 0;  // the item's host number before the listing
-    };
-    struct Entry {
-        std::string key;
-        int number = 0;  // the number the host lists it under
-    };
-    void add(const std::string& key, Ref ref);
-    // The stored item of each listed entry, or none for a mail not stored yet. An entry
-    // gets an item of its key that had its number if there is one, else the first one left
-    // in the order they were added.
-    std::vector<std::optional<Ref>> match(const std::vector<Entry>& entries);
-
-private:
-    struct Slot {
-        Ref ref;
-        bool taken = false;
-    };
-    std::unordered_map<std::string, std::vector<Slot>> slots_;
-};
 
 }  // namespace morvaline

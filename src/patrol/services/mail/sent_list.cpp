@@ -8,6 +8,7 @@
 #include "patrol/services/mail/mail_service.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
+#include "store/listing_merge.h"
 
 namespace morvaline {
 namespace {
@@ -75,15 +76,18 @@ std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
 
     OpenedList list(doc_, place);
     if (!list) return entries;
-    ListedItems stored;
-    list->read([&](const std::vector<std::unique_ptr<CItem>>& items) {
-        for (std::size_t i = 1; i < items.size(); ++i)
-            if (isSentEntry(*items[i]))
-                stored.add(itemKey(*items[i]), {0, static_cast<int>(i), items[i]->m_nNumber});
-    });
     std::vector<ListedItems::Entry> keys;
     for (const SentListEntry& entry : entries) keys.push_back({entryKey(entry), entry.number});
-    const std::vector<std::optional<ListedItems::Ref>> found = stored.match(keys);
+    CItemArray* const arrays[] = {&*list};
+    const std::vector<std::optional<ListedItems::Ref>> found =
+        matchListing(
+            arrays,
+            [](const CItem& item) -> std::optional<std::string> {
+                if (!isSentEntry(item)) return std::nullopt;
+                return itemKey(item);
+            },
+            keys)
+            .found;
     for (std::size_t e = 0; e < entries.size(); ++e) {
         const SentListEntry& entry = entries[e];
         const std::uint32_t flags = ITEM_FLAG_READ | (entry.file ? ITEM_FLAG_FILE_MAIL : 0);
