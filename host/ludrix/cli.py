@@ -12,7 +12,8 @@ from .faults import LOGIN_REFUSALS, FaultPlan, parse_transfer_fault
 from .modem import DIAL_ANSWERS, Modem
 from .server import Host
 from .session import HostOptions
-from .world import LOGIN_PROMPTS, MAINTAINED, World, WorldError, load_world, save_world
+from .settings import LOGIN_PROMPTS, MAINTAINED, SettingError
+from .world import World, WorldError, load_world, save_world
 from .worldgen import Recipe, generate
 
 DESCRIPTION = """\
@@ -95,6 +96,9 @@ def build_parser() -> argparse.ArgumentParser:
                    help="the modem's answer to a dial command (CONNECT)")
     h.add_argument("--maintenance", action="append", choices=MAINTAINED, default=[],
                    help="a service shown as under maintenance (repeatable)")
+    h.add_argument("--set", action="append", default=[], metavar="NAME=VALUE",
+                   help="a host setting of the world file (see README.md), e.g. "
+                        "header_first_line=date (repeatable)")
     f = p.add_argument_group("faults")
     f.add_argument("--close-after", type=_count, metavar="N", help="close the line after N bytes sent")
     f.add_argument("--silent-after", type=_count, metavar="N",
@@ -134,6 +138,11 @@ def _world(args: argparse.Namespace) -> World:
     if args.login_prompts is not None:
         s.login_prompts = args.login_prompts
     s.maintenance |= set(args.maintenance)
+    try:
+        for assignment in args.set:
+            s.set_text(assignment)
+    except SettingError as exc:
+        raise WorldError(str(exc)) from None
     return world
 
 

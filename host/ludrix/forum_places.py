@@ -280,7 +280,7 @@ class RoomVisit:
             s.say(COMMAND_WRONG)
             return None
         while True:
-            answer = (await s.ask(f"\r\n#{number} を削除します。" + CONFIRM_J)).strip().upper()
+            answer = await s.answer(f"\r\n#{number} を削除します。" + CONFIRM_J)
             if answer in ("Y", "N", "J"):
                 break
         if answer != "Y":
@@ -301,7 +301,7 @@ class RoomVisit:
         title: str | None = None
         body: list[str] = []
         while True:
-            raw = await s.line.read_line(limit=LINE_LIMIT)
+            raw = await s.read_line(limit=LINE_LIMIT)
             if raw.startswith(b".."):
                 break
             if title is None:

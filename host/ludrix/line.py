@@ -149,10 +149,7 @@ class HostLine:
         if not chunk:
             self.closed = True
             raise LineClosed("closed by the caller")
-        if self._codec is not None:
-            chunk, replies = self._codec.feed(chunk)
-            if replies:
-                self._raw_write(replies)
+        chunk = self._decode(chunk)
         if self._pos >= len(self._in):
             self._in.clear()
             self._pos = 0
@@ -161,6 +158,40 @@ class HostLine:
             self._pos = 0
         self._in += chunk
         return True
+
+    def _decode(self, chunk: bytes) -> bytes:
+        """The data bytes of a received chunk; Telnet commands are answered."""
+        if self._codec is None:
+            return chunk
+        chunk, replies = self._codec.feed(chunk)
+        if replies:
+            self._raw_write(replies)
+        return chunk
+
+    async def drop_typeahead(self) -> None:
+        """Forget what the caller typed before the prompt that is about to be shown.
+
+        Takes what has arrived without waiting: a read is started and given one
+        turn of the event loop, which finishes it only when bytes are waiting.
+        """
+        self.discard_pending()
+        while not self.closed:
+            read = asyncio.ensure_future(self._reader.read(READ_CHUNK))
+            await asyncio.sleep(0)
+            if not read.done():
+                read.cancel()
+                try:
+                    await read
+                except asyncio.CancelledError:
+                    pass
+                return
+            try:
+                chunk = read.result()
+            except (ConnectionError, OSError):
+                return  # the next read reports the closed line
+            if not chunk:
+                return
+            self._decode(chunk)
 
     def pending(self) -> int:
         """Data bytes received and not yet read."""
@@ -198,12 +229,13 @@ class HostLine:
         self._pos = 0
         self._skip_lf = False
 
-    async def read_line(self, echo: bool = True, limit: int = 256) -> bytes:
+    async def read_line(self, echo: bool = True, limit: int = 256, strict: bool = True) -> bytes:
         """One line typed by the caller, echoed as it arrives.
 
-        CR, LF, CR LF and CR NUL each end a line; BS and DEL remove the last
-        character (both bytes of a double-byte one); other control bytes are
-        ignored; bytes past limit are dropped.
+        CR alone ends a line (not strict: also LF, and the LF or NUL after a CR
+        is skipped); BS and DEL remove the last character (both bytes of a
+        double-byte one); other control bytes are ignored; bytes past limit are
+        dropped.
         """
         await self.flush()
         line = bytearray()
@@ -219,8 +251,8 @@ class HostLine:
                 self._skip_lf = False
                 if b in (LF, NUL):
                     continue
-            if b in (CR, LF):
-                self._skip_lf = b == CR
+            if b == CR or (b == LF and not strict):
+                self._skip_lf = b == CR and not strict
                 self.write(b"\r\n")
                 await self.flush()
                 return bytes(line)

@@ -44,8 +44,7 @@ def last_logout_line(user: User) -> bytes:
 async def enter(s: Session) -> Place | None:
     """From the first byte to the first menu; None when the line is to close."""
     for _ in range(TRIES + 2):
-        answer = await s.ask(HOST_PROMPT, limit=32)
-        if answer.strip().upper() == HOST_NAME:
+        if await s.answer(HOST_PROMPT, limit=32) == HOST_NAME:
             break
         s.say(HOST_ERROR)
     else:
@@ -82,7 +81,7 @@ async def _identify(s: Session) -> User | None:
     id_prompt, password_prompt = PROMPTS[s.world.settings.login_prompts]
     refusal = s.line.faults.plan.refuse_login
     for _ in range(TRIES):
-        user_id = (await s.ask("\r\n" + id_prompt, limit=16)).strip().upper()
+        user_id = await s.answer("\r\n" + id_prompt, limit=16)
         password = await s.ask(password_prompt, echo=False, limit=32)
         user = s.world.user(user_id)
         limit = s.world.settings.max_sessions
@@ -113,7 +112,7 @@ def _greet(s: Session) -> None:
 async def _profile_question(s: Session) -> None:
     question = PROFILE_QUESTION_KANA if s.me.display == "kana" else PROFILE_QUESTION
     while True:
-        answer = (await s.ask("\r\n" + question)).strip().upper()
+        answer = await s.answer("\r\n" + question)
         if answer == "N":
             return
         if answer == "Y":

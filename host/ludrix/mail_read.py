@@ -37,7 +37,8 @@ class MailReader:
             s.say(MAINTENANCE)
             return mail_menu()
         box = s.me.mailbox
-        if not box:
+        # Some hosts say this also when nothing is unread; the reader is then not shown.
+        if not box or (s.world.settings.no_mail == "no-unread" and not s.me.unread()):
             s.say(NO_MAIL)
             return mail_menu()
         s.line.text(f"\r\n到着メール　総数：{len(box):4d}通（未読：{s.me.unread():4d}通）\r\n")
@@ -68,7 +69,7 @@ class MailReader:
         box = s.me.mailbox[:mail_format.MAX_NUMBER]
         s.line.text("\r\n" + HEADING + "\r\n")
         for number in range(page * size + 1, min(len(box), (page + 1) * size) + 1):
-            for line in mail_format.list_entry(number, box[number - 1]):
+            for line in mail_format.list_entry(number, box[number - 1], s.world.settings):
                 s.line.write(line + b"\r\n")
         s.line.text(page_line(page + 1, self.pages(s)) + "\r\n")
         return page + 1 < self.pages(s)
@@ -88,7 +89,7 @@ class MailReader:
         box = s.me.mailbox
         mail = box[number - 1]
         s.line.text("\r\n")
-        for line in mail_format.header_block(mail, s.me.handle):
+        for line in mail_format.header_block(mail, s.me.handle, s.world.settings):
             s.line.write(line + b"\r\n")
         s.line.text("\r\n")
         for line in mail_format.text_lines(mail):
@@ -124,7 +125,7 @@ class MailReader:
         chosen = [box[n - 1] for n in dict.fromkeys(numbers)]
         text = ",".join(str(n) for n in numbers)
         while True:
-            answer = (await s.ask(f"\r\nメール {text} を削除します。" + CONFIRM_J)).strip().upper()
+            answer = await s.answer(f"\r\nメール {text} を削除します。" + CONFIRM_J)
             if answer in ("Y", "N", "J"):
                 break
         if answer != "Y":
@@ -133,4 +134,5 @@ class MailReader:
         for mail in chosen:
             box.remove(mail)
         self.current = None
-        s.line.write(b"\r\n" + sj(DELETED) + b"\r\n")
+        if s.world.settings.delete_notice:
+            s.line.write(b"\r\n" + sj(DELETED) + b"\r\n")

@@ -8,6 +8,7 @@ from . import mail_format
 from .delivery import Recipient, deliver
 from .prompts import CONFIRM, HELP, TITLE_ASK, UNAVAILABLE, WRONG_COMMAND
 from .session import Jump, Logout
+from .settings import HostSettings
 from .sjis import to_str
 from .transfer import upload_file_mail
 from .world import ID_PATTERN, NETWORK_PREFIXES, Mail
@@ -40,7 +41,7 @@ async def enter_text(s: Session) -> tuple[str, list[str]]:
     title: str | None = None
     body: list[str] = []
     while True:
-        raw = await s.line.read_line(limit=LINE_LIMIT)
+        raw = await s.read_line(limit=LINE_LIMIT)
         if raw.startswith(b".."):
             return title or "", body
         if title is None:
@@ -49,9 +50,9 @@ async def enter_text(s: Session) -> tuple[str, list[str]]:
             body.append(to_str(raw))
 
 
-def forwarded_text(mail: Mail, recipient_name: str) -> list[str]:
+def forwarded_text(mail: Mail, recipient_name: str, settings: HostSettings) -> list[str]:
     lines = ["", FORWARD_RULE]
-    lines += [to_str(b) for b in mail_format.header_block(mail, recipient_name)]
+    lines += [to_str(b) for b in mail_format.header_block(mail, recipient_name, settings)]
     return lines + [""] + [to_str(b) for b in mail_format.text_lines(mail)]
 
 
@@ -79,8 +80,10 @@ class MailSend:
         from .places import jump_target, main_menu
         chosen: list[Recipient] = []
         while True:
-            raw = (await s.ask("\r\n" + (MORE_PROMPT if chosen else TO_PROMPT))).strip()
-            cmd = raw.upper()
+            raw = await s.ask("\r\n" + (MORE_PROMPT if chosen else TO_PROMPT))
+            if not s.strict:
+                raw = raw.strip()
+            cmd = raw if s.strict else raw.upper()
             if not raw:
                 if chosen:
                     return chosen, "text"
@@ -143,7 +146,7 @@ class MailSend:
             if cmd == "G":
                 text = body
                 if self.forward is not None:
-                    text = body + forwarded_text(self.forward, s.me.handle)
+                    text = body + forwarded_text(self.forward, s.me.handle, s.world.settings)
                     self.forward.state = "forwarded"
                 deliver(s, recipients, title, text, forwarded=self.forward is not None)
                 s.say("送信しました。")
@@ -164,7 +167,7 @@ class MailSend:
         assert mail is not None and mail.file is not None
         title = (await s.ask("\r\n" + TITLE_ASK + "\r\n>", limit=LINE_LIMIT)).strip() or mail.subject
         while True:
-            answer = (await s.ask("\r\n" + CONFIRM)).strip().upper()
+            answer = await s.answer("\r\n" + CONFIRM)
             if answer == "Y":
                 deliver(s, recipients, title, [], file=mail.file, forwarded=True)
                 mail.state = "forwarded"

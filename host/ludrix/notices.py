@@ -28,7 +28,7 @@ def fresh(s: Session) -> list[Notice]:
 async def list_titles(s: Session, notices: list[Notice]) -> None:
     """The title list; a full page waits for the return key."""
     s.line.text("\r\n" + HEADING + "\r\n")
-    page = s.world.settings.page_size
+    page = s.world.settings.notice_page or s.world.settings.page_size
     for i, n in enumerate(notices):
         if i and i % page == 0:
             await s.ask("\r\n" + PRESS_RETURN)
@@ -60,7 +60,7 @@ async def at_login(s: Session) -> Place | None:
     else:
         s.line.text(f"\r\n新しいお知らせが{len(notices)}件あります。\r\n")
     while True:
-        answer = (await s.ask("\r\n" + QUESTION)).strip().upper()
+        answer = await s.answer("\r\n" + QUESTION)
         if answer == "N":
             return None
         if answer == "Y":

@@ -74,19 +74,19 @@ def screen(setting: Setting, value: int) -> str:
 async def walk(s: Session) -> None:
     """Every setting in turn, then one question whether to keep the answers."""
     user = s.me
-    if (await s.ask("\r\nプロファイルの内容を表示しますか(Y,N)=")).strip().upper() == "Y":
+    if await s.answer("\r\nプロファイルの内容を表示しますか(Y,N)=") == "Y":
         for setting in SETTINGS:
             value = current(user, setting.key)
             s.line.text(f"\r\n{setting.title}：{digit(value)}{setting.choices[value - 1]}")
         s.line.text("\r\n")
-    while (await s.ask("\r\n修正方法を選んで下さい。\r\n　１．すべての項目を修正する\r\n"
-                       "　２．項目を順に確認して修正する\r\n番号=")).strip() not in ("1", "2"):
+    while await s.answer("\r\n修正方法を選んで下さい。\r\n　１．すべての項目を修正する\r\n"
+                         "　２．項目を順に確認して修正する\r\n番号=") not in ("1", "2"):
         s.say(WRONG_COMMAND)
     chosen: dict[str, int] = {}
     for setting in SETTINGS:
         value = current(user, setting.key)
         while True:
-            answer = (await s.ask(screen(setting, value))).strip()
+            answer = await s.answer(screen(setting, value))
             if not answer:
                 break
             if answer.isdigit() and 1 <= int(answer) <= len(setting.choices):
@@ -94,7 +94,7 @@ async def walk(s: Session) -> None:
                 break
             s.say(WRONG_COMMAND)
     while True:
-        answer = (await s.ask("\r\n以上の内容でプロファイルを登録しますか(Y,N)=")).strip().upper()
+        answer = await s.answer("\r\n以上の内容でプロファイルを登録しますか(Y,N)=")
         if answer == "Y":
             for key, value in chosen.items():
                 apply(user, key, value)

@@ -4,10 +4,11 @@ from __future__ import annotations
 
 import datetime as _dt
 from dataclasses import dataclass, field
+from typing import Callable
 
 from .faults import TransferFaults
 from .line import LineClosed
-from .rapidox import (ACK, CAN, CANCELLED, END_OF_FILE, EOT, FILE_ERROR, FILE_HEADER,
+from .rapidox import (ACK, BLOCK, CAN, CANCELLED, END_OF_FILE, EOT, FILE_ERROR, FILE_HEADER,
                       MAX_WINDOW, NAK, OK, PARAMS, PROTOCOL_ERROR, RETRIES, TIMED_OUT,
                       blocks_for, decimal_packet, number_packet, packet, parse_file_header,
                       parse_params)
@@ -32,9 +33,11 @@ class Failed(Exception):
 
 @dataclass
 class _Progress:
-    """One file being received."""
+    """One file being received, from block `start` on (the blocks before it were kept
+    from an earlier attempt); the blocks of this attempt are numbered from 1."""
 
     size: int
+    start: int = 0
     data: bytearray = field(default_factory=bytearray)
     written: int = 0
 
@@ -42,12 +45,19 @@ class _Progress:
         return (self.written + 1) & 0xFF
 
 
+# What the host kept of an earlier upload of a file, given its name and announced size.
+KeptPart = Callable[[bytes, int], bytes]
+
+
 class Receiver:
     """Receives a batch; every failure but a cancel from the caller ends with one CAN."""
 
     def __init__(self, ch: Channel, faults: TransferFaults, timeout: float,
-                 max_window: int = MAX_WINDOW, quiet: float = QUIET) -> None:
+                 max_window: int = MAX_WINDOW, quiet: float = QUIET,
+                 kept: KeptPart | None = None) -> None:
         self.ch = ch
+        self.kept = kept
+        self.interrupted: InFile | None = None  # the whole blocks of a file that broke off
         self.quiet = quiet
         self.faults = faults
         self.timeout = timeout
@@ -117,16 +127,31 @@ class Receiver:
             if header.size > MAX_UPLOAD:
                 raise Failed(FILE_ERROR)
             expected_sequence = (expected_sequence + 1) % 100
-            progress = _Progress(header.size)
-            await self._data(progress)
             name = header.name.replace(b"\\", b"/").rsplit(b"/", 1)[-1]
+            progress = self._resume(name, header.size)
+            try:
+                await self._data(progress)
+            except (Failed, LineClosed):
+                whole = min(len(progress.data), header.size) // BLOCK * BLOCK
+                self.interrupted = InFile(name, header.mtime, bytes(progress.data[:whole]))
+                raise
             self.files.append(InFile(name, header.mtime, bytes(progress.data[:header.size])))
             prepared = packet("T", bytes(((progress.written & 0xFF) | 0x80, 0x30)))
             attempts = 0
             self.ch.write(prepared)
 
+    def _resume(self, name: bytes, size: int) -> _Progress:
+        """As a receiver resumes a download: a kept part shorter than the file is
+        continued at its last whole block; otherwise the file starts anew."""
+        kept = self.kept(name, size) if self.kept is not None else b""
+        if len(kept) >= size:
+            return _Progress(size)
+        start = len(kept) // BLOCK
+        return _Progress(size, start, bytearray(kept[:start * BLOCK]))
+
     async def _data(self, p: _Progress) -> None:
-        """Start (send "P" 0), Data, Nak and Done, as the caller's blocks come.
+        """Start (send "P" with the starting block), Data, Nak and Done, as the caller's
+        blocks come.
 
         "P" and "N" go out on entering their state and again after a time-out
         or a bad block, at most ATTEMPTS times; other frames are just read.
@@ -141,7 +166,7 @@ class Receiver:
                     raise Failed(RETRIES)
                 attempts += 1
                 resend = False
-                self.ch.write(decimal_packet("P", 0) if state == "start"
+                self.ch.write(decimal_packet("P", p.start) if state == "start"
                               else number_packet("N", p.expected()))
             frame = await self._frame(True)
             if isinstance(frame, Data) and frame.number == p.expected():
@@ -156,7 +181,7 @@ class Receiver:
                 if frame.data[1] != 0x30:
                     raise Failed(PROTOCOL_ERROR)
                 if frame.data[0] == p.written & 0xFF:
-                    if p.written != blocks_for(p.size):
+                    if p.start + p.written != blocks_for(p.size):
                         raise Failed(PROTOCOL_ERROR)
                     return
                 if state != "nak":

@@ -57,7 +57,7 @@ class SentList:
         sent = s.me.sent[:mail_format.MAX_NUMBER]
         s.line.text(HEADING)
         for number in range(page * size + 1, min(len(sent), (page + 1) * size) + 1):
-            for line in mail_format.sent_entry(number, sent[number - 1]):
+            for line in mail_format.sent_entry(number, sent[number - 1], s.world.settings):
                 s.line.write(line + b"\r\n")
         s.line.text(page_line(page + 1, self.pages(s)) + "\r\n")
         return page + 1 < self.pages(s)
@@ -65,10 +65,10 @@ class SentList:
     async def delete(self, s: Session, number: int) -> None:
         record = s.me.sent[number - 1]
         s.line.text("\r\n")
-        for line in mail_format.sent_entry(number, record):
+        for line in mail_format.sent_entry(number, record, s.world.settings):
             s.line.write(line + b"\r\n")
         while True:
-            answer = (await s.ask("を削除します。" + CONFIRM_J)).strip().upper()
+            answer = await s.answer("を削除します。" + CONFIRM_J)
             if answer in ("Y", "N", "J"):
                 break
         if answer == "Y":

@@ -99,8 +99,11 @@ class Session:
 
     async def logout(self) -> None:
         now = self.clock.now()
-        self.line.text(f"\r\nLOG OUT   DATE {yymmdd(now)}      TIME {hhmmss(now)}\r\n")
-        self.line.text("ご利用ありがとうございました\r\n")
+        date = f"\r\nLOG OUT   DATE {yymmdd(now)}      TIME {hhmmss(now)}\r\n"
+        farewell = "ご利用ありがとうございました\r\n"
+        order = self.world.settings.logout
+        self.line.text({"date-first": date + farewell, "farewell-first": "\r\n" + farewell + date,
+                        "date-only": date}[order])
         self.me.last_logout = now
         self.release()
         self.options.save()  # before the line closes: whoever saw it close sees the file
@@ -108,10 +111,29 @@ class Session:
         await self.line.flush()
         await self.line.close()
 
+    @property
+    def strict(self) -> bool:
+        return self.world.settings.input == "strict"
+
     async def ask(self, prompt: str, echo: bool = True, limit: int = 256) -> str:
-        """Show a prompt and read one line, as typed (no global commands)."""
+        """Show a prompt and read one line, as typed (no global commands).
+
+        A strict host forgets what was typed before the prompt was shown.
+        """
+        if self.strict:
+            await self.line.drop_typeahead()
         self.line.text(prompt)
-        return to_str(await self.line.read_line(echo=echo, limit=limit))
+        return to_str(await self.read_line(echo=echo, limit=limit))
+
+    async def read_line(self, echo: bool = True, limit: int = 256) -> bytes:
+        """One line of text, ended as this host's input mode says."""
+        return await self.line.read_line(echo=echo, limit=limit, strict=self.strict)
+
+    async def answer(self, prompt: str, limit: int = 256) -> str:
+        """A command or a choice typed at a prompt: exactly as typed on a strict host,
+        trimmed and upper-cased on a lenient one."""
+        text = await self.ask(prompt, limit=limit)
+        return text if self.strict else text.strip().upper()
 
     async def command(self, prompt: str, quit_ok: bool = True) -> str:
         """Show a prompt after an empty line and read a command, upper-cased.
@@ -121,7 +143,7 @@ class Session:
         """
         from .places import jump_target, main_menu
         while True:
-            cmd = (await self.ask("\r\n" + prompt)).strip().upper()
+            cmd = await self.answer("\r\n" + prompt)
             if not cmd:
                 continue
             if cmd == "H":

@@ -2,7 +2,7 @@
 
 from __future__ import annotations
 
-from typing import TYPE_CHECKING
+from typing import TYPE_CHECKING, Callable
 
 from .delivery import Recipient, deliver
 from .line import LineClosed
@@ -11,7 +11,7 @@ from .rapidox import CR, OK
 from .rapidox_recv import Receiver
 from .rapidox_send import OutFile, Sender
 from .sjis import sj_lenient, to_str
-from .world import FileData
+from .world import FileData, PartialUpload, User
 
 if TYPE_CHECKING:
     from .session import Session
@@ -42,6 +42,25 @@ async def _after(s: Session, stalled: bool) -> None:
     if stalled:
         await s.line.discard_until_closed()
         raise LineClosed("stalled transfer")
+
+
+def _kept_parts(user: User) -> Callable[[bytes, int], bytes]:
+    def kept(name: bytes, size: int) -> bytes:
+        part = next((p for p in user.partial_uploads if p.name == to_str(name)), None)
+        return part.data if part is not None else b""
+    return kept
+
+
+def _keep_parts(user: User, receiver: Receiver) -> None:
+    """A file that came whole needs no part any more; one that broke off keeps its
+    whole blocks for the next attempt."""
+    done = {to_str(f.name) for f in receiver.files}
+    broken = receiver.interrupted
+    if broken is not None:
+        done.add(to_str(broken.name))
+    user.partial_uploads = [p for p in user.partial_uploads if p.name not in done]
+    if broken is not None and broken.data:
+        user.partial_uploads.append(PartialUpload(to_str(broken.name), broken.data))
 
 
 async def download_mail_file(s: Session, mail: Mail) -> None:
@@ -76,15 +95,21 @@ async def upload_file_mail(s: Session, recipients: list[Recipient]) -> None:
         return
     title = (await s.ask("\r\n" + TITLE_ASK + "\r\n>", limit=256)).strip()
     while True:
-        answer = (await s.ask("\r\n" + CONFIRM)).strip().upper()
+        answer = await s.answer("\r\n" + CONFIRM)
         if answer == "N":
             s.say("送信を取り消しました。")
             return
         if answer == "Y":
             break
     s.say(START_UPLOAD)
-    receiver = Receiver(s.line, s.transfer_faults, s.options.transfer_timeout)
-    result = await receiver.run()
+    resume = s.world.settings.upload_resume
+    receiver = Receiver(s.line, s.transfer_faults, s.options.transfer_timeout,
+                        kept=_kept_parts(s.me) if resume else None)
+    try:
+        result = await receiver.run()
+    finally:
+        if resume:
+            _keep_parts(s.me, receiver)
     await _after(s, receiver.stalled)
     await s.line.swallow(CR, CLOSING_CR_WAIT)
     s.line.discard_pending()

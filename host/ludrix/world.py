@@ -15,14 +15,13 @@ from typing import Any
 from . import mime
 from .clock import format_time, parse_time
 from .forum_world import ForumError, Forums, forums_from_json
+from .settings import HostSettings, SettingError, settings_from_json
 
 ID_PATTERN = re.compile(r"^[A-Z0-9]{8}$")
 NETWORK_PREFIXES = ("INET#", "TRUNKGW#", "STAR#", "ORVEN#")
 MAIL_STATES = ("unread", "read", "forwarded")
 DISPLAYS = ("kanji", "kana")
 LOGIN_NOTICES = ("list", "ask", "off")
-LOGIN_PROMPTS = ("ascii", "japanese")
-MAINTAINED = ("mail", "sent")  # services that can be shown as under maintenance
 
 
 class WorldError(Exception):
@@ -115,6 +114,17 @@ class SentRecord:
 
 
 @dataclass
+class PartialUpload:
+    """The whole blocks of an upload that broke off, kept to be resumed."""
+
+    name: str
+    data: bytes
+
+    def to_json(self) -> dict[str, Any]:
+        return {"name": self.name, "base64": base64.b64encode(self.data).decode("ascii")}
+
+
+@dataclass
 class Absence:
     period: str
     message: list[str]
@@ -133,6 +143,7 @@ class User:
     absence: Absence | None = None
     mailbox: list[Mail] = field(default_factory=list)
     sent: list[SentRecord] = field(default_factory=list)
+    partial_uploads: list[PartialUpload] = field(default_factory=list)
 
     def unread(self) -> int:
         return sum(1 for m in self.mailbox if m.state == "unread")
@@ -148,6 +159,8 @@ class User:
             "mailbox": [m.to_json() for m in self.mailbox],
             "sent": [s.to_json() for s in self.sent],
         }
+        if self.partial_uploads:
+            out["partial_uploads"] = [p.to_json() for p in self.partial_uploads]
         return out
 
 
@@ -157,14 +170,6 @@ class Notice:
     date: _dt.datetime
     title: str
     text: list[str]
-
-
-@dataclass
-class HostSettings:
-    login_prompts: str = "ascii"
-    page_size: int = 10
-    max_sessions: int = 0            # 0: no limit
-    maintenance: set[str] = field(default_factory=set)  # "mail", "sent"
 
 
 class World:
@@ -235,12 +240,7 @@ class World:
 
     def to_json(self) -> dict[str, Any]:
         return {
-            "host": {
-                "login_prompts": self.settings.login_prompts,
-                "page_size": self.settings.page_size,
-                "max_sessions": self.settings.max_sessions,
-                "maintenance": sorted(self.settings.maintenance),
-            },
+            "host": self.settings.to_json(),
             "users": [u.to_json() for u in self.users.values()],
             "notices": [{"number": n.number, "date": format_time(n.date), "title": n.title,
                          "text": n.text} for n in self.notices],
@@ -344,6 +344,15 @@ def _mail_from_json(obj: Any, path: str, owner: str, world: World) -> Mail:
                 state=f.choice("state", MAIL_STATES, "unread"))
 
 
+def _partial_from_json(obj: Any, path: str) -> PartialUpload:
+    f = _Fields(obj, path)
+    try:
+        data = base64.b64decode(f.get("base64", str), validate=True)
+    except ValueError:
+        raise WorldError(f"{path}.base64: not base64") from None
+    return PartialUpload(name=f.get("name", str), data=data)
+
+
 def _sent_from_json(obj: Any, path: str) -> SentRecord:
     f = _Fields(obj, path)
     return SentRecord(key=f.get("key", int, 0), to=check_address(f.get("to", str), f"{path}.to"),
@@ -373,6 +382,8 @@ def _user_from_json(obj: Any, path: str, world: World) -> User:
     user.mailbox = [_mail_from_json(m, f"{path}.mailbox[{i}]", user_id, world)
                     for i, m in enumerate(f.get("mailbox", list, []))]
     user.sent = [_sent_from_json(s, f"{path}.sent[{i}]") for i, s in enumerate(f.get("sent", list, []))]
+    user.partial_uploads = [_partial_from_json(p, f"{path}.partial_uploads[{i}]")
+                            for i, p in enumerate(f.get("partial_uploads", list, []))]
     return user
 
 
@@ -391,16 +402,10 @@ def _reserve_keys(world: World, users: list[Any]) -> None:
 def world_from_json(obj: Any) -> World:
     world = World()
     top = _Fields(obj, "world")
-    host = _Fields(top.get("host", dict, {}), "host")
-    world.settings = HostSettings(
-        login_prompts=host.choice("login_prompts", LOGIN_PROMPTS, "ascii"),
-        page_size=host.get("page_size", int, 10),
-        max_sessions=host.get("max_sessions", int, 0),
-        maintenance={str(m) for m in host.get("maintenance", list, [])})
-    if not 1 <= world.settings.page_size <= 100:
-        raise WorldError("host.page_size: must be 1 to 100")
-    if not world.settings.maintenance <= set(MAINTAINED):
-        raise WorldError(f"host.maintenance: only {', '.join(MAINTAINED)}")
+    try:
+        world.settings = settings_from_json(top.get("host", dict, {}))
+    except SettingError as exc:
+        raise WorldError(str(exc)) from None
     users = top.get("users", list)
     _reserve_keys(world, users)
     seen_keys: set[int] = set()

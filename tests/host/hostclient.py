@@ -244,6 +244,10 @@ class Terminal:
         self.expect("HOST NAME }")
         self.send("LUDRIX\r")
         self.expect("USER_ID:")
+        return self.log_in_as(user_id, password)
+
+    def log_in_as(self, user_id: str = "MVL00001", password: str = "morvaline") -> bytes:
+        """The ID at the prompt just shown, then the password; the screens up to the menu."""
         self.send(user_id + "\r")
         self.expect("PASSWORD: ")
         self.send(password + "\r")

@@ -60,7 +60,7 @@ class FaultTest(unittest.TestCase):
             with self.subTest(kind):
                 term = self.term(self.host("--refuse-login", kind))
                 term.expect("HOST NAME }")
-                term.send("LUDRIX\r")
+                term.command("LUDRIX", "USER_ID:")
                 term.command("MVL00001", "PASSWORD: ")
                 term.command("morvaline", message)
 
@@ -68,7 +68,7 @@ class FaultTest(unittest.TestCase):
         host = self.host("--refuse-login", "password", "--fault-sessions", "1")
         first = self.term(host)
         first.expect("HOST NAME }")
-        first.send("LUDRIX\r")
+        first.command("LUDRIX", "USER_ID:")
         first.command("MVL00001", "PASSWORD: ")
         first.command("morvaline", "ＩＤまたはパスワードが間違っています")
         self.term(host).login()

@@ -6,6 +6,7 @@ import unittest
 import hostclient  # noqa: F401  (puts host/ on the path)
 from hostclient import sj
 from ludrix import mail_format, mime
+from ludrix.settings import HostSettings
 from ludrix.sjis import iso2022jp_line_to_sjis
 from ludrix.world import FileData, Mail, SentRecord
 
@@ -78,6 +79,43 @@ class HeaderTest(unittest.TestCase):
         self.assertEqual(lines[1], sj("発信者：INET#taro@example.jp  Taro Yamada"))
         self.assertEqual(lines[3], sj("ファイル：A.BIN（3バイト）"))
         self.assertTrue(lines[-1].startswith(sj("文書名：")))
+
+
+class ScreenSettingsTest(unittest.TestCase):
+    """The forms that the host's settings give the same columns."""
+
+    EARLY = dt.datetime(2000, 1, 5, 9, 5, 7)
+
+    def test_numbers_and_dates_padded_with_blanks_or_zeros(self):
+        rows = [("right, zeros", dict(), b"   7 00/01/05", b"00/02/04"),
+                ("left, blanks", dict(list_numbers="left", date_padding="blank"),
+                 b"7    00/ 1/ 5", b"00/ 2/ 4"),
+                ("zeros", dict(list_numbers="zero"), b"0007 00/01/05", b"00/02/04")]
+        for name, settings, head, kept in rows:
+            with self.subTest(name):
+                first = mail_format.list_entry(7, mail(date=self.EARLY), HostSettings(**settings))[0]
+                self.assertEqual((first[:13], first[19:27], first[29:37]), (head, kept, b"MVL00002"))
+        record = SentRecord(key=1, to="MVL00002", to_name="", date=self.EARLY, subject="s",
+                            confirmed=self.EARLY)
+        first = mail_format.sent_entry(12, record, HostSettings(list_numbers="left", date_padding="blank"))[0]
+        self.assertEqual((first[:13], first[15:29]), (b"12   00/ 1/ 5", b"00/ 1/ 5  9:05"))
+
+    def test_subject_cut_at_the_listed_width(self):
+        second = mail_format.list_entry(1, mail(subject="あいうえお"), HostSettings(list_subject_width=7))[1]
+        self.assertEqual(second[12:], sj("あいう"))
+
+    def test_first_header_line_spacing_and_copies(self):
+        settings = HostSettings(header_first_line="date", header_gap=True, title_blank="　",
+                                extra_recipients=2, date_padding="blank")
+        lines = mail_format.header_block(mail(date=self.EARLY), "デモ", settings)
+        self.assertEqual(lines[0][:18], b"00/ 1/ 5  9:05:07 ")
+        self.assertEqual(lines[0][18:], b" #00000042")
+        self.assertEqual(lines[1], b"")
+        self.assertTrue(lines[2].startswith(sj("発信者：MVL00002")))
+        self.assertEqual([line[:8] for line in lines[3:6]], [sj("受信者：")] * 3)
+        self.assertEqual(lines[6], sj("文書名：　件名です"))
+        key_form = mail_format.header_block(mail(date=self.EARLY), "デモ", HostSettings(date_padding="blank"))
+        self.assertEqual(key_form[0], b"#00000042" + b" " * 9 + b"00/ 1/ 5     9:05:07")
 
 
 class InternetTextTest(unittest.TestCase):

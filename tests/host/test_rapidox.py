@@ -81,17 +81,21 @@ async def _line_pair() -> tuple[HostLine, HostLine]:
     return lines[0], lines[1]
 
 
-def exchange(files, send_faults=None, receive_faults=None, windows=(25, 25)):
-    """The host's sender and receiver over a socket pair (0xFF doubled on both)."""
+def exchange(files, send_faults=None, receive_faults=None, windows=(25, 25), kept=None):
+    """The host's sender and receiver over a socket pair (0xFF doubled on both); the
+    receiver holds the part kept in the dict `kept` (name -> bytes), if any."""
     async def run():
         left, right = await _line_pair()
         # The sender waits longer than the receiver, as the protocol's own time-outs do.
         sender = Sender(left, TransferFaults(FaultPlan(transfer=send_faults or {}), 0), 2.0,
                         windows[0], quiet=0.05)
         receiver = Receiver(right, TransferFaults(FaultPlan(transfer=receive_faults or {}), 0), 0.5,
-                            windows[1], quiet=0.05)
+                            windows[1], quiet=0.05,
+                            kept=(lambda name, size: kept.get(name, b"")) if kept else None)
         results = await asyncio.gather(sender.run(files), receiver.run())
         await asyncio.gather(left.close(), right.close())
+        if kept is not None and receiver.interrupted is not None:
+            kept[receiver.interrupted.name] = receiver.interrupted.data
         return results, receiver.files
     return asyncio.run(run())
 
@@ -133,6 +137,19 @@ class ExchangeTest(unittest.TestCase):
         results, got = exchange([out_file(6000)], {}, {"can": 5})
         self.assertEqual((results[0], got), (2, []))
 
+    def test_receiver_keeps_a_broken_file_and_resumes_it(self):
+        file = out_file(5000)
+        kept = {}
+        results, got = exchange([file], {}, {"can": 5}, kept=kept)
+        self.assertEqual((results[1], got), (rapidox.FILE_ERROR, []))
+        self.assertEqual(kept, {b"A.BIN": file.data[:512]})  # blocks 1-4 came whole
+        kept[b"A.BIN"] = file.data[:1000]  # a part that ends inside block 8 resumes at it
+        results, got = exchange([file], kept=kept)
+        self.assertEqual(results, [0, 0])
+        self.assertEqual(got[0].data, file.data)
+        kept[b"A.BIN"] = file.data  # a part as long as the file: the file starts anew
+        self.assertEqual(exchange([file], kept=kept)[1][0].data, file.data)
+
     def test_stalled_sender_makes_the_receiver_give_up(self):
         results, got = exchange([out_file(6000)], {"stall": 2})
         self.assertEqual(results[1], rapidox.RETRIES)
@@ -140,20 +157,24 @@ class ExchangeTest(unittest.TestCase):
 
 
 DATA = bytes(range(256)) * 3 + bytes(range(232))  # 1000 bytes, 0xFF among them
+PAYLOAD = bytes(range(200))
 READER = "番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)="
 
 
-def file_world():
+def file_world(**host):
     mail = {"from": "MVL00002", "date": "1999/12/29 21:00:00", "subject": "写真", "body": [],
             "file": {"name": "PHOTO.DAT", "base64": base64.b64encode(DATA).decode(),
                      "time": "1999/12/29 20:45:10"}}
-    return {"users": [{"id": "MVL00001", "password": "morvaline", "handle": "デモ", "mailbox": [mail]},
+    return {"host": host,
+            "users": [{"id": "MVL00001", "password": "morvaline", "handle": "デモ", "mailbox": [mail],
+                       "partial_uploads": [{"name": "UP.BIN",
+                                            "base64": base64.b64encode(PAYLOAD[:130]).decode()}]},
                       {"id": "MVL00002", "password": "hanako", "handle": "ハナコ"}]}
 
 
 class LineTransferTest(unittest.TestCase):
-    def host(self, *args) -> HostProcess:
-        host = HostProcess("--clock", "1999/12/31 23:59:30", *args, world=file_world())
+    def host(self, *args, **settings) -> HostProcess:
+        host = HostProcess("--clock", "1999/12/31 23:59:30", *args, world=file_world(**settings))
         self.addCleanup(host.stop)
         return host
 
@@ -202,8 +223,8 @@ class LineTransferTest(unittest.TestCase):
                 term.send(packet(b"P\x800"))
                 check(term)
 
-    def test_upload_of_a_file_mail(self):
-        host = self.host("--save")
+    def upload(self, host, resumed_at: int) -> None:
+        """Sends UP.BIN (PAYLOAD) as a file mail; the host asks from block resumed_at on."""
         term = host.connect()
         self.addCleanup(term.close)
         term.login()
@@ -217,15 +238,14 @@ class LineTransferTest(unittest.TestCase):
         self.assertEqual(term.read_bytes(1), bytes((NAK,)))
         term.send(header("0", b"100211"))
         self.assertEqual(term.read_bytes(11), packet(b"R\x80100211"))
-        payload = bytes(range(200))
         term.send(header("1", b"01UP.BIN\x00200\x0020000101000000\x00"))
-        self.assertEqual(term.read_bytes(6), packet(b"P\x800"))
-        term.send(block(1, payload[:128]))
-        self.assertEqual(term.read_bytes(5), packet(b"A\x81"))
-        term.send(block(2, payload[128:]))
-        self.assertEqual(term.read_bytes(5), packet(b"A\x82"))
-        term.send(header("2", b"\x020"))
-        self.assertEqual(term.read_bytes(6), packet(b"T\x820"))
+        self.assertEqual(term.read_bytes(6), packet(b"P\x80" + str(resumed_at).encode()))
+        blocks = [PAYLOAD[i:i + 128] for i in range(resumed_at * 128, len(PAYLOAD), 128)]
+        for number, data in enumerate(blocks, 1):
+            term.send(block(number, data))
+            self.assertEqual(term.read_bytes(5), packet(bytes((ord("A"), 0x80 | number))))
+        term.send(header("2", bytes((len(blocks),)) + b"0"))
+        self.assertEqual(term.read_bytes(6), packet(bytes((ord("T"), 0x80 | len(blocks))) + b"0"))
         term.send(bytes((EOT,)))
         self.assertEqual(term.read_bytes(1), bytes((ACK,)))
         term.send(b"\r")
@@ -233,10 +253,17 @@ class LineTransferTest(unittest.TestCase):
         term.command("Q", "コマンド(M,S,F,H,Q,A,J)=")
         term.expect("ご利用ありがとうございました")
         term.wait_closed()
-        mail = host.saved_world()["users"][1]["mailbox"][0]
+        saved = host.saved_world()["users"]
+        mail = saved[1]["mailbox"][0]
         self.assertEqual((mail["subject"], mail["file"]["name"]), ("送る写真", "UP.BIN"))
-        self.assertEqual(base64.b64decode(mail["file"]["base64"]), payload)
+        self.assertEqual(base64.b64decode(mail["file"]["base64"]), PAYLOAD)
+        self.assertNotIn("partial_uploads", saved[0] if resumed_at else {})
 
+    def test_upload_of_a_file_mail(self):
+        self.upload(self.host("--save"), 0)  # the kept part is not used
+
+    def test_upload_resumes_at_the_last_whole_block_kept(self):
+        self.upload(self.host("--save", upload_resume=True), 1)
 
 if __name__ == "__main__":
     unittest.main()
