@@ -2,7 +2,7 @@
 
 #include "message/ascii_case.h"
 #include "message/header_words.h"
-#include "message/sjis_char.h"
+#include "platform/sjis.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {

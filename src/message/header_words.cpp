@@ -3,7 +3,7 @@
 #include "message/ascii_case.h"
 #include "message/base64.h"
 #include "message/iso2022jp.h"
-#include "message/sjis_char.h"
+#include "platform/sjis.h"
 
 namespace morvaline {
 namespace {

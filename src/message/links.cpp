@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "message/sjis_char.h"
+#include "platform/sjis.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {

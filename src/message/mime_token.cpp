@@ -1,7 +1,7 @@
 #include "message/mime_token.h"
 
 #include "message/iso2022jp.h"
-#include "message/sjis_char.h"
+#include "platform/sjis.h"
 
 namespace morvaline {
 namespace {

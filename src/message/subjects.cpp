@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "message/ascii_case.h"
-#include "message/sjis_char.h"
+#include "platform/sjis.h"
 
 namespace morvaline {
 namespace {

@@ -90,6 +90,9 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    // A folder opens as a stream whose end lies far beyond any file.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);

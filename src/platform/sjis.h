@@ -13,6 +13,15 @@ inline bool isSjisLeadByte(unsigned char c) {
 inline bool isSjisTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 inline bool isHalfWidthKatakana(unsigned char c) { return c >= 0xA1 && c <= 0xDF; }
 
+// Width of the character at i: 2 for a lead byte followed by a valid trail byte, else 1
+// (a lone lead byte counts as a character of its own, so a walk always advances).
+inline std::size_t sjisCharWidth(std::string_view text, std::size_t i) {
+    return isSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+                   isSjisTrailByte(static_cast<unsigned char>(text[i + 1]))
+               ? 2
+               : 1;
+}
+
 // Length of the longest prefix of text that is at most maxBytes long and, when the text had
 // to be cut, does not end inside a double-byte character.
 std::size_t sjisCutLength(std::string_view text, std::size_t maxBytes);

@@ -164,6 +164,41 @@ void CTolDoc::setInteger(int position, int value) {
     ints_.at(static_cast<std::size_t>(position)) = value;
 }
 
+void CTolDoc::setTemplateSlot(int slot, int templateNumber, int openProperties) {
+    templateSlots_.at(static_cast<std::size_t>(slot)) = {templateNumber, openProperties};
+}
+
+EditorSettings CTolDoc::editorSettings() const {
+    std::lock_guard lock(valuesMutex_);
+    const auto at = [this](int offset) { return ints_[docint::kEditorFirst + offset]; };
+    if (at(0) == 0) return EditorSettings::defaults();
+    EditorSettings s;
+    s.normalWidth = at(0);
+    s.quotedWidth = at(1);
+    s.tabWidth = at(2);
+    s.wordWrap = at(3);
+    s.unsplittable = at(4);
+    s.kinsoku = at(5);
+    s.quoteMark = strings_[docstr::kQuoteMark];
+    s.lineStartForbidden = strings_[docstr::kLineStartForbidden];
+    s.lineEndForbidden = strings_[docstr::kLineEndForbidden];
+    for (const auto& [word, checked] : maps_[0]) s.words.push_back({word, checked});
+    return s.checked();
+}
+
+void CTolDoc::setEditorSettings(const EditorSettings& settings) {
+    const EditorSettings s = settings.checked();
+    std::lock_guard lock(valuesMutex_);
+    const int values[] = {s.normalWidth, s.quotedWidth, s.tabWidth,
+                          s.wordWrap,    s.unsplittable, s.kinsoku};
+    for (int i = 0; i < 6; ++i) ints_[docint::kEditorFirst + i] = values[i];
+    strings_[docstr::kQuoteMark] = s.quoteMark;
+    strings_[docstr::kLineStartForbidden] = s.lineStartForbidden;
+    strings_[docstr::kLineEndForbidden] = s.lineEndForbidden;
+    maps_[0].clear();
+    for (const UnsplittableWord& w : s.words) maps_[0].emplace_back(w.word, w.checked);
+}
+
 FileTime CTolDoc::time(int position) const {
     std::lock_guard lock(valuesMutex_);
     return times_.at(static_cast<std::size_t>(position));

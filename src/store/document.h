@@ -20,6 +20,7 @@
 #include "store/archive.h"
 #include "store/assist_rule.h"
 #include "store/delete_rule.h"
+#include "store/editor_settings.h"
 #include "store/event_log.h"
 #include "store/item_array.h"
 #include "store/report.h"
@@ -45,6 +46,12 @@ inline constexpr int kCurrentPattern = 43;
 inline constexpr int kEventLogMax = 44;
 inline constexpr int kAdjustProfileAtLogin = 45;  // answer the host's profile question
 inline constexpr int kPatrolLevel = 46;           // priority level of a patrol, 0 ("A") ... 4 (all)
+// The six editor integers lie together: normal width, quoted width, tab width, word wrap,
+// unsplittable-word rule, kinsoku. A normal width of 0 means never stored (defaults).
+inline constexpr int kEditorFirst = 47;
+inline constexpr int kReserveAtOnce = 53;        // new items are reserved for the patrol at once
+inline constexpr int kReplyCountingStyle = 54;   // reply subjects count "RE^2:", "RE^3:" ...
+inline constexpr int kStrictUserIds = 55;        // recipients must be IDs or gateway addresses
 inline constexpr int kCounterU = 61;
 inline constexpr int kCounterR = 62;
 inline constexpr int kAutoDeleteDeletes = 63;
@@ -68,6 +75,15 @@ namespace docstr {
 inline constexpr int kCount = 10;
 inline constexpr int kLogFileName = 0;
 inline constexpr int kHandle = 1;  // the user's handle name
+// The editor's quote mark and its two kinsoku character sets.
+inline constexpr int kQuoteMark = 2;
+inline constexpr int kLineStartForbidden = 3;
+inline constexpr int kLineEndForbidden = 4;
+// Internet mail domains: the network's own (the user's address), and those that the
+// recipient forms "LDX>" and "CIS>" reach. Empty: the defaults of mail_domains.h.
+inline constexpr int kOwnMailDomain = 5;
+inline constexpr int kLudrixGatewayDomain = 6;
+inline constexpr int kCisGatewayDomain = 7;
 }  // namespace docstr
 
 // A document file that is refused as a whole: not a document, or written by a newer version.
@@ -160,9 +176,15 @@ public:
     void setString(int position, std::string s) { strings_.at(static_cast<std::size_t>(position)) = std::move(s); }
     int generation() const { return integer(docint::kGeneration); }
     int newWindow() const { return integer(docint::kNewWindow); }
+    // Per use: the template number and the flag that opens the property window after an
+    // item was made.
     const std::array<std::pair<std::int32_t, std::int32_t>, kTemplateSlots>& templateSlots() const {
         return templateSlots_;
     }
+    void setTemplateSlot(int slot, int templateNumber, int openProperties);
+    // The editor settings stored in the document; the defaults when none were stored.
+    EditorSettings editorSettings() const;
+    void setEditorSettings(const EditorSettings& settings);
     const std::array<FileTime, kPatrolTimes>& patrolTimes() const { return patrolTimes_; }
     // Starts a patrol generation: the generation rises and the start time is remembered.
     void startGeneration();
@@ -231,6 +253,7 @@ private:
         std::uint16_t first = 0, second = 0;
     };
     std::vector<Triple> triples_;
+    // Two string-to-integer maps; the first holds the editor's unsplittable words.
     std::array<std::vector<std::pair<std::string, std::int32_t>>, 2> maps_;
     std::vector<std::pair<std::int32_t, std::int32_t>> intPairs_;
     std::array<std::int32_t, 4> fourInts_{};

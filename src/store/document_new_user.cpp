@@ -107,6 +107,7 @@ void CTolDoc::buildNewUser(std::string_view password) {
     tree_.setReserve(kNewNoticesIndex, menu(kind::kNewNotices).idAt(0));
 
     addDefaultTemplates();
+    setEditorSettings(EditorSettings::defaults());
     patterns_.push_back({sj("標準の予約ﾊﾟﾀｰﾝ"), {}});
     ints_[docint::kCurrentPattern] = 0;
     settings_.rapidoxSendSize = 20;
