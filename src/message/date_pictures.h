@@ -6,25 +6,13 @@
 // single quotes ('' for a quote itself) and every other character are copied. Pictures and
 // names are Shift_JIS.
 
-#include <array>
 #include <string>
 #include <string_view>
 
+#include "platform/date_locale.h"
 #include "platform/file_time.h"
 
 namespace morvaline {
-
-// The formats and names of the user's locale (filled by the platform, pinned by tests).
-struct DateLocale {
-    std::string shortDate;    // the short date picture
-    std::string longDate;     // the long date picture
-    std::string time;         // the time picture, with the user's choices
-    std::string defaultTime;  // the locale's own time picture, without them
-    std::array<std::string, 7> dayNames, shortDayNames;  // Sunday first
-    std::array<std::string, 12> monthNames, shortMonthNames;
-    std::string am, pm;
-    std::string era;
-};
 
 std::string FormatDatePicture(FileTime time, std::string_view picture, const DateLocale& locale);
 std::string FormatTimePicture(FileTime time, std::string_view picture, const DateLocale& locale);
