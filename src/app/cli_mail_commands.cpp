@@ -5,7 +5,7 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
-#include "message/subjects.h"
+#include "message/outgoing_items.h"
 #include "patrol/services/mail/mail_service.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
@@ -87,8 +87,7 @@ int commandWrite(Session& session, Args args) {
     const std::string what = takeArgument(args, usage);
     if (to.empty()) throw CommandError{"--to names no addressee"};
     OpenUser doc(session, userId);
-    int index = -1;
-    std::string error;
+    Written written;
     if (what == "mail") {
         expectNoMoreArguments(args, usage);
         std::string path = file;
@@ -99,8 +98,12 @@ int commandWrite(Session& session, Args args) {
                 throw CommandError{"no file " + file};
             path = absolute.string();
         }
-        index = NewMail(
-            *doc, {utf8ToSjis(to), utf8ToSjis(subject), bodyText(bodyFile), path, reserve}, &error);
+        written =
+            NewMail(*doc, {.recipients = utf8ToSjis(to),
+                           .title = utf8ToSjis(subject),
+                           .text = bodyText(bodyFile),
+                           .filePath = path,
+                           .reserve = reserve});
     } else if (what == "forward") {
         const std::string placeName = takeArgument(args, usage);
         const std::string which = takeArgument(args, usage);
@@ -108,21 +111,23 @@ int commandWrite(Session& session, Args args) {
         if (!file.empty()) throw CommandError{"a forward carries no file of its own"};
         const int place = findPlace(*doc, placeName);
         int source = -1;
-        std::string title = utf8ToSjis(subject);
         {
             OpenedList list(*doc, place, false);
             if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
             source = findMessage(*list, which);
-            if (title.empty()) title = MakeForwardSubject(list->item(source).m_szTitle.view());
         }
-        index = ForwardMail(*doc, {place, source, utf8ToSjis(to), title, bodyText(bodyFile), reserve},
-                            &error);
+        written = ForwardMail(*doc, {.sourcePlace = place,
+                                     .sourceIndex = source,
+                                     .recipients = utf8ToSjis(to),
+                                     .title = utf8ToSjis(subject),
+                                     .text = bodyText(bodyFile),
+                                     .reserve = reserve});
     } else {
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
     }
-    if (index < 0) throw CommandError{error};
+    if (written.index < 0) throw CommandError{written.error};
     doc.save();
-    std::cout << "mail " << index << " written in "
+    std::cout << "mail " << written.index << " written in "
               << utf8(doc->tree().item(findOutgoingMailPlace(doc->tree())).m_szTitle.view())
               << (reserve ? ", reserved for the next patrol\n"
                           : ", not reserved yet (reserve-mail ... send)\n");

@@ -114,7 +114,8 @@ std::string FormatDateField(FileTime time, std::string_view argument, const Date
     static const std::string kShort = sj("標準の短い形式");
     static const std::string kLong = sj("標準の長い形式");
     if (time == 0) return {};
-    if (argument.empty() || argument == kShort) return FormatDatePicture(time, locale.shortDate, locale);
+    if (argument.empty() || argument == kShort)
+        return FormatDatePicture(time, locale.shortDate, locale);
     if (argument == kLong) return FormatDatePicture(time, locale.longDate, locale);
     return FormatDatePicture(time, argument, locale);
 }

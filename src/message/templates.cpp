@@ -47,45 +47,72 @@ int fieldIndex(std::string_view name) {
 std::string fieldValue(int index, std::string_view format, const TemplateFields& f,
                        const DateLocale& locale) {
     switch (index) {
-        case kCreationDate: return FormatDateField(f.created, format, locale);
-        case kCreationTime: return FormatTimeField(f.created, format, locale);
-        case kAnsweredHandle: return f.answeredHandle;
-        case kAnsweredId: return f.answeredId;
-        case kAnsweredTitle: return f.answeredTitle;
-        case kAnsweredDate: return FormatDateField(f.answered, format, locale);
-        case kAnsweredTime: return FormatTimeField(f.answered, format, locale);
-        case kAnsweredNumber: return f.answeredNumber > 0 ? std::to_string(f.answeredNumber) : "";
-        case kOwnHandle: return f.ownHandle;
-        case kOwnId: return f.ownId;
-        case kTitle: return f.title;
-        case kFilePath: return f.filePath;
-        case kFileName: return f.fileName;
-        case kFileNameUpper: return f.fileNameUpper;
-        case kShortFileNameUpper: return f.shortFileNameUpper;
-        case kSearchKey: return f.searchKey;
-        case kFileSize: return f.fileSize ? std::to_string(*f.fileSize) : "";
-        case kVersion: return std::string(kProgramVersion);
-        case kTargets: return f.targets;
-        case kSoftwareKind: return f.softwareKind;
-        case kVersionNumber: return f.versionNumber;
-        case kHostAddress: return f.hostAddress;
-        default: return {};
+        case kCreationDate:
+            return FormatDateField(f.created, format, locale);
+        case kCreationTime:
+            return FormatTimeField(f.created, format, locale);
+        case kAnsweredHandle:
+            return f.answeredHandle;
+        case kAnsweredId:
+            return f.answeredId;
+        case kAnsweredTitle:
+            return f.answeredTitle;
+        case kAnsweredDate:
+            return FormatDateField(f.answered, format, locale);
+        case kAnsweredTime:
+            return FormatTimeField(f.answered, format, locale);
+        case kAnsweredNumber:
+            return f.answeredNumber > 0 ? std::to_string(f.answeredNumber) : "";
+        case kOwnHandle:
+            return f.ownHandle;
+        case kOwnId:
+            return f.ownId;
+        case kTitle:
+            return f.title;
+        case kFilePath:
+            return f.filePath;
+        case kFileName:
+            return f.fileName;
+        case kFileNameUpper:
+            return f.fileNameUpper;
+        case kShortFileNameUpper:
+            return f.shortFileNameUpper;
+        case kSearchKey:
+            return f.searchKey;
+        case kFileSize:
+            return f.fileSize ? std::to_string(*f.fileSize) : "";
+        case kVersion:
+            return std::string(kProgramVersion);
+        case kTargets:
+            return f.targets;
+        case kSoftwareKind:
+            return f.softwareKind;
+        case kVersionNumber:
+            return f.versionNumber;
+        case kHostAddress:
+            return f.hostAddress;
+        default:
+            return {};
     }
 }
 
 // The name of a field text: what comes before its first space.
-std::string_view nameOf(std::string_view field) { return field.substr(0, field.find(' ')); }
+std::string_view nameOf(std::string_view field) {
+    return field.substr(0, field.find(' '));
+}
 
 }  // namespace
 
 const std::array<std::string, kTemplateFieldCount>& templateFieldNames() {
     static const std::array<std::string, kTemplateFieldCount> names = {
-        sj("作成日付"),       sj("作成時刻"),      sj("相手ﾊﾝﾄﾞﾙ名"),      sj("相手ID"),
-        sj("相手の題名"),     sj("相手の日付"),    sj("相手の時刻"),       sj("相手の番号"),
-        sj("私のﾊﾝﾄﾞﾙ名"),    sj("私のID"),        sj("題名"),             sj("ﾊﾟｽを含むﾌｧｲﾙ名"),
-        sj("ﾌｧｲﾙ名"),         sj("ﾌｧｲﾙ名大文字"),  sj("ﾌｧｲﾙ名大文字8+3"),  sj("検索ｷｰ"),
-        sj("ﾌｧｲﾙｻｲｽﾞ"),       sj("ﾊﾞｰｼﾞｮﾝ"),       sj("対応機種"),         sj("ｿﾌﾄｳｪｱ種別"),
-        sj("ﾊﾞｰｼﾞｮﾝ番号"),    sj("相手のLUDRIX-URL"),
+        sj("作成日付"),         sj("作成時刻"),     sj("相手ﾊﾝﾄﾞﾙ名"),
+        sj("相手ID"),           sj("相手の題名"),   sj("相手の日付"),
+        sj("相手の時刻"),       sj("相手の番号"),   sj("私のﾊﾝﾄﾞﾙ名"),
+        sj("私のID"),           sj("題名"),         sj("ﾊﾟｽを含むﾌｧｲﾙ名"),
+        sj("ﾌｧｲﾙ名"),           sj("ﾌｧｲﾙ名大文字"), sj("ﾌｧｲﾙ名大文字8+3"),
+        sj("検索ｷｰ"),           sj("ﾌｧｲﾙｻｲｽﾞ"),     sj("ﾊﾞｰｼﾞｮﾝ"),
+        sj("対応機種"),         sj("ｿﾌﾄｳｪｱ種別"),   sj("ﾊﾞｰｼﾞｮﾝ番号"),
+        sj("相手のLUDRIX-URL"),
     };
     return names;
 }
@@ -159,8 +186,10 @@ std::string FieldsFromText(std::string_view text) {
 std::string FieldsAsText(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c == kOpen) c = '(';
-        else if (c == kClose) c = ')';
+        if (c == kOpen)
+            c = '(';
+        else if (c == kClose)
+            c = ')';
     }
     return out;
 }

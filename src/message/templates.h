@@ -28,25 +28,25 @@ const std::array<std::string, kTemplateFieldCount>& templateFieldNames();
 // The values a template's fields take (Shift_JIS); empty or 0 means none, which expands
 // to nothing.
 struct TemplateFields {
-    FileTime created = 0;        // 作成日付, 作成時刻
-    std::string answeredHandle;  // 相手ﾊﾝﾄﾞﾙ名
-    std::string answeredId;      // 相手ID
-    std::string answeredTitle;   // 相手の題名
-    FileTime answered = 0;       // 相手の日付, 相手の時刻
-    int answeredNumber = 0;      // 相手の番号
-    std::string ownHandle;       // 私のﾊﾝﾄﾞﾙ名
-    std::string ownId;           // 私のID
-    std::string title;           // 題名
-    std::string filePath;        // ﾊﾟｽを含むﾌｧｲﾙ名
-    std::string fileName;        // ﾌｧｲﾙ名
-    std::string fileNameUpper;   // ﾌｧｲﾙ名大文字
-    std::string shortFileNameUpper;  // ﾌｧｲﾙ名大文字8+3
-    std::string searchKey;       // 検索ｷｰ
+    FileTime created = 0;                  // 作成日付, 作成時刻
+    std::string answeredHandle;            // 相手ﾊﾝﾄﾞﾙ名
+    std::string answeredId;                // 相手ID
+    std::string answeredTitle;             // 相手の題名
+    FileTime answered = 0;                 // 相手の日付, 相手の時刻
+    int answeredNumber = 0;                // 相手の番号
+    std::string ownHandle;                 // 私のﾊﾝﾄﾞﾙ名
+    std::string ownId;                     // 私のID
+    std::string title;                     // 題名
+    std::string filePath;                  // ﾊﾟｽを含むﾌｧｲﾙ名
+    std::string fileName;                  // ﾌｧｲﾙ名
+    std::string fileNameUpper;             // ﾌｧｲﾙ名大文字
+    std::string shortFileNameUpper;        // ﾌｧｲﾙ名大文字8+3
+    std::string searchKey;                 // 検索ｷｰ
     std::optional<std::int64_t> fileSize;  // ﾌｧｲﾙｻｲｽﾞ
-    std::string targets;         // 対応機種
-    std::string softwareKind;    // ｿﾌﾄｳｪｱ種別
-    std::string versionNumber;   // ﾊﾞｰｼﾞｮﾝ番号
-    std::string hostAddress;     // 相手のLUDRIX-URL
+    std::string targets;                   // 対応機種
+    std::string softwareKind;              // ｿﾌﾄｳｪｱ種別
+    std::string versionNumber;             // ﾊﾞｰｼﾞｮﾝ番号
+    std::string hostAddress;               // 相手のLUDRIX-URL
 };
 
 // One line with its fields replaced; a name outside the vocabulary, or a field left open

@@ -9,10 +9,10 @@
 namespace morvaline {
 
 struct DateLocale {
-    std::string shortDate;    // the short date picture
-    std::string longDate;     // the long date picture
-    std::string time;         // the time picture of the user
-    std::string defaultTime;  // the locale's own time picture
+    std::string shortDate;                               // the short date picture
+    std::string longDate;                                // the long date picture
+    std::string time;                                    // the time picture of the user
+    std::string defaultTime;                             // the locale's own time picture
     std::array<std::string, 7> dayNames, shortDayNames;  // Sunday first
     std::array<std::string, 12> monthNames, shortMonthNames;
     std::string am, pm;

@@ -7,7 +7,9 @@
 namespace morvaline {
 namespace {
 
-std::string sjisOf(const QString& text) { return utf8ToSjis(text.toStdString()); }
+std::string sjisOf(const QString& text) {
+    return utf8ToSjis(text.toStdString());
+}
 
 // A Qt date or time format as a picture: the letters mostly mean the same; Qt's "AP", "ap",
 // "A" and "a" are the designator ("tt"), its "h" is a 24-hour hour unless a designator is
@@ -17,8 +19,10 @@ std::string pictureOf(const QString& qtFormat) {
     bool designator = false;
     bool quoted = false;
     for (const char16_t c : format) {
-        if (c == u'\'') quoted = !quoted;
-        else if (!quoted && (c == u'A' || c == u'a')) designator = true;
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && (c == u'A' || c == u'a'))
+            designator = true;
     }
     std::u16string out;
     quoted = false;
@@ -48,7 +52,8 @@ DateLocale localeOf(const QLocale& user, const QLocale& plain) {
     l.defaultTime = pictureOf(plain.timeFormat(QLocale::LongFormat));
     for (int day = 0; day < 7; ++day) {
         const int qtDay = day == 0 ? 7 : day;  // Qt counts Monday as 1
-        l.dayNames[static_cast<std::size_t>(day)] = sjisOf(user.dayName(qtDay, QLocale::LongFormat));
+        l.dayNames[static_cast<std::size_t>(day)] =
+            sjisOf(user.dayName(qtDay, QLocale::LongFormat));
         l.shortDayNames[static_cast<std::size_t>(day)] =
             sjisOf(user.dayName(qtDay, QLocale::ShortFormat));
     }

@@ -137,7 +137,10 @@ void CTolDoc::addDefaultTemplates() {
         char name[32];
         std::snprintf(name, sizeof name, "~T%06d.MSG", number);
         if (!writeFileAtomically(dataDir_ / name, text)) error_ = name;
-        const int index = list->add(0, number, 0, "", sj(kTemplates[i].name), kind::kTemplate, 0);
+        // The name goes into the name field: a template's title becomes the title of every
+        // item written from it, and the default templates leave the title to the use.
+        const int index = list->add(0, number, 0, "", "", kind::kTemplate, 0, fileTimeNow(), {},
+                                    sj(kTemplates[i].name));
         list->setAux(index, kFirstTemplateIdentifier + static_cast<int>(i));
         list->setFlags(index, ITEM_FLAG_READ, ITEM_FLAG_READ);
         numbers[i] = number;

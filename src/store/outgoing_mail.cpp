@@ -4,17 +4,11 @@
 #include <filesystem>
 
 #include "platform/atomic_file.h"
-#include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/opened_list.h"
 
 namespace morvaline {
 namespace {
-
-// Template slots of the document, by use.
-constexpr std::size_t kSendTemplateSlot = 0;
-constexpr std::size_t kForwardTemplateSlot = 2;
-constexpr std::uint32_t kForwardFlags = 0x12;
 
 // The editor keeps lines separated by LF alone.
 std::string editorText(std::string_view text) {
@@ -31,56 +25,9 @@ std::string editorText(std::string_view text) {
     return out;
 }
 
-// The template a new text starts from: the place's own choice, else the document's slot.
-int templateFor(const CTolDoc& doc, int placeChoice, std::size_t slot) {
-    const int chosen = placeChoice != 0 ? placeChoice : doc.templateSlots().at(slot).first;
-    return chosen < 0 ? 0 : chosen;
-}
-
-// The handle kept on the outgoing-mail place, else the user's.
-std::string handleOf(const CTolDoc& doc, const CItem& place) {
-    return place.m_szName.empty() ? doc.string(docstr::kHandle) : place.m_szName.str();
-}
-
-// Writes the text file of a new item; its number, or 0 with *error set.
-int writeOwnText(CTolDoc& doc, std::string_view text, std::string* error) {
-    const int number = doc.nextFileNumber(FileCounter::C);
-    if (number == 0) {
-        *error = "no free number for a text file";
-        return 0;
-    }
-    CItem probe;
-    probe.m_nNumber = number;
-    std::string failure;
-    if (!writeFileAtomically(doc.dataDirectory() / ownTextFileName(probe), editorText(text),
-                             &failure)) {
-        *error = "cannot write " + ownTextFileName(probe) + ": " + failure;
-        return 0;
-    }
-    return number;
-}
-
-void removeOwnText(CTolDoc& doc, int number) {
-    CItem probe;
-    probe.m_nNumber = number;
-    std::error_code ec;
-    std::filesystem::remove(doc.dataDirectory() / ownTextFileName(probe), ec);
-}
-
-constexpr std::uint32_t kOutgoingMask = copy::kNumber | copy::kKind | copy::kReserve | copy::kAux |
-                                        copy::kFlags | copy::kDate | copy::kTitle | copy::kName |
-                                        copy::kText | copy::kPath;
-
-// Adds the item and saves the list; -1 (with the item and its text taken back) when the
-// list cannot be saved.
-int addAndSave(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error) {
-    const int index = list.addCopy(0, item, kOutgoingMask);
-    if (list.save()) return index;
-    list.remove(index);
-    removeOwnText(doc, item.m_nNumber);
-    *error = "cannot write " + list.listFile().string();
-    return -1;
-}
+constexpr std::uint32_t kOwnItemMask = copy::kNumber | copy::kKind | copy::kReserve | copy::kAux |
+                                       copy::kFlags | copy::kDate | copy::kTitle | copy::kName |
+                                       copy::kText | copy::kPath | copy::kTarget;
 
 }  // namespace
 
@@ -92,6 +39,10 @@ int findOutgoingMailPlace(const CItemArray& tree) {
     return -1;
 }
 
+int findTemplatePlace(const CItemArray& tree) {
+    return tree.findKind(kind::kTemplates);
+}
+
 std::string ownTextFileName(const CItem& item) {
     if (item.m_nNumber <= 0) return {};
     char name[32];
@@ -100,75 +51,51 @@ std::string ownTextFileName(const CItem& item) {
     return name;
 }
 
-int NewMail(CTolDoc& doc, const NewMailRequest& request, std::string* error) {
-    const int placeIndex = findOutgoingMailPlace(doc.tree());
-    if (placeIndex < 0) {
-        *error = "the data set has no outgoing-mail place";
-        return -1;
+int writeOwnText(CTolDoc& doc, bool isTemplate, std::string_view text, std::string* error) {
+    CItem probe;
+    probe.m_nKind = isTemplate ? kind::kTemplate : kind::kNewMail;
+    probe.m_nNumber = doc.nextFileNumber(isTemplate ? FileCounter::T : FileCounter::C);
+    if (probe.m_nNumber == 0) {
+        *error = "no free number for a text file";
+        return 0;
     }
-    OpenedList list(doc, placeIndex);
-    if (!list) {
-        *error = "the list of the outgoing-mail place cannot be opened";
-        return -1;
+    std::string failure;
+    if (!writeFileAtomically(doc.dataDirectory() / ownTextFileName(probe), editorText(text),
+                             &failure)) {
+        *error = "cannot write " + ownTextFileName(probe) + ": " + failure;
+        return 0;
     }
-    const CItem place = doc.tree().item(placeIndex);
-    const bool fileMail = !request.filePath.empty();
-    const int number = writeOwnText(doc, request.text, error);
-    if (number == 0) return -1;
-
-    CItem item(0, number, 0, "", request.title.empty() ? sj("新しいﾒｰﾙ") : request.title,
-               fileMail ? kind::kFileMail : kind::kNewMail, 0, fileTimeNow(), handleOf(doc, place));
-    item.m_strText = request.recipients;
-    item.m_dwFlags = fileMail ? ITEM_FLAG_READ | ITEM_FLAG_FILE_MAIL : ITEM_FLAG_READ;
-    item.m_nReserve = request.reserve ? kReserveSend : kReserveBeingWritten;
-    // A file mail is no text to start from a template.
-    item.m_nAux = fileMail ? 0 : templateFor(doc, place.m_nExtra1, kSendTemplateSlot);
-    item.m_strPath = request.filePath;
-    return addAndSave(doc, *list, item, error);
+    return probe.m_nNumber;
 }
 
-int ForwardMail(CTolDoc& doc, const ForwardRequest& request, std::string* error) {
-    const int placeIndex = findOutgoingMailPlace(doc.tree());
-    if (placeIndex < 0) {
-        *error = "the data set has no outgoing-mail place";
-        return -1;
-    }
-    OpenedList source(doc, request.sourcePlace);
-    if (!source || !source->valid(request.sourceIndex) ||
-        source->item(request.sourceIndex).m_nKind != kind::kReceivedMailMessage) {
-        *error = "only a received mail can be forwarded";
-        return -1;
-    }
-    OpenedList list(doc, placeIndex);
-    if (!list) {
-        *error = "the list of the outgoing-mail place cannot be opened";
-        return -1;
-    }
-    const CItem mail = source->item(request.sourceIndex);
-    const CItem place = doc.tree().item(placeIndex);
-    const CItem sourcePlace = doc.tree().item(request.sourcePlace);
-    const int number = writeOwnText(doc, request.text, error);
-    if (number == 0) return -1;
+void removeOwnText(CTolDoc& doc, const CItem& item) {
+    const std::string name = ownTextFileName(item);
+    if (name.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove(doc.dataDirectory() / name, ec);
+}
 
-    CItem item(0, number, 0, "", request.title.empty() ? mail.m_szTitle.view() : request.title,
-               kind::kForwardMail, 0, fileTimeNow(), handleOf(doc, place));
-    item.m_strText = request.recipients;
-    item.m_dwFlags = kForwardFlags;
-    item.m_nReserve = request.reserve ? kReserveSend : -1;
-    item.m_nAux = templateFor(doc, sourcePlace.m_nAux, kForwardTemplateSlot);
-    const int index = addAndSave(doc, *list, item, error);
-    if (index < 0) return -1;
+int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error) {
+    const int index = list.addCopy(0, item, kOwnItemMask);
+    if (list.save()) return index;
+    list.remove(index);
+    removeOwnText(doc, item);
+    *error = "cannot write " + list.listFile().string();
+    return -1;
+}
 
-    const int shortcut =
-        source->add(request.sourceIndex, place.m_nSerial, list->item(index).m_nSerial, "",
-                    sj("転送ﾒｰﾙへのｼｮｰﾄｶｯﾄ"), kind::kShortcut, 0);
-    list->setRefCount(index, source->item(shortcut).m_nSerial);
-    list->setTarget(index, sourcePlace.m_nSerial);
-    if (!source->save() || !list->save()) {
-        *error = "cannot write the lists of the forward";
-        return -1;
+bool linkToSource(CTolDoc& doc, CItemArray& source, int sourceIndex, int sourcePlace,
+                  CItemArray& list, int index, int place, std::string_view title,
+                  std::string* error) {
+    const int shortcut = source.add(sourceIndex, doc.tree().item(place).m_nSerial,
+                                    list.item(index).m_nSerial, "", title, kind::kShortcut, 0);
+    list.setRefCount(index, source.item(shortcut).m_nSerial);
+    list.setTarget(index, doc.tree().item(sourcePlace).m_nSerial);
+    if (!source.save() || !list.save()) {
+        *error = "cannot write the lists of " + list.listFile().string();
+        return false;
     }
-    return index;
+    return true;
 }
 
 bool findForwardedMail(CTolDoc& doc, const CItem& forward, int& place, int& index) {

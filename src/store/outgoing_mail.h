@@ -1,10 +1,13 @@
 #pragma once
-// Mails written offline. Each waits as an item of the outgoing-mail place ("送信ﾒｰﾙ",
-// kind 5, ID "MAIL") until a patrol sends it; its text lives in a numbered file
-// "~C%06d.MSG" of the user's data folder (lines separated by LF, as the editor saves them),
-// whose number is the item's number. The recipients are the item's long text, addresses
-// separated by ","; a file mail names its local file (a UTF-8 path) in the item's path.
+// Items written offline: mails waiting in the outgoing-mail place ("送信ﾒｰﾙ", kind 5, ID
+// "MAIL"), posts waiting in their places, and templates. Each keeps its text in a numbered
+// file of the user's data folder ("~C%06d.MSG", "~T%06d.MSG" for a template; lines
+// separated by LF, as the editor saves them), whose number is the item's number. A mail's
+// recipients are the item's long text, addresses separated by ","; a file mail names its
+// local file (a UTF-8 path) in the item's path, a mail with attachments their paths
+// separated by LF. The operations that write such items are in message/outgoing_items.h.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,44 +19,40 @@ class CTolDoc;
 
 // The outgoing-mail place of the tree: the first place of kind 5 with the ID "MAIL"; -1.
 int findOutgoingMailPlace(const CItemArray& tree);
+// The template place ("~MSGTMPL", kind 6); -1.
+int findTemplatePlace(const CItemArray& tree);
 
 // The name of the numbered text file of an item written offline ("~T%06d.MSG" for a
 // template, "~C%06d.MSG" otherwise); empty when the item has none (number 0).
 std::string ownTextFileName(const CItem& item);
 
-// The reservation that makes a patrol send an outgoing mail, and the one of a mail still
-// being written, which the patrol leaves alone.
+// The reservation that makes a patrol send an outgoing mail, the one that makes it post a
+// message, and the one of a mail still being written, which the patrol leaves alone.
 inline constexpr int kReserveSend = 5;
+inline constexpr int kReservePost = 6;
 inline constexpr int kReserveBeingWritten = 1;
 
-struct NewMailRequest {
-    std::string recipients;  // Shift_JIS addresses separated by ","
-    std::string title;       // Shift_JIS; empty: "新しいﾒｰﾙ"
-    std::string text;        // Shift_JIS body, lines separated by LF
-    std::string filePath;    // not empty: a file mail of this local file (UTF-8 path)
-    bool reserve = false;    // reserved for the next patrol at once
-};
+// On a template item: replies made from it count their level ("RE^2:", "RE^3:" ...).
+inline constexpr std::uint32_t ITEM_FLAG_COUNTED_REPLY = 0x1000;
 
-// Adds a mail (kind -6), or a file mail (kind -21), to the outgoing-mail place, with its text
-// file written first. Returns its index in the place's list, or -1 with *error (UTF-8) set;
-// nothing is left behind then.
-int NewMail(CTolDoc& doc, const NewMailRequest& request, std::string* error);
+// Writes the text of a new item to the next free numbered file ("~T" for a template, else
+// "~C"; CR LF and CR become LF); its number, or 0 with *error (UTF-8) set.
+int writeOwnText(CTolDoc& doc, bool isTemplate, std::string_view text, std::string* error);
+// Removes the numbered text file of an item again.
+void removeOwnText(CTolDoc& doc, const CItem& item);
 
-struct ForwardRequest {
-    int sourcePlace = -1;    // the place in the tree that holds the received mail
-    int sourceIndex = -1;    // the received mail (kind -17) in that place's list
-    std::string recipients;  // Shift_JIS addresses separated by ","
-    std::string title;       // Shift_JIS; empty: the received mail's title
-    std::string text;        // the comment sent before the forwarded mail
-    bool reserve = false;
-};
+// Adds an item written offline (its text file already written) to a list and saves the
+// list; its index, or -1 with *error set and the text file removed.
+int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error);
 
-// Adds a forward (kind -19) of a received mail to the outgoing-mail place, and under the
-// received mail the shortcut "転送ﾒｰﾙへのｼｮｰﾄｶｯﾄ" that links the two: the shortcut's number
-// and offset hold the serials of the outgoing place and of the forward; the forward holds
-// the shortcut's serial in its reference count and the source place's serial in its target.
-// Returns the forward's index, or -1 with *error set.
-int ForwardMail(CTolDoc& doc, const ForwardRequest& request, std::string* error);
+// Links a new outgoing item to the message it answers or forwards: a shortcut titled
+// `title` under the source message, whose number and offset hold the serials of the
+// outgoing place and of the new item; the new item holds the shortcut's serial in its
+// reference count and the source place's serial in its target. Both lists are saved;
+// false with *error set when they cannot be.
+bool linkToSource(CTolDoc& doc, CItemArray& source, int sourceIndex, int sourcePlace,
+                  CItemArray& list, int index, int place, std::string_view title,
+                  std::string* error);
 
 // The received mail that a forward forwards: its place in the tree and its index there;
 // false when it cannot be found any more.

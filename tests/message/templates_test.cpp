@@ -97,10 +97,10 @@ TEST(Templates, FieldsExpandToTheirValues) {
 
     std::string all;
     for (const std::string& name : templateFieldNames()) all += "\x01" + name + "\x02|";
-    EXPECT_EQ(ExpandTemplateLine(all, f, l),
-              "2001/02/03|14:05:09|" + sj("花子") + "|MVL00002|" + sj("質問") +
-                  "|1999/12/31|23:59:58|42|" + sj("太郎") + "|MVL00001|" + sj("RE:質問") +
-                  "||a.txt||||0|2.34||||LUDRIX:ABC/3/42|");
+    EXPECT_EQ(ExpandTemplateLine(all, f, l), "2001/02/03|14:05:09|" + sj("花子") + "|MVL00002|" +
+                                                 sj("質問") + "|1999/12/31|23:59:58|42|" +
+                                                 sj("太郎") + "|MVL00001|" + sj("RE:質問") +
+                                                 "||a.txt||||0|2.34||||LUDRIX:ABC/3/42|");
 
     struct Row {
         const char* fault;
@@ -122,7 +122,8 @@ TEST(Templates, FieldsExpandToTheirValues) {
         EXPECT_EQ(ExpandTemplateLine(row.line, f, l), row.expanded);
     }
     // Without an answered message its fields are empty.
-    EXPECT_EQ(ExpandTemplateLine(field("相手の番号") + field("相手の日付"), TemplateFields{}, l), "");
+    EXPECT_EQ(ExpandTemplateLine(field("相手の番号") + field("相手の日付"), TemplateFields{}, l),
+              "");
     EXPECT_EQ(ExpandTemplateText(field("私のID") + "\r\n\n" + field("相手ID") + "\n", f, l),
               "MVL00001\n\nMVL00002\n");
 }

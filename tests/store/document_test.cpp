@@ -69,6 +69,8 @@ TEST_F(DocumentTest, NewUserStartsWithTheDefaultDataSet) {
     ASSERT_TRUE(templates);
     EXPECT_EQ(templates->size(), 8);
     EXPECT_EQ(templates->item(7).m_nAux, 0x6006);
+    EXPECT_EQ(templates->item(7).m_szName.view(), sj("発言者へのﾒｰﾙ送信用"));
+    EXPECT_TRUE(templates->item(7).m_szTitle.empty());  // mails from it keep their own titles
     doc->closeList(templates);
 
     // The welcome message waits unread in the received mail.

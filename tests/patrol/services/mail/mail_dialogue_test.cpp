@@ -16,6 +16,7 @@
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/opened_list.h"
+#include "message/outgoing_items.h"
 #include "store/outgoing_mail.h"
 #include "support/scripted_host.h"
 #include "support/temp_dir.h"
@@ -92,10 +93,10 @@ struct MailDialogue {
         return index;
     }
     int writeMail(const char* to, const char* title, const char* body) {
-        std::string error;
-        const int index = NewMail(*doc, {sj(to), sj(title), sj(body), {}, true}, &error);
-        EXPECT_GE(index, 0) << error;
-        return index;
+        const Written mail = NewMail(
+            *doc, {.recipients = sj(to), .title = sj(title), .text = sj(body), .reserve = true});
+        EXPECT_GE(mail.index, 0) << mail.error;
+        return mail.index;
     }
     std::uintmax_t textFileSize(int place) {
         OpenedList list(*doc, place);
@@ -494,10 +495,12 @@ TEST(MailDialogue, AFileMailIsSentOnlyWhenItsUploadSucceeded) {
         MailDialogue d(kUpload);
         const std::filesystem::path file = d.dir / "photo.dat";
         ASSERT_TRUE(writeFileAtomically(file, "bytes"));
-        std::string error;
-        const int index =
-            NewMail(*d.doc, {"MVL00002", sj("写真"), {}, file.string(), true}, &error);
-        ASSERT_GE(index, 0) << error;
+        const Written mail = NewMail(*d.doc, {.recipients = "MVL00002",
+                                                .title = sj("写真"),
+                                                .filePath = file.string(),
+                                                .reserve = true});
+        ASSERT_GE(mail.index, 0) << mail.error;
+        const int index = mail.index;
         FileTransferOutcome outcome;
         outcome.result = succeeds ? FileTransferOutcome::kOk : FileTransferOutcome::kTimedOut;
         d.host.transferOutcome = outcome;
