@@ -17,7 +17,6 @@
 #include "comm/connection.h"
 #include "link/result_codes.h"
 #include "patrol/run/telnet_attempt.h"
-#include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
 #include "session/patrol_session.h"
 #include "store/event_log.h"
@@ -78,22 +77,18 @@ int benchRecv(const std::vector<std::string>& args) {
         ownApp = std::make_unique<QCoreApplication>(argc, argv);
     }
 
-    MainDispatcher dispatcher;
-    CommBlock block;
     StandaloneReporter standalone;
     Reporter& reporter = standalone.reporter;
     StderrReports printer;
     reporter.setSink(&printer);
-    Connection connection(block, dispatcher, reporter);
+    LineStack line(reporter, LineSettings{});
+    Connection& connection = line.connection();
     connection.setTelnetTarget({target.substr(0, colon), target.substr(colon + 1)});
-    CaptureLogSettings noLog;
-    noLog.mode = CaptureLogSettings::Mode::Off;
-    connection.setCaptureLog(noLog);
     LineUpClock lineUp;
     connection.setObserver(&lineUp);
 
     QuietEvents events;
-    PatrolSession session(connection, block, dispatcher, events);
+    PatrolSession session(line, events);
     const std::string sjisPrompt = sj(prompt);
     std::chrono::steady_clock::time_point matched;
     int exitCode = result::Ok;

@@ -13,18 +13,13 @@
 #include "app/cli_support.h"
 #include "app/cli_terminal.h"
 #include "app/stop_signals.h"
-#include "comm/connection.h"
 #include "comm/dialling_plan.h"
 #include "link/result_codes.h"
-#include "link/transcript.h"
 #include "patrol/run/patrol_run.h"
-#include "patrol/services/service_factory.h"
 #include "platform/base_paths.h"
-#include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
+#include "session/line_stack.h"
 #include "session/patrol_session.h"
-#include "session/store_link.h"
-#include "session/transfer_session.h"
 
 namespace morvaline::cli {
 namespace {
@@ -51,10 +46,6 @@ PatrolLevel levelOption(Args& args, int fallback) {
     return level.value_or(static_cast<PatrolLevel>(std::clamp(fallback, 0, 4)));
 }
 
-DialogueSettings dialogueSettings(const UserSettings& s) {
-    return DialogueSettings{s.timeout, s.idleTime, s.delayAfterCr, s.sendAhead};
-}
-
 }  // namespace
 
 int exitStatusOfResult(int result) { return result == 0 ? 0 : 100 - result; }
@@ -63,7 +54,7 @@ namespace {
 
 // A patrol run (or a login-only run) on a new line, to its end; returns the run's result
 // code. With a login-only run that logged in, onLine gets the line while it is still up.
-using LineUser = std::function<void(Connection&, MainDispatcher&, TransferSession&)>;
+using LineUser = std::function<void(LineStack&)>;
 
 int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
                  const std::string& transcriptFile, const LineUser& onLine) {
@@ -72,31 +63,18 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
         doc.reporter().report(texts::kNoAccessPoint);
         throw CommandError{"no access point is enabled: add one with morvaline-cli ap add"};
     }
-    // The session as a dialogue transcript, on request (it outlives the connection).
-    TranscriptWriter transcript;
+    LineStack line(doc.reporter(), lineSettingsOf(doc));
     std::string transcriptError;
-    if (!transcriptFile.empty() && !transcript.open(transcriptFile, &transcriptError))
+    if (!transcriptFile.empty() && !line.recordTranscript(transcriptFile, &transcriptError))
         throw CommandError{transcriptError};
-    MainDispatcher dispatcher;
-    CommBlock block;
-    Connection connection(block, dispatcher, doc.reporter());
-    if (!transcriptFile.empty()) connection.setTranscript(&transcript);
-    // The host's text is captured into the user's log folder.
-    CaptureLogSettings log;
-    log.directory = doc.settings().logPath;
-    log.fileName = sjisToUtf8(doc.string(docstr::kLogFileName));
-    connection.setCaptureLog(log);
-    // Downloads and uploads of file mails.
-    TransferSession transfers(connection, block, dispatcher, transferSettingsOf(doc.settings()));
     CliPatrolEvents events(doc);
-    StoreLink storeLink(doc, connection, dispatcher);
-    PatrolSession patrolSession(connection, block, dispatcher, events, &storeLink);
+    PatrolSession patrolSession(line, events);
     patrolSession.setDiallingPlan(&plan);
 
     // A run that hands the line over shows the host's text from the start, as the terminal
     // will.
     const std::unique_ptr<ConnectionObserver> hostText = onLine ? makeHostTextPrinter() : nullptr;
-    connection.setObserver(hostText.get());
+    line.connection().setObserver(hostText.get());
     QEventLoop loop;
     int exitCode = 0;
     {
@@ -110,22 +88,15 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
                 patrolSession.stop([] { return true; });
             });
         }
-        const bool started = patrolSession.start(
-            options.patrol, dialogueSettings(doc.settings()),
-            [&doc, options](CPatrolEngine& engine) {
-                PatrolRun run(engine, doc, options, makePlaceServices(engine, doc));
-                return run.run();
-            },
-            [&](int code) {
-                exitCode = code;
-                loop.exit();
-            });
+        const bool started = patrolSession.startPatrol(doc, options, [&](int code) {
+            exitCode = code;
+            loop.exit();
+        });
         if (started) loop.exec();
     }
-    connection.setObserver(nullptr);
-    if (onLine && exitCode == 0 && connection.state() == LineState::Connected)
-        onLine(connection, dispatcher, transfers);
-    dispatcher.shutdown();
+    line.connection().setObserver(nullptr);
+    if (onLine && exitCode == 0 && line.connection().state() == LineState::Connected) onLine(line);
+    line.shutdown();
     return exitCode;
 }
 
@@ -183,11 +154,10 @@ int commandLoginOnly(Session& session, Args args) {
     int exitCode = 0;
     try {
         exitCode = runOnNewLine(session, *doc, options, transcriptFile,
-                                [&doc](Connection& connection, MainDispatcher& dispatcher,
-                                       TransferSession& transfers) {
+                                [&doc](LineStack& line) {
                                     // The login time stands as the last logout time.
                                     doc->save();
-                                    runTerminalOnLine(connection, dispatcher, transfers);
+                                    runTerminalOnLine(line);
                                 });
     } catch (const CommandError&) {
         doc->save();

@@ -11,10 +11,9 @@
 
 #include "app/stop_signals.h"
 #include "comm/connection.h"
-#include "link/comm_block.h"
-#include "link/transcript.h"
 #include "platform/main_dispatcher.h"
 #include "platform/text_codec.h"
+#include "session/line_stack.h"
 #include "session/transfer_session.h"
 #include "store/event_log.h"
 #include "store/report.h"
@@ -270,52 +269,43 @@ int runTerminalCommand(const std::vector<std::string>& args) {
         return 2;
     }
 
-    MainDispatcher dispatcher;
-    CommBlock block;
     StandaloneReporter standalone;
     Reporter& reporter = standalone.reporter;
     ReportPrinter printer;
     reporter.setSink(&printer);
 
-    Connection connection(block, dispatcher, reporter);
-    connection.setTelnetTarget(options->target);
-    connection.setTrace(options->trace);
-    CaptureLogSettings log;
-    log.mode = CaptureLogSettings::Mode::Off;
+    LineSettings settings;
     if (!options->logFile.empty()) {
         const std::filesystem::path file(options->logFile);
-        log.mode = CaptureLogSettings::Mode::SameFile;
-        log.directory = file.parent_path();
-        log.fileName = file.filename().string();
+        settings.captureLog.mode = CaptureLogSettings::Mode::SameFile;
+        settings.captureLog.directory = file.parent_path();
+        settings.captureLog.fileName = file.filename().string();
     }
-    connection.setCaptureLog(log);
-
-    TranscriptWriter transcript;
-    if (!options->transcriptFile.empty()) {
-        if (!transcript.open(options->transcriptFile, &error)) {
-            std::fprintf(stderr, "morvaline-cli terminal: %s\n", error.c_str());
-            return 1;
-        }
-        connection.setTranscript(&transcript);
+    settings.transfers.emplace();
+    settings.transfers->downloadFolder = options->downloadFolder;
+    LineStack line(reporter, std::move(settings));
+    Connection& connection = line.connection();
+    connection.setTelnetTarget(options->target);
+    connection.setTrace(options->trace);
+    if (!options->transcriptFile.empty() && !line.recordTranscript(options->transcriptFile, &error)) {
+        std::fprintf(stderr, "morvaline-cli terminal: %s\n", error.c_str());
+        return 1;
     }
 
-    TransferSettings transferSettings;
-    transferSettings.downloadFolder = options->downloadFolder;
-    TransferSession transfers(connection, block, dispatcher, transferSettings);
-    TerminalSession session(connection, dispatcher, transfers, printer);
+    TerminalSession session(connection, line.dispatcher(), *line.transfers(), printer);
     connection.setObserver(&session);
     const int status = session.run();
     connection.setObserver(nullptr);
     return status;
 }
 
-void runTerminalOnLine(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers) {
+void runTerminalOnLine(LineStack& line) {
     ReportPrinter printer;
-    TerminalSession session(connection, dispatcher, transfers, printer);
-    connection.setObserver(&session);
+    TerminalSession session(line.connection(), line.dispatcher(), *line.transfers(), printer);
+    line.connection().setObserver(&session);
     printer.line("logged in: the line is yours (~d download, ~u FILE upload, Ctrl+C hangs up)");
     session.run();
-    connection.setObserver(nullptr);
+    line.connection().setObserver(nullptr);
 }
 
 std::unique_ptr<ConnectionObserver> makeHostTextPrinter() {

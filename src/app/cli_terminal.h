@@ -32,16 +32,14 @@ namespace morvaline {
 // cannot be opened is reported and the session goes on without it.
 int runTerminalCommand(const std::vector<std::string>& args);
 
-class Connection;
 class ConnectionObserver;
-class MainDispatcher;
-class TransferSession;
+class LineStack;
 
 // Shows what the host sends, as the terminal does, while a run drives the line.
 std::unique_ptr<ConnectionObserver> makeHostTextPrinter();
 
 // The same terminal on a line that is already connected (after a login-only run); returns
 // when the line is closed (by the host, or by Ctrl+C, which hangs up).
-void runTerminalOnLine(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers);
+void runTerminalOnLine(LineStack& line);
 
 }  // namespace morvaline

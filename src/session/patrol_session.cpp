@@ -1,47 +1,65 @@
 #include "session/patrol_session.h"
 
-#include <QCoreApplication>
+#include "store/document.h"
 
 namespace morvaline {
 
-PatrolSession::PatrolSession(Connection& connection, CommBlock& block, MainDispatcher& dispatcher,
-                             PatrolEvents& mainThreadEvents, StoreRequests* store)
-    : connection_(connection),
-      block_(block),
-      dispatcher_(dispatcher),
+DialogueSettings dialogueSettingsOf(const UserSettings& s) {
+    return DialogueSettings{s.timeout, s.idleTime, s.delayAfterCr, s.sendAhead};
+}
+
+PatrolSession::PatrolSession(LineStack& line, PatrolEvents& mainThreadEvents)
+    : line_(line),
       mainThreadEvents_(mainThreadEvents),
-      store_(store ? *store : noStore_),
-      link_(connection, dispatcher),
-      events_(mainThreadEvents, dispatcher) {}
+      link_(line.connection(), line.dispatcher()),
+      events_(mainThreadEvents, line.dispatcher()) {}
 
 PatrolSession::~PatrolSession() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
     if (!thread_.exists()) return;
     stop({});
-    // The engine may be waiting for the main thread; keep serving it until it has ended.
-    while (!finished_) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    line_.shutdown();
     thread_.join();
-    connection_.detachEngine();
+    line_.connection().detachEngine();
+}
+
+bool PatrolSession::startPatrol(CTolDoc& doc, PatrolOptions options, Ended ended) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (thread_.exists()) return false;
+    storeLink_ = std::make_unique<StoreLink>(doc, line_.connection(), line_.dispatcher());
+    const bool patrol = options.patrol;
+    return startThread(patrol, dialogueSettingsOf(doc.settings()),
+                       [&doc, options = std::move(options), factory = factory_](CPatrolEngine& engine) {
+                           PatrolRun run(engine, doc, options, factory(engine, doc));
+                           return run.run();
+                       },
+                       std::move(ended));
 }
 
 bool PatrolSession::start(bool patrol, DialogueSettings settings, PatrolThread::Run run,
                           Ended ended) {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if (thread_.exists()) return false;
-    connection_.attachEngine();
+    storeLink_.reset();
+    return startThread(patrol, settings, std::move(run), std::move(ended));
+}
+
+bool PatrolSession::startThread(bool patrol, DialogueSettings settings, PatrolThread::Run run,
+                                Ended ended) {
+    line_.connection().attachEngine();
     patrolFlag_ = patrol;
     ended_ = std::move(ended);
-    finished_ = false;
-    const EngineLinks links{block_, link_, store_, events_, clock_};
+    StoreRequests& store = storeLink_ ? static_cast<StoreRequests&>(*storeLink_) : noStore_;
+    const EngineLinks links{line_.block(), link_, store, events_, clock_};
     return thread_.start(links, settings, std::move(run),
-                         [this, post = dispatcher_.poster()](int exitCode) {
-                             finished_ = true;
+                         [this, post = line_.dispatcher().poster()](int exitCode) {
                              post([this, exitCode] { onEnded(exitCode); });
                          });
 }
 
 void PatrolSession::onEnded(int exitCode) {
     thread_.join();
-    connection_.detachEngine();
+    line_.connection().detachEngine();
     const bool wasPatrol = patrolFlag_;
     patrolFlag_ = false;
     if (!wasPatrol) mainThreadEvents_.activateTerminal();
@@ -50,14 +68,14 @@ void PatrolSession::onEnded(int exitCode) {
 
 bool PatrolSession::cancel(const std::function<bool()>& confirm) {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (!connection_.cancel(confirm, false)) return false;
+    if (!line_.connection().cancel(confirm, false)) return false;
     patrolFlag_ = false;
     return true;
 }
 
 bool PatrolSession::stop(const std::function<bool()>& confirm) {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (!connection_.cancel(confirm, true)) return false;
+    if (!line_.connection().cancel(confirm, true)) return false;
     patrolFlag_ = false;
     return true;
 }

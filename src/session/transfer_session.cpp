@@ -1,7 +1,5 @@
 #include "session/transfer_session.h"
 
-#include <QCoreApplication>
-
 #include "comm/rapidox/download_folder.h"
 #include "comm/rapidox/receiver.h"
 #include "comm/rapidox/sender.h"
@@ -69,9 +67,10 @@ TransferSession::~TransferSession() {
     ended_ = {};
     if (running_) {
         connection_.abortTransfer();
-        while (running_ && !running_->done)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        if (running_) running_->thread->wait();
+        // The transfer's last step is a call on the main thread, which waits here: shutting
+        // the dispatcher down releases that call, so the thread can be joined.
+        if (!running_->done) dispatcher_.shutdown();
+        running_->thread->wait();
     }
 }
 

@@ -47,8 +47,9 @@ public:
 
     TransferSession(Connection& connection, CommBlock& block, MainDispatcher& dispatcher,
                     TransferSettings settings);
-    // Uninstalls itself; a running transfer is aborted and waited for (the event loop
-    // keeps running meanwhile, as the transfer's last step is a call on it).
+    // Uninstalls itself; a running transfer is aborted, the dispatcher shut down (which
+    // releases the transfer's last call on the main thread) and the thread joined: the
+    // dispatcher serves no worker afterwards, so the line stack is ending too.
     ~TransferSession();
     TransferSession(const TransferSession&) = delete;
     TransferSession& operator=(const TransferSession&) = delete;

@@ -9,10 +9,8 @@
 
 #include "comm/transfer_link.h"
 #include "link/result_codes.h"
-#include "patrol/run/telnet_attempt.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
-#include "session/patrol_session.h"
 #include "support/fake_host.h"
 #include "support/qt_support.h"
 #include "support/temp_dir.h"
@@ -323,49 +321,6 @@ TEST_F(ConnectionTest, BytesBeforeALostLineStillReachTheTransfer) {
     EXPECT_EQ(link.read(into, rapidox::kNever), rapidox::TransferChannel::ReadResult::Data);
     EXPECT_EQ(into, "last blocks");
     EXPECT_EQ(link.read(into, rapidox::kNever), rapidox::TransferChannel::ReadResult::Aborted);
-}
-
-// The engine reads nothing for a while: the host's burst fills the CommBlock, the main
-// thread goes on serving (the engine even makes a request meanwhile), and every byte
-// arrives in order once the engine reads.
-TEST_F(ConnectionTest, ABurstLargerThanTheEngineBufferArrivesWholeAndInOrder) {
-    std::string burst;
-    for (int i = 0; burst.size() < 5 * CommBlock::kCapacity; ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%07d the quick brown fox jumps over the lazy dog\r\n", i);
-        burst += line;
-    }
-    target(std::to_string(host.port()));
-    class NoEvents final : public PatrolEvents {
-    public:
-        void report(const Text&, std::string_view) override {}
-    } events;
-    PatrolSession session(connection, block, dispatcher, events);
-    Event bufferFull;
-    std::string captured;
-    std::atomic<int> exitCode = 99;
-    DialogueSettings settings;
-    ASSERT_TRUE(session.start(
-        true, settings,
-        [&](CPatrolEngine& engine) -> int {
-            if (const int code = attemptTelnet(engine); code != result::Ok) return code;
-            engine.setWaitTimeout(settings.timeoutMs);
-            bufferFull.wait();
-            // A request to the main thread while the CommBlock is full must not hang.
-            if (!engine.line().writeText("more\r")) return result::LineLost;
-            return engine.CaptureUntil("END>", captured) == 0 ? result::Ok : engine.result();
-        },
-        [&](int code) { exitCode = code; }));
-    ASSERT_TRUE(spinUntil([&] { return host.received.size() >= kOpening.size(); }));
-    host.send(burst + "END>");
-    ASSERT_TRUE(
-        spinUntil([&] { return block.lock().unconsumed().size() == CommBlock::kCapacity; }));
-    bufferFull.set();
-    ASSERT_TRUE(spinUntil([&] { return exitCode != 99; }));
-    EXPECT_EQ(exitCode, result::Ok);
-    EXPECT_TRUE(captured == burst)
-        << "captured " << captured.size() << " of " << burst.size() << " bytes";
-    EXPECT_EQ(host.received.substr(kOpening.size()), "more\r");
 }
 
 }  // namespace

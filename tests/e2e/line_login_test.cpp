@@ -129,24 +129,17 @@ TEST(EndToEndLine, LogsInToLudrixHostOverTelnet) {
     const int port = host.port();
     ASSERT_GT(port, 0) << "ludrix-host did not start";
 
-    MainDispatcher dispatcher;
-    CommBlock block;
     StandaloneReporter standalone;
     Reporter& reporter = standalone.reporter;
     Reports reports;
     reporter.setSink(&reports);
-    Connection connection(block, dispatcher, reporter);
-    connection.setTelnetTarget({"127.0.0.1", std::to_string(port)});
-    CaptureLogSettings noLog;
-    noLog.mode = CaptureLogSettings::Mode::Off;
-    connection.setCaptureLog(noLog);
+    LineStack line(reporter, LineSettings{});
+    line.connection().setTelnetTarget({"127.0.0.1", std::to_string(port)});
     test::TempDir dir;
-    TranscriptWriter transcript;
-    ASSERT_TRUE(transcript.open(dir / "login.txt", nullptr));
-    connection.setTranscript(&transcript);
+    ASSERT_TRUE(line.recordTranscript(dir / "login.txt", nullptr));
 
     Events events;
-    PatrolSession session(connection, block, dispatcher, events);
+    PatrolSession session(line, events);
     LoginSeen seen;
     std::atomic<int> exitCode = 1;
     std::atomic<bool> ended = false;
@@ -172,8 +165,7 @@ TEST(EndToEndLine, LogsInToLudrixHostOverTelnet) {
     EXPECT_TRUE(seen.mainMenu);
     EXPECT_TRUE(seen.mailArrived);
 
-    // The session was recorded as a transcript that reads back.
-    transcript.close();
+    // The session was recorded as a transcript that reads back (each entry was flushed).
     std::string recorded;
     ASSERT_TRUE(readWholeFile(dir / "login.txt", recorded));
     std::string error;

@@ -129,22 +129,12 @@ class HostLine {
 public:
     using Dialogue = std::function<int(CPatrolEngine&)>;
 
-    HostLine(MainDispatcher& dispatcher, int port, TransferSettings settings,
-             bool withTransfers = true)
+    HostLine(int port, TransferSettings settings, bool withTransfers = true)
         : reporter_(eventLog_, sounds_),
-          connection_(block_, dispatcher, reporter_),
-          session_(connection_, block_, dispatcher, events_) {
+          line_(reporter_, lineSettings(std::move(settings), withTransfers)),
+          session_(line_, events_) {
         reporter_.setSink(&reports_);
-        connection_.setTelnetTarget({"127.0.0.1", std::to_string(port)});
-        CaptureLogSettings noLog;
-        noLog.mode = CaptureLogSettings::Mode::Off;
-        connection_.setCaptureLog(noLog);
-        if (withTransfers)
-            transfers_ = std::make_unique<TransferSession>(connection_, block_, dispatcher,
-                                                           std::move(settings));
-    }
-    ~HostLine() {
-        transfers_.reset();  // before the connection
+        line_.connection().setTelnetTarget({"127.0.0.1", std::to_string(port)});
     }
 
     // Connects, then runs the dialogue on the patrol thread; the line is hung up after it.
@@ -171,15 +161,19 @@ public:
     std::vector<std::string> statusLines() { return reports_.lines(); }
 
 private:
+    static LineSettings lineSettings(TransferSettings transfers, bool withTransfers) {
+        LineSettings settings;
+        if (withTransfers) settings.transfers = std::move(transfers);
+        return settings;
+    }
+
     EventLog eventLog_;
     SoundSettings sounds_;
     Reporter reporter_;
     SilentReports reports_;
     NoEvents events_;
-    CommBlock block_;
-    Connection connection_;
+    LineStack line_;
     PatrolSession session_;
-    std::unique_ptr<TransferSession> transfers_;
     std::atomic<bool> ended_ = false;
     std::atomic<int> exitCode_ = 1;
 };

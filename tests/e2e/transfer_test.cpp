@@ -82,13 +82,12 @@ TEST(EndToEndTransfer, FilesOfEverySizeBothWaysWithEveryWindow) {
     test::LudrixHost host(world.string(), {"--save"});
     ASSERT_GT(host.port(), 0) << "ludrix-host did not start";
 
-    MainDispatcher dispatcher;
     std::vector<std::unique_ptr<HostLine>> lines;
     std::vector<StepResult> down(kLines), up(kLines);
     for (std::size_t i = 0; i < kLines; ++i) {
         const std::string n = std::to_string(i);
         lines.push_back(std::make_unique<HostLine>(
-            dispatcher, host.port(),
+            host.port(),
             TransferSettings{dir / ("down" + n), cases[i].receiveWindow, cases[i].sendWindow}));
         lines.back()->start([&, i, n](CPatrolEngine& e) {
             if (const int r = test::logIn(e, "XFER000" + n); r != result::Ok) return r;
@@ -163,9 +162,8 @@ TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
     std::filesystem::create_directories(dir / "resume");
     ASSERT_TRUE(writeFileAtomically(dir / "resume" / "FILE.BIN", kept + std::string(104, 'X')));
 
-    MainDispatcher dispatcher;
     const auto lineTo = [&](test::LudrixHost& host, const std::string& folder) {
-        return std::make_unique<HostLine>(dispatcher, host.port(),
+        return std::make_unique<HostLine>(host.port(),
                                           TransferSettings{dir / folder, 20, 20});
     };
     const auto downloadRun = [](const std::string& id, StepResult& step) {
@@ -277,8 +275,7 @@ TEST(EndToEndTransfer, ATransferTheHostStartsWhereNoneCanRunEndsCleanly) {
     ASSERT_TRUE(test::writeWorld(world, {{"NOXFER01", "FILE.BIN", test::fileBytes(300, 3)}}));
     test::LudrixHost host(world.string());
     ASSERT_GT(host.port(), 0);
-    MainDispatcher dispatcher;
-    HostLine line(dispatcher, host.port(), {dir / "down", 20, 20}, /*withTransfers=*/false);
+    HostLine line(host.port(), {dir / "down", 20, 20}, /*withTransfers=*/false);
     StepResult step;
     line.start([&](CPatrolEngine& e) {
         if (const int r = test::logIn(e, "NOXFER01"); r != result::Ok) return r;
