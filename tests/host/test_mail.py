@@ -41,11 +41,12 @@ class MailTest(unittest.TestCase):
         term.login(user, password)
         return term
 
-    def write(self, term, title, *body):
+    def write(self, term, title, *body, end=".."):
+        """The title and the text; end is the line (beginning with "..") that ends it."""
         term.command("", "メッセージ入力を終了します。\r\n")
         for line in (title, *body):
             term.command(line, "\n")
-        term.command("..", "コマンド(H,Q,C,RB,G,V)=")
+        term.command(end, "コマンド(H,Q,C,RB,G,V)=")
         return term.command("G", DONE)
 
     def test_paged_list(self):
@@ -112,7 +113,7 @@ class MailTest(unittest.TestCase):
         term.send("INET#")
         term.command("taro@example.jp", MORE_TO)
         self.assertIn(sj("宛先コードまたはコマンドが間違っています"), term.command("INET#broken", MORE_TO))
-        self.assertIn(sj("送信しました。"), self.write(term, "ごあいさつ", "こんにちは", "..以降は届かない"))
+        self.assertIn(sj("送信しました。"), self.write(term, "ごあいさつ", "こんにちは", end="..以降は届かない"))
         term.command("Q", "ご利用ありがとうございました")
         other = self.login(host, "MVL00002", "hanako")
         self.assertIn(sj("MVL00001     デモ\r\n            ごあいさつ"), other.command("JREAD", READER))
