@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "patrol/services/mail/mail_header.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "patrol/services/mail/mail_text.h"
 #include "store/fetched_message.h"
@@ -14,10 +15,21 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace morvaline;
     std::string_view text(reinterpret_cast<const char*>(data), size);
+    // The first line opens a mail's header block, which takes every line after it.
+    const std::string_view first = text.substr(0, text.find('\n'));
+    MailHeaderBlock header{std::string(first)};
+    parseHostDate(headerDateText(first));
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        header.addLine(std::string(line));
+        header.title();
+        header.sender();
+        titleMatchesListed(line, first);
+        trimBlanks(line);
+        looksLikeReceivedEntry(line);
+        looksLikeSentEntry(line);
         parseReceivedListLine(line);
         parseSentListLine(line);
         subjectLineKind(line);

@@ -7,16 +7,30 @@
 #include "store/item_kinds.h"
 
 namespace morvaline {
+namespace {
+
+// True when the text begins with a header field ("Name: value"): a name of printable ASCII
+// characters other than the colon, then the colon.
+bool beginsWithHeaderField(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] > ' ' && text[i] < 0x7F && text[i] != ':') ++i;
+    return i > 0 && i < text.size() && text[i] == ':';
+}
+
+}  // namespace
 
 std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags,
                             AttachmentList* list) {
     if (itemFlags & ITEM_FLAG_INTERNET) {
         static const std::string kTitleLine = sj("\r\n文書名：");
         const std::size_t title = storedText.find(kTitleLine);
-        if (title == std::string_view::npos) return {};
-        const std::size_t emptyLine = storedText.find("\r\n\r\n", title + kTitleLine.size());
-        if (emptyLine == std::string_view::npos) return {};
-        return InternetMailDisplayText(storedText.substr(emptyLine + 4), list);
+        const std::size_t emptyLine = title == std::string_view::npos
+                                          ? title
+                                          : storedText.find("\r\n\r\n", title + kTitleLine.size());
+        // A gateway may pass on a text without a header block: it shows as it stands.
+        if (emptyLine != std::string_view::npos &&
+            beginsWithHeaderField(storedText.substr(emptyLine + 4)))
+            return InternetMailDisplayText(storedText.substr(emptyLine + 4), list);
     }
     if (itemFlags & ITEM_FLAG_UUENCODED) return SplitUuBlocks(storedText, list);
     return std::string(storedText);

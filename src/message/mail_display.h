@@ -12,9 +12,9 @@ namespace morvaline {
 // The readable text of a stored mail, given the stored text (the host's header block, an
 // empty line and the mail) and the item's flags (ITEM_FLAG_INTERNET, ITEM_FLAG_UUENCODED);
 // its attachments are appended to list when given. An internet mail is the text after the first
-// empty line that follows the "文書名：" header line, repaired and decoded from MIME (empty when
-// that line or the empty line is missing); a mail with uuencoded files shows its text without them;
-// any other mail shows as stored.
+// empty line that follows the "文書名：" header line, repaired and decoded from MIME, when that
+// text begins with a header block; otherwise it shows as any other mail. A mail with uuencoded
+// files shows its text without them; any other mail shows as stored.
 std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags,
                             AttachmentList* list);
 

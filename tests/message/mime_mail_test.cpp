@@ -260,7 +260,11 @@ TEST(MailDisplayText, ReadsStoredMailByItsFlags) {
     EXPECT_EQ(MailDisplayText(stored, ITEM_FLAG_INTERNET, &list),
               sj("資料を送ります。\r\nよろしく。\r\n"));
     EXPECT_EQ(list.size(), 2u);
-    EXPECT_EQ(MailDisplayText("no title line\r\n\r\nbody", ITEM_FLAG_INTERNET, nullptr), "");
+    // Without a header block (or the host's own) an internet mail shows as it stands.
+    for (const std::string& asItStands :
+         {std::string("no title line\r\n\r\nbody"), hostHeader + sj("本文だけ: です\r\n"),
+          hostHeader + "\r\nbody after an empty line\r\n"})
+        EXPECT_EQ(MailDisplayText(asItStands, ITEM_FLAG_INTERNET, nullptr), asItStands);
 
     const std::string plain = "text\r\nbegin 644 f\r\n`\r\nend\r\n";
     list.clear();

@@ -18,6 +18,7 @@ struct LoginTexts {
     std::string userIdPrompt = sj("ユーザＩＤ： ");
     std::string passwordPrompt = sj("パスワード： ");
     std::string noticesQuestion = sj("お知らせを表示しますか");
+    std::string pressReturn = sj("リターンキーを押して下さい=");
     std::string profileQuestion = sj("＊プロファイルを修正しますか");
     std::string profileQuestionKana = sj("*ﾌﾟﾛﾌｧｲﾙ ｦ ｼｭｳｾｲ ｼﾏｽｶ");
     std::string mainMenu = sj("　＝＝＝ＬＵＤＲＩＸ＝＝＝  (MAIN)");
@@ -95,12 +96,20 @@ void PatrolRun::compareLogoutTime(FileTime hostTime) {
 int PatrolRun::answerLoginScreens() {
     timesMatched_ = false;
     const LoginTexts& t = loginTexts();
-    const std::array<Prompt, 4> prompts = {Prompt{"\r\n"}, Prompt{t.noticesQuestion},
-                                           Prompt{t.profileQuestion}, Prompt{t.profileQuestionKana}};
+    // A long list of this login's notices ("今回のお知らせ") stops for the return key.
+    constexpr int kPressReturn = 4;
+    const std::array<Prompt, 5> prompts = {Prompt{"\r\n"}, Prompt{t.noticesQuestion},
+                                           Prompt{t.profileQuestion}, Prompt{t.profileQuestionKana},
+                                           Prompt{t.pressReturn, true}};
     for (;;) {
         std::string line;
         const int k = engine_.WaitForPrompts(prompts, &line);
         if (k < 0) return k;
+        if (k == kPressReturn) {
+            engine_.Send("\r");
+            if (engine_.WaitFor("\n", false) < 0) return engine_.result();
+            continue;
+        }
         if (k >= 1 && engine_.WaitFor("=", false) < 0) return engine_.result();
         if (k == 1) {
             // The notices are fetched by their own place.

@@ -20,6 +20,7 @@ bool loginFailed(int r) {
 
 int PatrolRun::logout(int r) {
     static const std::string kThanks = sj("ご利用ありがとうございました");
+    static const std::string kLogOutLine = "\nLOG OUT   DATE ";
     const bool mayLogOut = r == result::Ok || r == result::Silence || r == result::OutOfStep || loginFailed(r);
     int final = r;
     if (mayLogOut) {
@@ -37,17 +38,29 @@ int PatrolRun::logout(int r) {
             engine_.events().activity(Animation::LoggingOut);
             engine_.setWaitTimeout(kLogoutWaitMs);
             engine_.Send("Q\r");
-            if (engine_.WaitFor("\nLOG OUT   DATE ", false) >= 0) {
+            // The goodbye is the LOG OUT line with the host's time and the farewell, in
+            // either order; a host may close the line right after the LOG OUT line. A
+            // missing text costs only what it carries: the time, or the log line.
+            const auto takeTime = [&] {
                 std::string date, time;
                 if (engine_.CaptureUntil("      TIME", date) >= 0 && engine_.CaptureUntil("\r", time) >= 0) {
-                    if (const FileTime t = parseHostDate(date + time)) doc_.setTime(doctime::kLastLogout, t);
+                    if (const FileTime t = parseHostDate(date + time))
+                        doc_.setTime(doctime::kLastLogout, t);
                 }
-                loggedOut = engine_.WaitFor(kThanks, false) >= 0;
-                if (loggedOut) engine_.events().report(texts::kLoggedOut);
+            };
+            const int first = engine_.WaitForAny({kLogOutLine, kThanks}, false);
+            bool farewell = first == 1;
+            if (first == 0) {
+                takeTime();
+                farewell = engine_.WaitFor(kThanks, false) >= 0;
+            } else if (farewell && engine_.WaitFor(kLogOutLine, false) >= 0) {
+                takeTime();
             }
+            loggedOut = first >= 0;
+            if (farewell) engine_.events().report(texts::kLoggedOut);
         }
-        // The host closes the line after its goodbye; a cancel or a lost line before it is
-        // what the run ends with. Otherwise the result that brought the run here stands.
+        // The host closes the line after its goodbye; a cancel or a lost line before any of
+        // it is what the run ends with. Otherwise the result that brought the run here stands.
         final = !loggedOut && engine_.result() != result::Ok ? engine_.result() : r;
         engine_.setResult(final);
         if (r == result::Silence) engine_.events().report(texts::kNothingReceived);

@@ -129,6 +129,49 @@ S: Q\r\n\r\nLOG OUT   DATE 26/12/07      TIME 10:00:00\r\nご利用ありがと�
     r.doc->close();
 }
 
+TEST(PatrolRun, ANoticeListThatStopsForTheReturnKeyAndTheGoodbyeInAnyOrder) {
+    constexpr std::string_view kNotices = R"(
+S: \r\n今回のお知らせ\r\n
+S: \r\n 番号　日付　　　タイトル　　　　　　　　（番号選択で内容表示）\r\n
+S:     1  26/12/07  お知らせ1\r\n
+S: \r\nリターンキーを押して下さい=
+C: \r
+S: \r\n    2  26/12/07  お知らせ2\r\n
+S: \r\nリターンキーを押して下さい=
+C: \r
+S: \r\n    3  26/12/07  お知らせ3\r\n
+S: \r\nお知らせを表示しますか(Y,N)=
+C: N\r
+S: N\r\n\r\n　＝＝＝ＬＵＤＲＩＸ＝＝＝  (MAIN)\r\n番号またはコマンド(H,Q,J)=
+C: Q\r
+)";
+    struct Case {
+        const char* name;
+        const char* goodbye;
+        bool farewell;
+    } cases[] = {
+        {"the farewell first",
+         "S: Q\\r\\n\\r\\nご利用ありがとうございました\\r\\n\\r\\nLOG OUT   DATE 26/12/07      "
+         "TIME 10:00:00\\r\\n\n",
+         true},
+        {"the line closed after the LOG OUT line",
+         "S: Q\\r\\n\\r\\nLOG OUT   DATE 26/12/07      TIME 10:00:00\\r\\n\nX\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConnectedRun r(std::string(kLoginOnConnectedLine) + std::string(kNotices) + c.goodbye);
+        r.mail.newMailInList = false;
+        EXPECT_EQ(r.run(), result::Ok);
+        EXPECT_TRUE(r.host.faults().empty()) << r.host.faults().front();
+        EXPECT_TRUE(r.host.finished());
+        EXPECT_EQ(r.doc->time(doctime::kLastLogout),
+                  *fileTimeFromFields({2026, 12, 7, 10, 0, 0, 0}));
+        EXPECT_EQ(r.reported("正常にﾛｸﾞｱｳﾄしました"), c.farewell);
+        EXPECT_TRUE(r.reported("自動巡回が終了しました"));
+        r.doc->close();
+    }
+}
+
 TEST(PatrolRun, AWrongPasswordEndsTheRunWithoutLoggingOut) {
     ConnectedRun r(std::string(kLoginOnConnectedLine) + R"(
 S: \r\nＩＤまたはパスワードが間違っています。訂正してください\r\n

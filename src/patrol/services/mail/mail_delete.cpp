@@ -1,5 +1,7 @@
-// Deleting on the host the mails reserved for it. Only the mails of a command that the host
-// confirmed are marked deleted; the others keep their reservation for the next patrol.
+// Deleting on the host the mails reserved for it. The mails of a command that the host
+// took (its menu came back, with or without a word) are marked deleted; those of a command
+// it refused keep their reservation for the next patrol. The host numbers its mails anew
+// after a deletion, so the numbers of this run's listing are spent.
 
 #include <map>
 
@@ -53,14 +55,14 @@ bool MailService::deleteReservedMail() {
         std::vector<int> numbers;
         for (const auto& [number, where] : reserved) numbers.push_back(number);
         for (const DeletionBatch& batch : deletionBatches(numbers)) {
-            const MailStep step = deleteOnHost(batch.command);
+            bool confirmed = false;
+            const MailStep step = deleteOnHost(batch.command, confirmed);
             if (step == MailStep::Stopped) break;
             const std::string shown = batch.command.substr(1);
             if (step == MailStep::Failed) {
                 engine_.events().report(texts::kHostMailNotDeleted, shown);
                 continue;
             }
-            // The host numbers its mails anew: the numbers of this listing are spent.
             numbersFresh_ = false;
             deleted = true;
             for (const int number : batch.numbers) {

@@ -1,5 +1,7 @@
 // The list of received mail: every entry the host lists finds its stored item (whose number
-// it updates) or becomes a new item; mails the host no longer lists are marked deleted.
+// it updates) or becomes a new item; mails that a complete listing no longer shows are
+// marked deleted. A listing is complete when every line of an entry's shape could be read
+// and the last page was reached; "メールは届いていません。" is no listing at all.
 
 #include "link/result_codes.h"
 #include "patrol/services/mail/mail_match.h"
@@ -26,21 +28,30 @@ struct ListedMail {
     bool fileMail = false;
 };
 
+struct ReceivedList {
+    std::vector<ListedMail> mails;
+    bool complete = true;  // no entry was left unread
+};
+
 // Reads the reader's list from its first page on, turning the pages; empty when the run
 // ended before the last page.
-std::optional<std::vector<ListedMail>> readReceivedList(CPatrolEngine& engine) {
-    std::vector<ListedMail> mails;
+std::optional<ReceivedList> readReceivedList(CPatrolEngine& engine) {
+    ReceivedList list;
+    std::vector<ListedMail>& mails = list.mails;
     for (;;) {
         std::string line;
         const int got = engine.ReadMenuLine(line);
         if (got < 0) return std::nullopt;
-        if (got == 2) return mails;  // the last page
+        if (got == 2) return list;  // the last page
         if (got == 1) {
             engine.Send("N\r");
             continue;
         }
         std::optional<ReceivedListEntry> entry = parseReceivedListLine(line);
-        if (!entry) continue;
+        if (!entry) {
+            if (looksLikeReceivedEntry(line)) list.complete = false;
+            continue;
+        }
         std::string subjectLine;
         if (engine.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
         if (subjectLineKind(subjectLine) == SubjectLine::AddressGoesOn) {
@@ -64,19 +75,17 @@ bool MailService::readMailList(int place, bool readUnread) {
     const int shown = engine_.WaitForAny({kArrived, kNoMail, kMaintenance, kUnavailable}, false);
     if (shown < 0) return false;
     if (shown != 0) {
+        // No list: a host may say "メールは届いていません。" of unread mail alone, so it
+        // tells nothing about the stored mails.
         inMailReader_ = false;
-        // An empty mailbox is a complete listing too: every stored mail has left the host.
-        if (!settle() || shown != 1) return false;
-    } else {
-        greet(Animation::ReadingMail);
-        inMailReader_ = true;
+        (void)settle();
+        return false;
     }
-    std::vector<ListedMail> shownMails;
-    if (shown == 0) {
-        std::optional<std::vector<ListedMail>> all = readReceivedList(engine_);
-        if (!all || engine_.result() != result::Ok) return false;
-        shownMails = std::move(*all);
-    }
+    greet(Animation::ReadingMail);
+    inMailReader_ = true;
+    std::optional<ReceivedList> listed = readReceivedList(engine_);
+    if (!listed || engine_.result() != result::Ok) return false;
+    const std::vector<ListedMail>& shownMails = listed->mails;
 
     // The listed mails are looked for in the place and in every mail folder.
     std::vector<int> places = mailPlaces();
@@ -123,8 +132,8 @@ bool MailService::readMailList(int place, bool readUnread) {
         fresh.push_back(std::move(item));
     }
 
-    // The complete listing names every mail the host has.
-    for (std::size_t l = 0; l < lists.size(); ++l) {
+    // A complete listing names every mail the host has.
+    for (std::size_t l = 0; l < lists.size() && listed->complete; ++l) {
         CItemArray& list = lists[l].items();
         for (int i = 1; i < static_cast<int>(match.named[l].size()); ++i) {
             const CItem item = list.item(i);

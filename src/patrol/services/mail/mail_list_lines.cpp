@@ -33,13 +33,15 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Digits right-aligned in blanks; -1 when the field is anything else or has no digit.
+// One run of digits among blanks ("   7", "7   ", " 12 ", "0007"); -1 when the field is
+// anything else or has no digit.
 int fieldNumber(std::string_view field) {
     int value = -1;
+    bool ended = false;  // blanks came after the digits
     for (const char c : field) {
         if (c == ' ') {
-            if (value >= 0) return -1;  // a blank after the digits
-        } else if (isDigit(c)) {
+            ended = value >= 0;
+        } else if (isDigit(c) && !ended) {
             value = (value < 0 ? 0 : value * 10) + (c - '0');
         } else {
             return -1;
@@ -58,11 +60,14 @@ int leadingNumber(std::string_view field) {
     return value;
 }
 
-// "yy/mm/dd" with digits: the day at 0:00, or 0.
+// "yy/mm/dd", the month and the day padded with zeros or blanks ("99/ 1/ 5"): the day at
+// 0:00, or 0.
 FileTime listedDay(std::string_view text) {
     if (text.size() != kDateWidth || text[2] != '/' || text[5] != '/') return 0;
-    for (const std::size_t i : {0, 1, 3, 4, 6, 7})
+    for (const std::size_t i : {0, 1, 4, 7})
         if (!isDigit(text[i])) return 0;
+    for (const std::size_t i : {3, 6})
+        if (!isDigit(text[i]) && text[i] != ' ') return 0;
     return parseHostDate(text, hostdate::kDateOnly);
 }
 
@@ -134,6 +139,19 @@ std::string_view trimHostText(std::string_view text) {
     return trimEnd(text);
 }
 
+std::string_view trimBlanks(std::string_view text) {
+    static const std::string kWideBlank = sj("　");
+    for (;;) {
+        if (text.starts_with(' '))
+            text.remove_prefix(1);
+        else if (text.starts_with(kWideBlank))
+            text.remove_prefix(kWideBlank.size());
+        else
+            break;
+    }
+    return trimEnd(text);
+}
+
 std::optional<ReceivedListEntry> parseReceivedListLine(std::string_view line) {
     if (line.size() <= kSenderAt) return std::nullopt;
     ReceivedListEntry entry;
@@ -145,6 +163,15 @@ std::optional<ReceivedListEntry> parseReceivedListLine(std::string_view line) {
     entry.sender = parseParty(line, kSenderAt, kNameAt);
     if (entry.sender.address.empty()) return std::nullopt;
     return entry;
+}
+
+bool looksLikeReceivedEntry(std::string_view line) {
+    return line.size() >= kStateAt + 6 && isState(line.substr(kStateAt, 6));
+}
+
+bool looksLikeSentEntry(std::string_view line) {
+    return line.size() > kDateAt + kDateWidth && line[kNumberWidth] == ' ' &&
+           line[kDateAt + 2] == '/' && line[kDateAt + 5] == '/';
 }
 
 SubjectLine subjectLineKind(std::string_view line) {

@@ -3,6 +3,9 @@
 // received mail that the mail reader shows, and the list of sent mail. A line too short or
 // of another form is not an entry. Pure functions over Shift_JIS bytes.
 //
+// Numbers are digits among blanks ("   3", "3   ", "0003"); in dates "yy/mm/dd" the month
+// and the day are padded with zeros or blanks ("99/ 1/ 5").
+//
 // Received list, first line of an entry: bytes 0-3 the number, 5-12 the received date
 // "yy/mm/dd", 13-18 the state ("　未　", "　済　", "　転　"), 19-26 the date it is kept
 // until, from 29 the sender. Next line: the subject from byte 12, or "***" at byte 5 and the
@@ -23,6 +26,8 @@ namespace morvaline {
 
 // Leading blanks and trailing CR, LF, blanks and full-width blanks removed.
 std::string_view trimHostText(std::string_view text);
+// Blanks and full-width blanks removed at both ends, and a trailing CR or LF.
+std::string_view trimBlanks(std::string_view text);
 
 // A sender or addressee: a gateway address (internet and other networks) or a host ID.
 struct ListedParty {
@@ -38,6 +43,9 @@ struct ReceivedListEntry {
     ListedParty sender;
 };
 std::optional<ReceivedListEntry> parseReceivedListLine(std::string_view line);
+// True for a line of an entry's shape (the state at bytes 13-18) whether or not it can be
+// read: a listing with such a line that cannot be read is not complete.
+bool looksLikeReceivedEntry(std::string_view line);
 
 // What the line after an entry's first line holds.
 enum class SubjectLine {
@@ -63,6 +71,8 @@ struct SentListEntry {
     bool file = false;
 };
 std::optional<SentListEntry> parseSentListLine(std::string_view line);
+// True for a line of an entry's shape (a blank at byte 4, a date's "/" at bytes 7 and 10).
+bool looksLikeSentEntry(std::string_view line);
 
 // A listed day as the number yyyymmdd (0 for a date of 0).
 int dayNumber(FileTime date);

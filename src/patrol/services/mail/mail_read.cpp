@@ -1,31 +1,36 @@
 // Reading the mails reserved for it ("RB%d") and downloading the files of file mails
 // ("DL%d"). A mail is stored as read only when the host showed it to the end; a mail read
-// or downloaded in part keeps its reservation for the next patrol.
+// or downloaded in part keeps its reservation for the next patrol. Before either, the
+// header the host shows must carry the listed title, so that a number that has come to
+// name another mail never fetches that one.
 
 #include <limits>
 
 #include "link/result_codes.h"
 #include "patrol/engine/file_transfer.h"
+#include "patrol/services/mail/mail_header.h"
 #include "patrol/services/mail/mail_match.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/mail/mail_text.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
-#include "store/fetched_message.h"
-#include "store/host_date.h"
-#include "store/host_lines.h"
 
 namespace morvaline {
 namespace {
 
-// Header lines before "文書名：" that a mail may have ("発信者：", "受信者：", "ファイル：" ...).
-constexpr int kMaxHeaderLines = 16;
-
-// True when the "文書名：" line names the mail of the listed title. The list shows a long
-// subject cut short, so the listed title is a beginning of the header's.
-bool sameTitle(std::string_view titleLine, std::size_t labelSize, std::string_view listed) {
-    return trimHostText(titleLine.substr(labelSize)).starts_with(listed);
+// The mail reader's prompts after a shown mail, with and without a next one.
+const std::string& readerPromptMore() {
+    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
+    return kPrompt;
 }
+const std::string& readerPrompt() {
+    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
+    return kPrompt;
+}
+
+// A listing may be read again this often in one pass over the reserved mails when the
+// host's numbers turned out to name other mails.
+constexpr int kMaxRelistings = 2;
 
 }  // namespace
 
@@ -34,7 +39,7 @@ bool MailService::readReservedMail(int place, int patternFlags) {
     OpenedList list(doc_, place, false);
     if (!list) return false;
     bool fetched = false;
-    bool numbersChecked = false;
+    int relistings = 0;
     const int first = list->firstReserved();
     for (int i = first < 1 ? 1 : first; i < list->size() && engine_.result() == result::Ok; ++i) {
         CItem item = list->item(i);
@@ -44,9 +49,9 @@ bool MailService::readReservedMail(int place, int patternFlags) {
             list->setFlags(i, ITEM_FLAG_SKIP_ONCE, 0);
             continue;
         }
-        if (!numbersChecked) {
-            numbersChecked = true;
-            if (!ensureFreshNumbers()) break;
+        // Numbers from before a deletion, or found to name other mails, are listed anew.
+        if (!numbersFresh_) {
+            if (relistings++ == kMaxRelistings || !ensureFreshNumbers()) break;
             item = list->item(i);  // the listing may have given it another number
         }
         // A mail that has left the host cannot be fetched any more.
@@ -64,46 +69,57 @@ bool MailService::readReservedMail(int place, int patternFlags) {
     return fetched;
 }
 
-MailStep MailService::readMail(CItemArray& list, int place, int index, int patternFlags) {
+MailStep MailService::showMail(const CItem& item, std::optional<MailHeaderBlock>& header,
+                               const Text& failure) {
     static const std::string kUnavailable = sj("現在このサービスはご利用できません。");
-    static const std::string kTitleLabel = sj("文書名：");
-    static const std::string kPromptMore =
-        sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
-    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
-    const CItem item = list.item(index);
     const std::string number = std::to_string(item.m_nNumber);
     if (!EnterMailReader(false)) return MailStep::Stopped;
     engine_.Send("RB" + number + "\r");
     std::string skipped;
-    std::string stamp;
+    std::string first;
     if (engine_.WaitFor("\n", false) < 0 || engine_.CaptureUntil("\r\n", skipped) < 0 ||
-        engine_.CaptureUntil("\r\n", stamp) < 0)
+        engine_.CaptureUntil("\r\n", first) < 0)
         return MailStep::Stopped;
-    if (stamp == kUnavailable) {
+    if (first == kUnavailable) {
         (void)settle();
         return MailStep::Stopped;
     }
-
-    // The header block: the stamp line, an empty line, then labelled lines up to "文書名：".
-    std::vector<std::string> lines = {stamp, ""};
-    bool headerComplete = false;
-    for (int n = 0; n < kMaxHeaderLines && isMailListLine(stamp); ++n) {
+    // The header block, as long as the host makes it; a prompt before its "文書名：" line
+    // ends a display that is no mail.
+    header.emplace(std::move(first));
+    int got = 0;
+    while (!header->complete()) {
         std::string line;
-        if (engine_.CaptureUntil("\r\n", line) < 0) return MailStep::Stopped;
-        lines.push_back(line);
-        if (line.starts_with(kTitleLabel)) {
-            headerComplete = true;
-            break;
-        }
+        got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
+        if (got < 0) return MailStep::Stopped;
+        if (got > 0) break;
+        header->addLine(std::move(line));
     }
     // The listing's title must be the header's: otherwise the number names another mail.
-    if (!headerComplete || !sameTitle(lines.back(), kTitleLabel.size(), item.m_szTitle.view())) {
-        numbersFresh_ = false;
-        engine_.events().report(texts::kMailNotRead, number);
-        return settle() ? MailStep::Failed : MailStep::Stopped;
-    }
+    if (header->complete() && titleMatchesListed(header->title(), item.m_szTitle.view()))
+        return MailStep::Done;
+    numbersFresh_ = false;
+    engine_.events().report(failure, number);
+    return got > 0 || skipMailText() ? MailStep::Failed : MailStep::Stopped;
+}
 
-    MailSender sender = parseSenderLine(lines[2]);
+bool MailService::skipMailText() {
+    for (;;) {
+        std::string line;
+        const int got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
+        if (got != 0) return got > 0;
+    }
+}
+
+MailStep MailService::readMail(CItemArray& list, int place, int index, int patternFlags) {
+    const CItem item = list.item(index);
+    std::optional<MailHeaderBlock> header;
+    const MailStep shown = showMail(item, header, texts::kMailNotRead);
+    if (shown != MailStep::Done) return shown;
+    const std::string number = std::to_string(item.m_nNumber);
+    std::vector<std::string> lines = header->lines();
+
+    MailSender sender = header->sender();
     if (sender.address.empty()) sender = {item.m_strText.str(), item.m_szName.str(), false};
     MailTextScan scan(sender.internet);
     for (const std::string& line : lines) scan.addLine(line);
@@ -111,7 +127,7 @@ MailStep MailService::readMail(CItemArray& list, int place, int index, int patte
     int bodyLines = 0;
     for (;;) {
         std::string line;
-        const int got = engine_.ReadLine(line, {kPromptMore, kPrompt});
+        const int got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
         if (got < 0) {
             engine_.events().report(texts::kMailNotRead, number);
             return MailStep::Stopped;
@@ -143,7 +159,7 @@ MailStep MailService::readMail(CItemArray& list, int place, int index, int patte
     read.m_nOffset = static_cast<std::int32_t>(*offset);
     read.m_nLength = static_cast<std::int32_t>(text.size());
     read.m_nBody = static_cast<std::int32_t>(lines.size());
-    if (const FileTime date = parseHostDate(mailListDate(stamp)); date != 0) read.m_ftDate = date;
+    if (const FileTime date = header->date(); date != 0) read.m_ftDate = date;
     read.m_strText = from ? from->address : sender.address;
     read.m_szName = from ? from->name : sender.name;
     read.m_nGeneration = doc_.generation();
@@ -160,17 +176,18 @@ MailStep MailService::readMail(CItemArray& list, int place, int index, int patte
 
 MailStep MailService::downloadMail(CItemArray& list, int place, int index, int patternFlags) {
     static const std::string kChooseWay = sj("番号またはコマンド(H,Q,C)=");
-    static const std::string kPromptMore =
-        sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
-    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
     static const std::string kStart =
         sj("ファイル転送プログラムを起動して下さい。(Rapidox:ダウンロード)");
     static const std::string kPressReturn = sj("リターンキーを押して下さい=");
     const CItem item = list.item(index);
     const std::string number = std::to_string(item.m_nNumber);
-    if (!EnterMailReader(false)) return MailStep::Stopped;
+    // The download screen names no mail: the number is checked by showing the mail first.
+    std::optional<MailHeaderBlock> header;
+    const MailStep shown = showMail(item, header, texts::kMailNotDownloaded);
+    if (shown != MailStep::Done) return shown;
+    if (!skipMailText()) return MailStep::Stopped;
     engine_.Send("DL" + number + "\r");
-    const int offered = engine_.WaitForAny({kChooseWay, kPromptMore, kPrompt}, true);
+    const int offered = engine_.WaitForAny({kChooseWay, readerPromptMore(), readerPrompt()}, true);
     if (offered < 0) return MailStep::Stopped;
     if (offered != 0) {
         // The host offers no file for this number.

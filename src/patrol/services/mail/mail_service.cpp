@@ -34,7 +34,7 @@ void MailService::saveList(CItemArray& list) {
         engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
 }
 
-MailStep MailService::deleteOnHost(const std::string& command) {
+MailStep MailService::deleteOnHost(const std::string& command, bool& confirmed) {
     static const std::string kQuestion = sj("よろしいですか(Y,N,J)=");
     static const std::string kWrong = sj("番号またはコマンドが間違っています。訂正して下さい。");
     static const std::string kDeleted = sj("削除されました。");
@@ -49,7 +49,8 @@ MailStep MailService::deleteOnHost(const std::string& command) {
     const Prompt menu[] = {{kMenu, false}};
     if (engine_.WaitForPrompts(menu, &said) < 0 || engine_.WaitFor(")=", false) < 0)
         return MailStep::Stopped;
-    return said.find(kDeleted) != std::string::npos ? MailStep::Done : MailStep::Failed;
+    confirmed = said.find(kDeleted) != std::string::npos;
+    return MailStep::Done;
 }
 
 bool MailService::EnterMailReader(bool force) {

@@ -21,6 +21,7 @@
 
 #include "patrol/engine/patrol_engine.h"
 #include "patrol/services/mail/mail_handlers.h"
+#include "patrol/services/mail/mail_header.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "store/opened_list.h"
 
@@ -84,10 +85,18 @@ private:
     // Saves a list that changed; a failure is reported.
     void saveList(CItemArray& list);
     // Gives the host a deletion command ("D..." without its CR) and answers its question:
-    // Done when the host said the mails were deleted.
-    MailStep deleteOnHost(const std::string& command);
+    // Done when the host's menu is back after it; confirmed tells whether the host said
+    // "削除されました。" (not every list of the host does).
+    MailStep deleteOnHost(const std::string& command, bool& confirmed);
 
     // --- mail_read.cpp ---
+    // Shows the item's mail ("RB%d") up to the end of its header: Done with the header when
+    // it names the listed mail; otherwise the failure text is reported with the number and
+    // the display skipped (Failed), or the service cannot go on (Stopped).
+    MailStep showMail(const CItem& item, std::optional<MailHeaderBlock>& header,
+                      const Text& failure);
+    // Reads a shown mail's text up to the reader's prompt; false when the run is over.
+    bool skipMailText();
     MailStep readMail(CItemArray& list, int place, int index, int patternFlags);
     MailStep downloadMail(CItemArray& list, int place, int index, int patternFlags);
 
@@ -100,9 +109,13 @@ private:
     MailStep enterMailWriter(Outgoing& out);
 
     // --- sent_list.cpp ---
+    struct SentListing {
+        std::vector<SentListEntry> entries;
+        bool complete = true;  // every line of an entry's shape could be read
+    };
     // Shows the sent list and keeps the place's entries in step; the listed entries, or
-    // empty when the list could not be read.
-    std::optional<std::vector<SentListEntry>> listSentMail(int place);
+    // none when the list could not be read.
+    std::optional<SentListing> listSentMail(int place);
 
     CPatrolEngine& engine_;
     CTolDoc& doc_;

@@ -34,7 +34,7 @@ void MailService::readSentList(int place) {
     listSentMail(place);
 }
 
-std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
+std::optional<MailService::SentListing> MailService::listSentMail(int place) {
     static const std::string kHeading =
         sj("番号　送信日　　　確認日時　　　宛先コード　宛先名\r\n");
     static const std::string kNothing = sj("送信済メールは有りません。\r\n");
@@ -48,13 +48,14 @@ std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
     inMailReader_ = false;
     if (shown != 0) {
         if (!settle() || shown != 1) return std::nullopt;
-        return std::vector<SentListEntry>();
+        return SentListing();
     }
     if (engine_.WaitFor(kSecondHeading, false) < 0 || engine_.WaitFor("\n", false) < 0)
         return std::nullopt;
     greet(Animation::SentList);
 
-    std::vector<SentListEntry> entries;
+    SentListing listing;
+    std::vector<SentListEntry>& entries = listing.entries;
     for (;;) {
         std::string line;
         const int got = engine_.ReadMenuLine(line);
@@ -65,7 +66,10 @@ std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
             continue;
         }
         std::optional<SentListEntry> entry = parseSentListLine(line);
-        if (!entry) continue;
+        if (!entry) {
+            if (looksLikeSentEntry(line)) listing.complete = false;
+            continue;
+        }
         std::string subjectLine;
         if (engine_.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
         entry->file = subjectLineKind(subjectLine) == SubjectLine::File;
@@ -75,7 +79,7 @@ std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
     }
 
     OpenedList list(doc_, place);
-    if (!list) return entries;
+    if (!list) return listing;
     std::vector<ListedItems::Entry> keys;
     for (const SentListEntry& entry : entries) keys.push_back({entryKey(entry), entry.number});
     CItemArray* const arrays[] = {&*list};
@@ -116,7 +120,7 @@ std::optional<std::vector<SentListEntry>> MailService::listSentMail(int place) {
                                    place);
     }
     saveList(*list);
-    return entries;
+    return listing;
 }
 
 void MailService::deleteSentMail(int place) {
@@ -129,8 +133,8 @@ void MailService::deleteSentMail(int place) {
         if (isSentEntry(item) && item.m_nReserve == kReserveDelete) reserved.push_back(i);
     }
     if (reserved.empty()) return;
-    const std::optional<std::vector<SentListEntry>> entries = listSentMail(place);
-    if (!entries) {
+    const std::optional<SentListing> listing = listSentMail(place);
+    if (!listing) {
         engine_.events().report(texts::kSentMailNotDeleted);
         return;
     }
@@ -139,10 +143,13 @@ void MailService::deleteSentMail(int place) {
     for (const int index : reserved) {
         const std::string key = itemKey(list->item(index));
         std::vector<int> numbers;
-        for (const SentListEntry& entry : *entries)
+        for (const SentListEntry& entry : listing->entries)
             if (entryKey(entry) == key) numbers.push_back(entry.number);
         if (numbers.size() > 1) {
             engine_.events().report(texts::kSentMailAmbiguous);
+        } else if (numbers.empty() && !listing->complete) {
+            // Maybe one of the entries that could not be read: tried again next time.
+            engine_.events().report(texts::kSentMailNotDeleted);
         } else if (numbers.empty()) {
             // Nothing to delete: the host no longer lists it.
             engine_.events().report(texts::kSentMailNotDeleted);
@@ -155,9 +162,11 @@ void MailService::deleteSentMail(int place) {
     // Deleting from the highest number down keeps the lower numbers valid.
     std::sort(toDelete.begin(), toDelete.end(), std::greater<>());
     for (const auto& [number, index] : toDelete) {
-        const MailStep step = deleteOnHost("D" + std::to_string(number));
+        bool confirmed = false;
+        const MailStep step = deleteOnHost("D" + std::to_string(number), confirmed);
         if (step == MailStep::Stopped) break;
-        if (step == MailStep::Failed) {
+        // The sent list says "削除されました。" of every mail it deleted.
+        if (step == MailStep::Failed || !confirmed) {
             engine_.events().report(texts::kSentMailNotDeleted);
             continue;
         }

@@ -212,6 +212,147 @@ TEST(MailDialogue, AListingOverTwoPagesStoresNewMailsOnceAndMarksMailsThatLeftTh
     EXPECT_EQ(longAddress.m_nGeneration, d.doc->generation());
 }
 
+TEST(MailDialogue, NoListingOrAListingWithAnEntryItCannotReadMarksNothingDeleted) {
+    const std::vector<std::string> listed = {
+        entry(1, "99/12/20", "MVL00002", "ハナコ", subject("先日のお礼").c_str()),
+        // An entry's shape, but no month 13: perhaps the mail stored as "残るメール".
+        entry(2, "99/13/20", "MVL00004", "ジロウ", subject("残るメール").c_str()),
+    };
+    MailDialogue d(R"(
+C: JREAD\r
+S: JREAD\r\n
+S: \r\nメールは届いていません。\r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,J)=
+)" + readerList(listed, 10));
+    const int thanks = d.addReceived("先日のお礼", 4, "MVL00002", 19991220);
+    const int kept =
+        d.addReceived("残るメール", 2, "MVL00004", 19991201, MailService::kReserveRead);
+
+    // "メールは届いていません。" may be said of unread mail alone: it is no listing.
+    EXPECT_FALSE(d.mail.readMailList(kReceived, true));
+    EXPECT_FALSE(d.mail.readMailList(kReceived, true));
+    d.expectPlayedThrough();
+    const CItem unread = d.item(kReceived, kept);
+    EXPECT_FALSE(unread.hasFlag(ITEM_FLAG_DELETED));
+    EXPECT_EQ(unread.m_nReserve, MailService::kReserveRead);
+    EXPECT_EQ(d.item(kReceived, thanks).m_nNumber, 1);  // what could be read still counts
+}
+
+// One gateway mail as a host shows it whose header differs from the usual in every way
+// the mail reader allows: the date first, an empty line after it, many recipients, a
+// full-width blank before the title.
+std::string unusualHeader(int number) {
+    std::string text = "C: RB" + std::to_string(number) + "\\r\nS: RB" + std::to_string(number) +
+                       "\\r\\n\nS: \\r\\n\nS: 99/12/29  9:15:00  #00000003\\r\\n\nS: \\r\\n\n"
+                       "S: 発信者：INET#list-address@gw.example  List Name\\r\\n\n";
+    for (int n = 0; n < 20; ++n)
+        text += "S: 受信者：CC" + std::to_string(100000 + n) + "      同報\\r\\n\n";
+    return text + R"(S: 文書名：　資料をお送りします\r\n
+S: \r\n
+S: Return-Path: <real@example.com>\r\n
+S: Date: Wed, 29 Dec 1999 09:15:00 +0900\r\n
+S: From: Real Name <real@example.com>\r\n
+S: Content-Type: multipart/mixed; boundary="XX"\r\n
+S: \r\n
+S: --XX--\r\n
+S: \r\n
+S: 番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=
+)";
+}
+
+TEST(MailDialogue, AfterADeletionTakenWithoutAWordTheMailsAreListedAgainBeforeOneIsRead) {
+    const std::string gateway =
+        "S:    2 99/12/29　未　00/01/28  INET#list-address@gw.example\\r\\n\nS:             "
+        "資料をお送りします\\r\\n\n";
+    const std::string before = readerList(
+        {entry(1, "99/12/20", "MVL00002", "ハナコ", subject("古いメール").c_str()), gateway}, 10);
+    std::string after = readerList({gateway}, 10);
+    after.replace(after.find("   2 99/12/29"), 4, "   1");
+    MailDialogue d(before + R"(
+C: JREAD\r
+S: JREAD\r\n
+S: \r\n到着メール　総数：   2通（未読：   1通）\r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=
+C: D1\r
+S: D1\r\n
+S: \r\nメール 1 を削除します。よろしいですか(Y,N,J)=
+C: Y\r
+S: Y\r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=
+)" + after + unusualHeader(1));
+    const int old =
+        d.addReceived("古いメール", 1, "MVL00002", 19991220, MailService::kReserveDelete);
+    const int wanted = d.addReceived("資料をお送りします", 2, "list-address@gw.example", 19991229,
+                                     MailService::kReserveRead);
+
+    EXPECT_TRUE(d.mail.deleteReservedMail());
+    EXPECT_TRUE(d.mail.readReservedMail(kReceived, 0));
+    d.expectPlayedThrough();
+    EXPECT_TRUE(d.reported("ﾎｽﾄのﾒｰﾙ 1 を削除しました"));
+    EXPECT_TRUE(d.item(kReceived, old).hasFlag(ITEM_FLAG_DELETED));
+
+    const CItem mail = d.item(kReceived, wanted);
+    EXPECT_EQ(mail.m_nReserve, -1);
+    EXPECT_EQ(mail.m_strText.view(), "real@example.com");
+    EXPECT_EQ(mail.m_ftDate, *fileTimeFromFields({1999, 12, 29, 9, 15, 0, 0}));
+    EXPECT_TRUE(mail.hasFlag(ITEM_FLAG_INTERNET));
+    EXPECT_TRUE(mail.hasFlag(ITEM_FLAG_MIME));
+    OpenedList list(*d.doc, kReceived);
+    const auto text = list->readText(mail.m_nOffset, mail.m_nLength);
+    ASSERT_TRUE(text);
+    // One empty line after the first, as the mail's text always has it.
+    EXPECT_TRUE(text->starts_with("99/12/29  9:15:00  #00000003\r\n\r\n" + sj("発信者：")));
+}
+
+TEST(MailDialogue, AFileIsDownloadedOnlyForTheMailThatItsNumberShows) {
+    const auto fileMail = [](int number, const char* title) {
+        return entry(number, "99/12/29", "MVL00003", "タロウ",
+                     (std::string("     ***   ") + title).c_str());
+    };
+    const std::string listing = readerList({fileMail(1, "写真"), fileMail(2, "図面")}, 10);
+    const std::string reordered = readerList({fileMail(2, "写真"), fileMail(1, "図面")}, 10);
+    const auto shown = [](int number, const char* title) {
+        const std::string n = std::to_string(number);
+        return "C: RB" + n + "\\r\nS: RB" + n + "\\r\\n\nS: \\r\\n\nS: #0000000" + n +
+               "         99/12/29    10:00:00\\r\\n\nS: 発信者：MVL00003      タロウ\\r\\n\n"
+               "S: ファイル：A.BIN（3バイト）\\r\\n\nS: 文書名：" +
+               title +
+               "\\r\\n\nS: \\r\\n\nS: 番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=\n";
+    };
+    // The host's numbers changed after the listing: 1 names the plan, then the listing
+    // tells so, and the plan comes down under its new number.
+    MailDialogue d(listing + shown(1, "図面") + reordered + shown(1, "図面") +
+                   R"(C: DL1\r
+S: DL1\r\n
+S: \r\nファイル名：A.BIN　　サイズ：3バイト\r\n
+S: \r\n番号またはコマンド(H,Q,C)=
+C: 2\r
+S: 2\r\n
+S: \r\nファイル転送プログラムを起動して下さい。(Rapidox:ダウンロード)\r\n
+S: \r\nファイル転送が終了しました。\r\n
+S: \r\nリターンキーを押して下さい=
+C: \r
+S: \r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=
+)");
+    const int first = d.addReceived("写真", 1, "MVL00003", 19991229, MailService::kReserveDownload);
+    const int second =
+        d.addReceived("図面", 2, "MVL00003", 19991229, MailService::kReserveDownload);
+    FileTransferOutcome outcome;
+    outcome.result = FileTransferOutcome::kOk;
+    outcome.receivedPath = (d.dir / "A.BIN").string();
+    d.host.transferOutcome = outcome;
+
+    EXPECT_TRUE(d.mail.readReservedMail(kReceived, 0));
+    d.expectPlayedThrough();
+    EXPECT_TRUE(d.reported("ﾒｰﾙ 1 のﾌｧｲﾙを受信できませんでした。予約はそのまま残してあります。"));
+    EXPECT_EQ(d.host.transferRequests.size(), 1u);
+    EXPECT_EQ(d.item(kReceived, first).m_nReserve, MailService::kReserveDownload);
+    EXPECT_EQ(d.item(kReceived, first).m_strPath.view(), "");
+    EXPECT_EQ(d.item(kReceived, second).m_nReserve, -1);
+    EXPECT_EQ(d.item(kReceived, second).m_strPath.view(), outcome.receivedPath);
+}
+
 // The header block and text of a mail as "RB" shows it.
 constexpr std::string_view kInternetMail = R"(
 C: RB3\r

@@ -5,9 +5,11 @@
 
 #include "patrol/engine/outgoing_text.h"
 #include "patrol/services/mail/mail_commands.h"
+#include "patrol/services/mail/mail_header.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "patrol/services/mail/mail_text.h"
 #include "platform/text_codec.h"
+#include "store/host_date.h"
 #include "store/item_kinds.h"
 
 namespace morvaline {
@@ -40,6 +42,17 @@ TEST(MailListLines, ReceivedEntriesAreReadAtTheirBytePositions) {
         {"no number", "     99/12/20　済　00/01/19  MVL00002", 0, "", "", false},
         {"an unknown state", "   1 99/12/20　新　00/01/19  MVL00002", 0, "", "", false},
         {"a page counter", "  1/  2", 0, "", "", false},
+        // Numbers are digits among blanks, dates padded with zeros or blanks.
+        {"a number on the left", "7    99/12/07　未　00/01/06  MVL00002     ハナコ", 7, "MVL00002",
+         "ハナコ", false},
+        {"a number padded with zeros", "0012 99/12/12　未　00/01/11  MVL00002", 12, "MVL00002", "",
+         false},
+        {"a number between blanks", " 12  99/12/12　未　00/01/11  MVL00002", 12, "MVL00002", "",
+         false},
+        {"two numbers", "1 2  99/12/12　未　00/01/11  MVL00002", 0, "", "", false},
+        {"a date padded with blanks", "   8 99/ 1/ 5　未　99/ 2/ 4  MVL00002", 8, "MVL00002", "",
+         false},
+        {"a blank for a year's digit", "   8  9/01/05　未　99/02/04  MVL00002", 0, "", "", false},
         {"the column heading", "番号 受信日  状態  保存期限  発信者", 0, "", "", false},
     };
     for (const Case& c : cases) {
@@ -48,11 +61,27 @@ TEST(MailListLines, ReceivedEntriesAreReadAtTheirBytePositions) {
         ASSERT_EQ(entry.has_value(), c.number != 0);
         if (!entry) continue;
         EXPECT_EQ(entry->number, c.number);
-        EXPECT_EQ(entry->day, "99/12/" + std::string(c.line).substr(11, 2));
+        EXPECT_EQ(entry->day, std::string(c.line).substr(5, 8));
+        EXPECT_NE(entry->date, 0);
         EXPECT_EQ(sjisToUtf8(entry->sender.address), c.address);
         EXPECT_EQ(sjisToUtf8(entry->sender.name), c.senderName);
         EXPECT_EQ(entry->sender.network, c.network);
     }
+}
+
+TEST(MailListLines, AnEntryThatCannotBeReadIsToldFromOtherLines) {
+    // A listing with such a line is not complete: nothing may be concluded from what it lacks.
+    for (const char* unreadable :
+         {"   1 99/13/20　済　00/01/19  MVL00002", "   x 99/12/20　済　00/01/19  MVL00002",
+          "   1 99/12/20　済　00/01/19  ", "1 2  99/12/20　未　00/01/19  MVL00002"}) {
+        SCOPED_TRACE(unreadable);
+        EXPECT_FALSE(parseReceivedListLine(sj(unreadable)));
+        EXPECT_TRUE(looksLikeReceivedEntry(sj(unreadable)));
+    }
+    for (const char* other : {"  1/  2", "番号 受信日  状態  保存期限  発信者", "", "   1 99/12"})
+        EXPECT_FALSE(looksLikeReceivedEntry(sj(other))) << other;
+    EXPECT_TRUE(looksLikeSentEntry(sj("   x 99/12/20  未確認")));
+    EXPECT_FALSE(looksLikeSentEntry(sj("番号　送信日　　　確認日時　　　宛先コード　宛先名")));
 }
 
 TEST(MailListLines, TheLineAfterAnEntryIsASubjectAFileOrTheRestOfAnAddress) {
@@ -111,6 +140,9 @@ TEST(MailListLines, SentEntriesCarryTheConfirmationAndTheForwardMark) {
          "   4 99/12/20  未確認          MVL00002   転勤  ", 4, "未確認", "MVL00002", "転勤",
          false},
         {"too short", "   5 99/12/20  未確認", 0, "", "", "", false},
+        {"padded with blanks, the number on the left",
+         "12   99/ 1/ 5  00/ 1/ 6  9:05  MVL00002   ハナコ", 12, "00/ 1/ 6  9:05", "MVL00002",
+         "ハナコ", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,6 +155,110 @@ TEST(MailListLines, SentEntriesCarryTheConfirmationAndTheForwardMark) {
         EXPECT_EQ(sjisToUtf8(entry->addressee.name), c.addresseeName);
         EXPECT_EQ(entry->forwarded, c.forwarded);
     }
+}
+
+TEST(MailHeader, TheFirstLineGivesTheDateInEitherForm) {
+    const FileTime expected = *fileTimeFromFields({1999, 1, 5, 9, 5, 7, 0});
+    const char* const forms[] = {
+        "#00000003         99/01/05    09:05:07",  // the key, the date at byte 18
+        "#00000003         99/ 1/ 5     9:05:07",
+        "99/01/05 09:05:07  #00000003",  // the date first
+        "99/ 1/ 5  9:05:07 #00000003",
+    };
+    for (const char* form : forms) EXPECT_EQ(parseHostDate(headerDateText(form)), expected) << form;
+    EXPECT_EQ(parseHostDate(headerDateText(sj("番号またはコマンドが間違っています。"))), 0);
+    EXPECT_EQ(headerDateText("#0000001"), "#0000001");  // too short for a key: no date in it
+}
+
+TEST(MailHeader, TheBlockEndsWithItsTitleWhateverComesBefore) {
+    struct Case {
+        const char* name;
+        std::vector<const char*> lines;  // after the first line
+        const char* sender;              // "" when none is found
+        bool internet;
+        std::size_t stored;  // lines of the block as stored
+    };
+    const Case cases[] = {
+        {"the usual block",
+         {"発信者：MVL00002      ハナコ", "受信者：MVL00001      デモ", "文書名：件名"},
+         "MVL00002",
+         false,
+         5},
+        {"an empty line after the first one is the block's own",
+         {"", "発信者：INET#a@example.jp  A", "受信者：MVL00001      デモ", "文書名：件名"},
+         "a@example.jp",
+         true,
+         5},
+        {"many recipients and a file",
+         {"発信者：MVL00002      ハナコ",
+          "受信者：MVL00001",
+          "受信者：CC000001",
+          "受信者：CC000002",
+          "受信者：CC000003",
+          "受信者：CC000004",
+          "受信者：CC000005",
+          "受信者：CC000006",
+          "受信者：CC000007",
+          "受信者：CC000008",
+          "受信者：CC000009",
+          "受信者：CC000010",
+          "受信者：CC000011",
+          "受信者：CC000012",
+          "受信者：CC000013",
+          "受信者：CC000014",
+          "受信者：CC000015",
+          "受信者：CC000016",
+          "ファイル：A.BIN（3バイト）",
+          "文書名：件名"},
+         "MVL00002",
+         false,
+         22},
+        {"the sender after the recipient",
+         {"受信者：MVL00001", "発信者：STAR#X1", "文書名：件名"},
+         "STAR#X1",
+         false,
+         5},
+        {"no sender line", {"受信者：MVL00001", "文書名：件名"}, "", false, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MailHeaderBlock header("#00000003         99/01/05    09:05:07");
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            EXPECT_EQ(header.addLine(sj(c.lines[i])), i + 1 == c.lines.size());
+        ASSERT_TRUE(header.complete());
+        EXPECT_EQ(header.lines().size(), c.stored);
+        EXPECT_EQ(header.lines()[1], "");
+        EXPECT_NE(header.lines()[2], "");
+        EXPECT_EQ(sjisToUtf8(header.title()), "件名");
+        EXPECT_EQ(header.sender().address, c.sender);
+        EXPECT_EQ(header.sender().internet, c.internet);
+    }
+    MailHeaderBlock notAMail(sj("番号またはコマンドが間違っています。訂正して下さい。"));
+    EXPECT_FALSE(notAMail.addLine(""));
+    EXPECT_FALSE(notAMail.complete());
+    EXPECT_EQ(notAMail.title(), "");
+}
+
+TEST(MailHeader, TheTitleMustBeTheListedOneAllowingForBlanksAndTheListsCut) {
+    struct Case {
+        const char* header;  // after "文書名："
+        const char* listed;
+        bool same;
+    };
+    const Case cases[] = {
+        {"会議の件", "会議の件", true},
+        {"　会議の件", "会議の件", true},  // a full-width blank after the label
+        {" 会議の件　 ", "会議の件", true},
+        {"会議の件", "　会議の件　", true},            // the list kept blanks the header has not
+        {"会議の件　詳細は追って", "会議の件", true},  // the list cut the subject short
+        {"会議の件について", "会議の", true},
+        {"会議の件", "会議の件について", false},
+        {"別の件", "会議の件", false},
+        {"", "会議の件", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(titleMatchesListed(sj(c.header), sj(c.listed)), c.same)
+            << c.header << " / " << c.listed;
 }
 
 TEST(DeletionBatches, TwentyNumbersGoInTwoCommandsFromTheHighestDown) {
