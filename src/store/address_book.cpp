@@ -1,6 +1,7 @@
 #include "store/address_book.h"
 
 #include "store/record_groups.h"
+#include "store/tree_links.h"
 
 namespace morvaline {
 
@@ -49,22 +50,10 @@ int CAddrArray::addNode(int parent, int type, int reserved, std::string_view add
 }
 
 bool CAddrArray::linksValid() const {
-    const int n = static_cast<int>(nodes_.size());
-    std::vector<bool> seen(nodes_.size(), false);
-    for (int i = 0; i < n; ++i) {
+    return treeLinksValid(static_cast<int>(nodes_.size()), [this](int i) {
         const CAddr& node = nodes_[static_cast<std::size_t>(i)];
-        for (const int link : {node.parent, node.next, node.prev, node.firstChild})
-            if (link < -1 || link >= n) return false;
-        int prev = -1;
-        for (int c = node.firstChild; c >= 0; c = nodes_[static_cast<std::size_t>(c)].next) {
-            const CAddr& child = nodes_[static_cast<std::size_t>(c)];
-            if (seen[static_cast<std::size_t>(c)] || child.parent != i || child.prev != prev)
-                return false;
-            seen[static_cast<std::size_t>(c)] = true;
-            prev = c;
-        }
-    }
-    return true;
+        return TreeLinks{node.parent, node.next, node.prev, node.firstChild};
+    });
 }
 
 void CAddrArray::serialize(ArchiveWriter& ar) const { writeObjectArray(ar, "CAddr", nodes_); }

@@ -181,6 +181,8 @@ public:
     void deserialize(ArchiveReader& ar);
     // Loads the list file set by setFiles.
     ListLoad open();
+    // Loads a list file's bytes as open() does (Missing is never the answer).
+    ListLoad load(std::string_view bytes);
     // Writes the list file (not when the list has no items); false on failure.
     bool save();
     // Checks the tree links read from a file: indices in range, chains consistent, no cycles.

@@ -7,6 +7,7 @@
 #include "platform/atomic_file.h"
 #include "store/archive.h"
 #include "store/item_array.h"
+#include "store/tree_links.h"
 
 namespace morvaline {
 
@@ -120,27 +121,13 @@ void CItemArray::deserialize(ArchiveReader& ar) {
 bool CItemArray::linksValid() const {
     Lock lock(itemLock_);
     const int n = static_cast<int>(items_.size());
-    if (n == 0) return true;
-    auto inRange = [n](int link) { return link >= -1 && link < n; };
-    if (items_[0]->m_nParent != -1) return false;
-    std::vector<bool> inChain(static_cast<std::size_t>(n), false);
-    for (int i = 0; i < n; ++i) {
-        const CItem& item = *items_[i];
-        if (!inRange(item.m_nParent) || !inRange(item.m_nNext) || !inRange(item.m_nPrev) ||
-            !inRange(item.m_nChild))
-            return false;
-        if (i > 0 && item.m_nParent < 0) return false;
-        // Walk the chain of children: each links back and names this item as its parent.
-        int prev = -1;
-        for (int c = item.m_nChild; c >= 0; c = items_[c]->m_nNext) {
-            if (c == 0 || inChain[c] || items_[c]->m_nParent != i || items_[c]->m_nPrev != prev)
-                return false;
-            inChain[c] = true;
-            prev = c;
-        }
-    }
-    // Every item but the root is in the chain of its parent; a cycle would leave some out.
-    return std::count(inChain.begin() + 1, inChain.end(), true) == n - 1;
+    // One root: item 0 alone has no parent.
+    for (int i = 0; i < n; ++i)
+        if ((items_[static_cast<std::size_t>(i)]->m_nParent < 0) != (i == 0)) return false;
+    return treeLinksValid(n, [this](int i) {
+        const CItem& item = *items_[static_cast<std::size_t>(i)];
+        return TreeLinks{item.m_nParent, item.m_nNext, item.m_nPrev, item.m_nChild};
+    });
 }
 
 void CItemArray::fillMissingLengths() {
@@ -201,6 +188,12 @@ ListLoad CItemArray::open() {
     if (!std::filesystem::exists(listFile_, ec)) return ListLoad::Missing;
     std::string bytes;
     if (!readWholeFile(listFile_, bytes)) return ListLoad::Damaged;
+    return load(bytes);
+}
+
+ListLoad CItemArray::load(std::string_view bytes) {
+    Lock lock(itemLock_);
+    clear();
     try {
         ArchiveReader ar(bytes);
         deserialize(ar);

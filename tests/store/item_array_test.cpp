@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 #include "store/archive.h"
@@ -225,6 +228,68 @@ TEST(ItemArray, ListFilesOfEveryFormLoad) {
         ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", damage));
         EXPECT_EQ(list.open(), ListLoad::Damaged);
         EXPECT_EQ(list.size(), 0);
+    }
+}
+
+// A list file in the current form made of hand-built item records.
+std::string listFile(const std::vector<test::ItemRecord>& items) {
+    test::ByteBuilder b;
+    b.u16(static_cast<std::uint16_t>(items.size())).newClass("CItem");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) b.classRef(1);
+        items[i].appendTo(b);
+    }
+    b.i32(-2).i32(6).i32(6).i32(0).i32(0).i32(-1).i32(300).i32(0).i32(0);
+    b.i32(0).i32(1).i64(0).i32(0);
+    return b.bytes();
+}
+
+TEST(ItemArray, DamagedLinksAreRefusedBeforeAnyIsFollowed) {
+    // A root with three messages; the second has a comment.
+    std::vector<test::ItemRecord> items(5);
+    items[0].kind = kind::kListRoot;
+    items[0].child = 1;
+    for (int i = 1; i <= 4; ++i) {
+        items[i].kind = kind::kForumMessage;
+        items[i].parent = i == 4 ? 2 : 0;
+    }
+    items[1].next = 2;
+    items[2].prev = 1, items[2].next = 3, items[2].child = 4;
+    items[3].prev = 2;
+    test::TempDir dir;
+    CItemArray list;
+    list.setFiles(dir / "X.EA0", dir / "X.FA0");
+    ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", listFile(items)));
+    ASSERT_EQ(list.open(), ListLoad::Loaded);
+
+    struct Damage {
+        const char* what;
+        std::function<void(std::vector<test::ItemRecord>&)> apply;
+    };
+    const Damage damages[] = {
+        // Reached through the root's chain before item 2's own links are looked at.
+        {"next far out of range", [](auto& v) { v[2].next = 0x7FFFFFFF; }},
+        {"next below -1", [](auto& v) { v[2].next = -7; }},
+        {"child out of range", [](auto& v) { v[4].child = 0x40000000; }},
+        {"siblings in a loop", [](auto& v) { v[3].next = 1; }},
+        {"its own child", [](auto& v) { v[4].child = 4, v[4].parent = 4; }},
+        {"parents in a loop", [](auto& v) {
+             v[2].child = -1;
+             v[2].next = -1;
+             v[3] = v[4];
+             v[3].parent = 4, v[3].prev = -1, v[3].child = 4;
+             v[4].parent = 3, v[4].child = 3;
+         }},
+        {"a second root", [](auto& v) { v[3].parent = -1, v[2].next = -1, v[3].prev = -1; }},
+        {"the root with a sibling", [](auto& v) { v[0].next = 1; }},
+        {"a child that names another parent", [](auto& v) { v[4].parent = 1; }},
+    };
+    for (const Damage& damage : damages) {
+        auto damaged = items;
+        damage.apply(damaged);
+        ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", listFile(damaged)));
+        EXPECT_EQ(list.open(), ListLoad::Damaged) << damage.what;
+        EXPECT_EQ(list.size(), 0) << damage.what;
     }
 }
 
