@@ -23,23 +23,6 @@ std::string bodyText(const std::string& file) {
     return utf8ToSjis(text);
 }
 
-// The user's data set, closed cleanly however the command ends.
-class OpenUser {
-public:
-    OpenUser(Session& session, const std::string& userId) : doc_(session.openUser(userId)) {}
-    ~OpenUser() { doc_->close(); }
-    OpenUser(const OpenUser&) = delete;
-    OpenUser& operator=(const OpenUser&) = delete;
-    CTolDoc& operator*() const { return *doc_; }
-    CTolDoc* operator->() const { return doc_.get(); }
-    void save() {
-        if (!doc_->save()) throw CommandError{utf8(doc_->error())};
-    }
-
-private:
-    std::unique_ptr<CTolDoc> doc_;
-};
-
 struct Reservation {
     const char* word;
     int value;
@@ -86,7 +69,7 @@ int commandWrite(Session& session, Args args) {
     const std::string userId = takeArgument(args, usage);
     const std::string what = takeArgument(args, usage);
     if (to.empty()) throw CommandError{"--to names no addressee"};
-    OpenUser doc(session, userId);
+    const OpenedUser doc = session.openUser(userId);
     Written written;
     if (what == "mail") {
         expectNoMoreArguments(args, usage);
@@ -126,7 +109,7 @@ int commandWrite(Session& session, Args args) {
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
     }
     if (written.index < 0) throw CommandError{written.error};
-    doc.save();
+    saveUser(*doc);
     std::cout << "mail " << written.index << " written in "
               << utf8(doc->tree().item(findOutgoingMailPlace(doc->tree())).m_szTitle.view())
               << (reserve ? ", reserved for the next patrol\n"
@@ -146,7 +129,7 @@ int commandReserveMail(Session& session, Args args) {
                                      [&](const Reservation& r) { return word == r.word; });
     if (chosen == std::end(kReservations))
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
-    OpenUser doc(session, userId);
+    const OpenedUser doc = session.openUser(userId);
     {
         OpenedList list(*doc, findPlace(*doc, placeName), false);
         if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
@@ -157,7 +140,7 @@ int commandReserveMail(Session& session, Args args) {
         if (!list->save()) throw CommandError{"cannot write " + list->listFile().string()};
         std::cout << utf8(list->item(index).m_szTitle.view()) << ": " << chosen->word << '\n';
     }
-    doc.save();
+    saveUser(*doc);
     return 0;
 }
 

@@ -97,6 +97,10 @@ int main(int argc, char** argv) {
         } catch (const CommandError& e) {
             std::cerr << "morvaline-cli " << name << ": " << e.utf8Message << '\n';
             return 1;
+        } catch (const std::exception& e) {
+            // Caught, so that the stack unwinds and an open data set is closed cleanly.
+            std::cerr << "morvaline-cli " << name << ": " << e.what() << '\n';
+            return 1;
         }
     }
     std::cerr << "morvaline-cli: unknown command '" << name << "'\n";

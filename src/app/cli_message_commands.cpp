@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
@@ -13,6 +14,7 @@
 #include "message/mime_repair.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
+#include "store/opened_list.h"
 
 namespace morvaline::cli {
 namespace {
@@ -69,19 +71,16 @@ void printAttachments(const AttachmentList& attachments, const std::string& save
     if (n == 0) std::cout << "no attachments\n";
 }
 
-// Opens the user and the message list of a place; closes both when done.
+// Opens the user and the message list of a place; closes both however the command ends.
 struct OpenList {
-    std::unique_ptr<CTolDoc> doc;
-    CItemArray* list = nullptr;
-    OpenList(Session& session, const std::string& userId, const std::string& place) {
-        doc = session.openUser(userId);
-        list = doc->openExistingList(findPlace(*doc, place), false);
-        if (!list) throw CommandError{"place '" + place + "' holds no messages"};
+    OpenedUser doc;
+    std::optional<OpenedList> opened;
+    OpenList(Session& session, const std::string& userId, const std::string& place)
+        : doc(session.openUser(userId)) {
+        opened.emplace(*doc, findPlace(*doc, place), false);
+        if (!*opened) throw CommandError{"place '" + place + "' holds no messages"};
     }
-    ~OpenList() {
-        doc->closeList(list);
-        doc->close();
-    }
+    CItemArray& list() { return **opened; }
 };
 
 }  // namespace
@@ -103,8 +102,8 @@ int commandList(Session& session, Args args) {
     const std::string place = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
     OpenList open(session, userId, place);
-    for (int i = 1; i < open.list->size(); ++i) {
-        const CItem item = open.list->item(i);
+    for (int i = 1; i < open.list().size(); ++i) {
+        const CItem item = open.list().item(i);
         char head[48];
         std::snprintf(head, sizeof head, "%5d %6s ", i,
                       item.m_nNumber > 0 ? ("#" + std::to_string(item.m_nNumber)).c_str() : "");
@@ -122,9 +121,9 @@ int commandShow(Session& session, Args args) {
     const std::string which = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
     OpenList open(session, userId, place);
-    const CItem item = open.list->item(findMessage(*open.list, which));
+    const CItem item = open.list().item(findMessage(open.list(), which));
     std::cout << utf8(item.m_szTitle.view()) << "\n" << sender(item) << "  " << shortDate(item.m_ftDate)
-              << "\n\n" << utf8(displayText(*open.list, item, nullptr));
+              << "\n\n" << utf8(displayText(open.list(), item, nullptr));
     return 0;
 }
 
@@ -137,7 +136,7 @@ int commandAttachments(Session& session, Args args) {
     expectNoMoreArguments(args, usage);
     OpenList open(session, userId, place);
     AttachmentList attachments;
-    displayText(*open.list, open.list->item(findMessage(*open.list, which)), &attachments);
+    displayText(open.list(), open.list().item(findMessage(open.list(), which)), &attachments);
     printAttachments(attachments, saveFolder);
     return 0;
 }

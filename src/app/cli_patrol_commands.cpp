@@ -134,7 +134,6 @@ int commandPatrol(Session& session, Args args) {
         exitCode = runOnNewLine(session, *doc, options, transcriptFile, {});
     } catch (const CommandError&) {
         doc->save();
-        doc->close();
         throw;
     }
     return finishRun(*doc, "patrol", exitCode);
@@ -161,7 +160,6 @@ int commandLoginOnly(Session& session, Args args) {
                                 });
     } catch (const CommandError&) {
         doc->save();
-        doc->close();
         throw;
     }
     return finishRun(*doc, "login-only", exitCode);

@@ -150,7 +150,7 @@ int commandReserve(Session& session, Args args) {
     const std::string placeName = takeArgument(args, usage);
     const std::string choice = args.empty() ? std::string() : takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
-    auto doc = session.openUser(userId);
+    const OpenedUser doc = session.openUser(userId);
     const int place = findPlace(*doc, placeName);
     const CItem item = doc->tree().item(place);
     if (item.m_nKind < 0 || item.m_nKind >= CTolDoc::kReservationMenus || doc->menu(item.m_nKind).entries().empty())
@@ -171,7 +171,7 @@ int commandReserve(Session& session, Args args) {
             }
         }
         doc->tree().setReserve(place, reserve);
-        if (!doc->save()) throw CommandError{utf8(doc->error())};
+        saveUser(*doc);
     }
     const int current = doc->tree().item(place).m_nReserve;
     int n = 0;
@@ -179,7 +179,6 @@ int commandReserve(Session& session, Args args) {
         std::cout << (entry.id == current ? "* " : "  ") << ++n << "  " << utf8(entry.name) << " ("
                   << static_cast<char>('A' + entry.priority) << ")\n";
     if (!doc->tree().item(place).isReserved()) std::cout << "* none\n";
-    doc->close();
     return 0;
 }
 
@@ -189,7 +188,7 @@ int commandPattern(Session& session, Args args) {
     const std::string action = takeArgument(args, usage);
     const std::string name = action == "list" ? std::string() : utf8ToSjis(takeArgument(args, usage));
     expectNoMoreArguments(args, usage);
-    auto doc = session.openUser(userId);
+    const OpenedUser doc = session.openUser(userId);
     if (action == "select") {
         if (!doc->selectPattern(name)) throw CommandError{"no pattern named " + utf8(name)};
     } else if (action == "save") {
@@ -202,11 +201,10 @@ int commandPattern(Session& session, Args args) {
     } else if (action != "list") {
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
     }
-    if (action != "list" && !doc->save()) throw CommandError{utf8(doc->error())};
+    if (action != "list") saveUser(*doc);
     for (std::size_t i = 0; i < doc->patterns().size(); ++i)
         std::cout << (static_cast<int>(i) == doc->currentPattern() ? "* " : "  ") << utf8(doc->patterns()[i].name)
                   << "  (" << doc->patterns()[i].entries.size() << " places)\n";
-    doc->close();
     return 0;
 }
 

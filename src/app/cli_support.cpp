@@ -21,6 +21,15 @@ void ConsoleReports::addPatrolLine(const std::string& sjisText) {
     std::cout << utf8(sjisText) << std::endl;
 }
 
+void CloseUser::operator()(CTolDoc* doc) const {
+    doc->close();
+    delete doc;
+}
+
+void saveUser(CTolDoc& doc) {
+    if (!doc.save()) throw CommandError{utf8(doc.error())};
+}
+
 Session::Session() = default;
 
 std::filesystem::path Session::baseDirectory() const {
@@ -28,7 +37,7 @@ std::filesystem::path Session::baseDirectory() const {
     return configured.empty() ? defaultBaseDirectory() : std::filesystem::path(configured);
 }
 
-std::unique_ptr<CTolDoc> Session::openUser(const std::string& userId, ReportSink* sink) {
+OpenedUser Session::openUser(const std::string& userId, ReportSink* sink) {
     OpenRequest request;
     request.baseDirectory = baseDirectory();
     request.userId = userId;
@@ -40,7 +49,7 @@ std::unique_ptr<CTolDoc> Session::openUser(const std::string& userId, ReportSink
     if (!result.doc) throw CommandError{utf8(result.error)};
     // The previous run ended without closing the data set.
     if (result.askFileCheck) std::cerr << "! " << utf8(textSjis(texts::kFileCheckQuestion)) << '\n';
-    return std::move(result.doc);
+    return OpenedUser(result.doc.release());
 }
 
 std::string Session::password(bool confirm) {

@@ -33,6 +33,16 @@ private:
     bool verbose_;
 };
 
+// Closes a user's data set cleanly and frees it, however the command that opened it ends:
+// a failing command must not leave the data set marked as not closed.
+struct CloseUser {
+    void operator()(CTolDoc* doc) const;
+};
+using OpenedUser = std::unique_ptr<CTolDoc, CloseUser>;
+
+// Saves the data set; throws CommandError with the system's message when it cannot.
+void saveUser(CTolDoc& doc);
+
 class Session {
 public:
     Session();
@@ -40,7 +50,7 @@ public:
     // The folder of the users' data folders ("BasePath" in "Settings", else the default).
     std::filesystem::path baseDirectory() const;
     // Opens an existing user; throws CommandError with the system's message.
-    std::unique_ptr<CTolDoc> openUser(const std::string& userId, ReportSink* sink = nullptr);
+    OpenedUser openUser(const std::string& userId, ReportSink* sink = nullptr);
     // The password from MORVALINE_PASSWORD, else asked for on the terminal (once).
     std::string password(bool confirm = false);
     // The password given with the user parameter (UTF-8).

@@ -77,14 +77,13 @@ int commandNewUser(Session& session, Args args) {
     ConsoleReports reports;
     auto result = CTolDoc::open(request, session.registry(), &reports);
     if (!result.doc) throw CommandError{utf8(result.error)};
-    CTolDoc& doc = *result.doc;
+    const OpenedUser doc(result.doc.release());
     if (!handle.empty()) {
-        doc.setString(docstr::kHandle, sjisBoundedCopy(utf8ToSjis(handle), 40));
-        if (!doc.save()) throw CommandError{utf8(doc.error())};
+        doc->setString(docstr::kHandle, sjisBoundedCopy(utf8ToSjis(handle), 40));
+        saveUser(*doc);
     }
     session.registry().writeString("Settings", "RecentUserID", userId);
-    doc.close();
-    std::cout << "created user " << userId << " in " << doc.dataDirectory().string() << '\n';
+    std::cout << "created user " << userId << " in " << doc->dataDirectory().string() << '\n';
     return 0;
 }
 
@@ -92,9 +91,8 @@ int commandTree(Session& session, Args args) {
     constexpr std::string_view usage = "tree ID";
     const std::string userId = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
-    auto doc = session.openUser(userId);
+    const OpenedUser doc = session.openUser(userId);
     printPlace(*doc, 0, 0);
-    doc->close();
     return 0;
 }
 
@@ -102,12 +100,11 @@ int commandEvents(Session& session, Args args) {
     constexpr std::string_view usage = "events ID";
     const std::string userId = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
-    auto doc = session.openUser(userId);
+    const OpenedUser doc = session.openUser(userId);
     for (const EventEntry& e : doc->eventLog().entries()) {
         const bool warning = e.icon == static_cast<int>(EventKind::Warning);
         std::cout << formatDateTime(e.time) << (warning ? "  ! " : "    ") << utf8(e.text) << '\n';
     }
-    doc->close();
     return 0;
 }
 

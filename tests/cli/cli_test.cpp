@@ -57,6 +57,22 @@ TEST_F(CliTest, FailuresSayWhatWentWrong) {
     EXPECT_EQ(cli("no-such-command").status, 2);
 }
 
+TEST_F(CliTest, ACommandThatFailsAfterOpeningTheDataSetStillClosesItCleanly) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    for (const char* failing : {"list MVL00001 99", "show MVL00001 2 99", "show MVL00001 2 x",
+                                "attachments MVL00001 2 99", "reserve MVL00001 1 1",
+                                "pattern MVL00001 select nobody", "patrol MVL00001 extra",
+                                "reserve-mail MVL00001 2 99 read",
+                                "write MVL00001 forward 2 99 --to MVL00002"}) {
+        auto failed = cli(failing);
+        EXPECT_EQ(failed.status, 1) << failing << "\n" << failed.output;
+        auto next = cli("tree MVL00001");
+        EXPECT_EQ(next.status, 0) << next.output;
+        EXPECT_EQ(next.output.find("正しく終了していません"), std::string::npos)
+            << "after " << failing << ":\n" << next.output;
+    }
+}
+
 TEST_F(CliTest, TheOldUserParameterWithItsPasswordIsUnderstood) {
     ASSERT_EQ(cli("new-user MVL00001").status, 0);
     const std::string cliPath = test::buildProgram("src/app/morvaline-cli");
