@@ -9,7 +9,6 @@
 #include "patrol/services/mail/mail_service.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
-#include "store/opened_list.h"
 #include "store/outgoing_mail.h"
 
 namespace morvaline::cli {
@@ -92,11 +91,10 @@ int commandWrite(Session& session, Args args) {
         const std::string which = takeArgument(args, usage);
         expectNoMoreArguments(args, usage);
         if (!file.empty()) throw CommandError{"a forward carries no file of its own"};
-        const int place = findPlace(*doc, placeName);
-        int source = -1;
+        int place = -1, source = -1;
         {
-            OpenedList list(*doc, place, false);
-            if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
+            const PlaceList list(*doc, placeName);
+            place = list.place();
             source = findMessage(*list, which);
         }
         written = ForwardMail(*doc, {.sourcePlace = place,
@@ -131,8 +129,7 @@ int commandReserveMail(Session& session, Args args) {
         throw CommandError{"usage: morvaline-cli " + std::string(usage)};
     const OpenedUser doc = session.openUser(userId);
     {
-        OpenedList list(*doc, findPlace(*doc, placeName), false);
-        if (!list) throw CommandError{"place '" + placeName + "' holds no messages"};
+        const PlaceList list(*doc, placeName);
         const int index = findMessage(*list, which);
         if (const std::string why = refusal(list->item(index), chosen->value); !why.empty())
             throw CommandError{why};

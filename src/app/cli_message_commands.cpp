@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <optional>
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
@@ -14,7 +13,6 @@
 #include "message/mime_repair.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
-#include "store/opened_list.h"
 
 namespace morvaline::cli {
 namespace {
@@ -74,13 +72,10 @@ void printAttachments(const AttachmentList& attachments, const std::string& save
 // Opens the user and the message list of a place; closes both however the command ends.
 struct OpenList {
     OpenedUser doc;
-    std::optional<OpenedList> opened;
+    PlaceList placeList;
     OpenList(Session& session, const std::string& userId, const std::string& place)
-        : doc(session.openUser(userId)) {
-        opened.emplace(*doc, findPlace(*doc, place), false);
-        if (!*opened) throw CommandError{"place '" + place + "' holds no messages"};
-    }
-    CItemArray& list() { return **opened; }
+        : doc(session.openUser(userId)), placeList(*doc, place) {}
+    CItemArray& list() { return *placeList; }
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "platform/base_paths.h"
 #include "platform/text_codec.h"
+#include "store/place_files.h"
 
 namespace morvaline::cli {
 
@@ -87,6 +88,33 @@ int findPlace(const CTolDoc& doc, const std::string& name) {
     const int byId = tree.findId(sjisName);
     if (byId >= 0) return byId;
     throw CommandError{"no place '" + name + "' (give its index, title or ID; see the tree command)"};
+}
+
+namespace {
+
+std::string noListReason(const CTolDoc& doc, int place, ListLoad outcome) {
+    const std::string title = "'" + utf8(doc.tree().item(place).m_szTitle.view()) + "'";
+    const auto names = placeFileNames(doc.tree(), place);
+    const std::string list = names ? names->list : "?";
+    switch (outcome) {
+        case ListLoad::Damaged:
+            return "the message list " + list + " of " + title +
+                   " is damaged and cannot be read; it was left as it is for the file check";
+        case ListLoad::Lost:
+            return "the message list " + list + " of " + title + " is missing, though its text file " +
+                   (names ? names->text : "?") + " holds messages; nothing was changed";
+        case ListLoad::Missing:
+        case ListLoad::Loaded:
+            break;
+    }
+    return "place " + title + " holds no messages";
+}
+
+}  // namespace
+
+PlaceList::PlaceList(CTolDoc& doc, const std::string& placeName)
+    : place_(findPlace(doc, placeName)), list_(doc, place_, false) {
+    if (!list_) throw CommandError{noListReason(doc, place_, list_.outcome())};
 }
 
 void Session::setPassword(const std::string& utf8Password) { password_ = utf8ToSjis(utf8Password); }

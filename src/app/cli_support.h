@@ -11,6 +11,7 @@
 
 #include "platform/registry.h"
 #include "store/document.h"
+#include "store/opened_list.h"
 #include "store/report.h"
 
 namespace morvaline::cli {
@@ -64,6 +65,21 @@ private:
 // The place named by its index in the place tree, its title (UTF-8) or its ID; throws
 // CommandError when there is none.
 int findPlace(const CTolDoc& doc, const std::string& name);
+
+// The message list of a place named as findPlace takes it, opened without creating it;
+// throws CommandError saying why there is none: nothing stored yet, or a list file that is
+// damaged or gone (left as it is for the file check).
+class PlaceList {
+public:
+    PlaceList(CTolDoc& doc, const std::string& placeName);
+    int place() const { return place_; }
+    CItemArray& operator*() const { return *list_; }
+    CItemArray* operator->() const { return &*list_; }
+
+private:
+    int place_;
+    OpenedList list_;
+};
 
 // The text as UTF-8 (for output).
 std::string utf8(std::string_view sjis);

@@ -15,7 +15,10 @@ namespace {
 
 // " messages N, unread N ..." for a place whose message list exists.
 std::string listCounts(CTolDoc& doc, int index) {
-    CItemArray* list = doc.openExistingList(index, false);
+    ListLoad outcome;
+    CItemArray* list = doc.openExistingList(index, false, &outcome);
+    if (outcome == ListLoad::Damaged) return "  ! list damaged";
+    if (outcome == ListLoad::Lost) return "  ! list missing";
     if (!list) return {};
     int unread = 0;
     list->read([&unread](const auto& items) {

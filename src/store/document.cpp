@@ -275,7 +275,8 @@ void CTolDoc::close() {
     closed_ = true;
 }
 
-CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging) {
+CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging, ListLoad& outcome) {
+    outcome = ListLoad::Missing;
     if (!tree_.valid(placeIndex)) return nullptr;
     const CItem place = tree_.item(placeIndex);
     if (!placeHoldsList(place.m_nKind)) return nullptr;
@@ -287,17 +288,21 @@ CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging) {
     std::lock_guard lock(listsMutex_);
     if (const auto it = lists_.find(names->list); it != lists_.end()) {
         it->second->addUse();
+        outcome = ListLoad::Loaded;
         return it->second.get();
     }
     auto list = std::make_unique<CItemArray>();
     list->setFiles(dataDir_ / names->list, dataDir_ / names->text);
     list->setOwner(&tree_, place.m_nSerial);
     if (logging) reporter_.report(texts::kListLoadStart, names->list);
-    switch (list->open()) {
+    outcome = list->open();
+    switch (outcome) {
         case ListLoad::Loaded:
             if (logging) reporter_.report(texts::kListLoadDone, names->list);
             break;
         case ListLoad::Damaged:
+        case ListLoad::Lost:
+            // Left as it is, for the file check to rebuild.
             reporter_.report(texts::kListReadFailed, names->list);
             return nullptr;
         case ListLoad::Missing:
@@ -305,7 +310,12 @@ CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging) {
                 if (logging) reporter_.report(texts::kListNotFound, names->list);
                 return nullptr;
             }
+            // Written at once: a text file is never without its list, even after a crash.
             list->add(-1, 0, 0, names->list, place.m_szTitle.view(), kind::kListRoot, 0);
+            if (!list->save()) {
+                reporter_.report(texts::kListWriteFailed, names->list);
+                return nullptr;
+            }
             break;
     }
     list->addUse();
@@ -314,10 +324,14 @@ CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging) {
     return opened;
 }
 
-CItemArray* CTolDoc::openList(int placeIndex) { return openListImpl(placeIndex, true, false); }
+CItemArray* CTolDoc::openList(int placeIndex) {
+    ListLoad outcome;
+    return openListImpl(placeIndex, true, false, outcome);
+}
 
-CItemArray* CTolDoc::openExistingList(int placeIndex, bool logging) {
-    return openListImpl(placeIndex, false, logging);
+CItemArray* CTolDoc::openExistingList(int placeIndex, bool logging, ListLoad* outcome) {
+    ListLoad ignored;
+    return openListImpl(placeIndex, false, logging, outcome ? *outcome : ignored);
 }
 
 void CTolDoc::closeList(CItemArray* list) {

@@ -141,8 +141,9 @@ public:
     // Opens the message list of a place (created with its root item when its file is
     // missing); null when the place holds none or its file is damaged (reported).
     CItemArray* openList(int placeIndex);
-    // The same, for tools: never creates a list; reports the load when logging.
-    CItemArray* openExistingList(int placeIndex, bool logging);
+    // The same, for tools: never creates a list; reports the load when logging. With
+    // outcome, says why there is no list (Missing also for a place that holds none).
+    CItemArray* openExistingList(int placeIndex, bool logging, ListLoad* outcome = nullptr);
     void closeList(CItemArray* list);
 
     // --- Numbered names and places ----------------------------------------------------------
@@ -217,7 +218,7 @@ private:
     void upgrade(std::int32_t version);
     void serialize(ArchiveWriter& ar);
     bool ensureFolder(const std::string& path);
-    CItemArray* openListImpl(int placeIndex, bool create, bool logging);
+    CItemArray* openListImpl(int placeIndex, bool create, bool logging, ListLoad& outcome);
 
     std::string userId_;
     std::filesystem::path dataDir_;

@@ -30,7 +30,12 @@ class ArchiveReader;
 class ArchiveWriter;
 
 // Result of opening a message list from its file.
-enum class ListLoad { Missing = 0, Loaded = 1, Damaged = 2 };
+enum class ListLoad {
+    Missing = 0,  // no list file and no texts: the place never stored a message
+    Loaded = 1,
+    Damaged = 2,  // the list file cannot be read
+    Lost = 3,     // no list file, but the text file holds messages: the list was removed
+};
 
 class CItemArray {
 public:
@@ -179,7 +184,8 @@ public:
     void serialize(ArchiveWriter& ar) const;
     // Throws ArchiveError for a damaged archive.
     void deserialize(ArchiveReader& ar);
-    // Loads the list file set by setFiles.
+    // Loads the list file set by setFiles. A list file is written as soon as a list is made
+    // (CTolDoc::openList), before any text, so a text file without its list means damage.
     ListLoad open();
     // Loads a list file's bytes as open() does (Missing is never the answer).
     ListLoad load(std::string_view bytes);

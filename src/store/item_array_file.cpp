@@ -185,7 +185,10 @@ ListLoad CItemArray::open() {
     Lock lock(itemLock_);
     clear();
     std::error_code ec;
-    if (!std::filesystem::exists(listFile_, ec)) return ListLoad::Missing;
+    if (!std::filesystem::exists(listFile_, ec)) {
+        const auto textSize = std::filesystem::file_size(textFile_, ec);
+        return !ec && textSize > 0 ? ListLoad::Lost : ListLoad::Missing;
+    }
     std::string bytes;
     if (!readWholeFile(listFile_, bytes)) return ListLoad::Damaged;
     return load(bytes);

@@ -10,17 +10,21 @@ namespace morvaline {
 class OpenedList {
 public:
     OpenedList(CTolDoc& doc, int place, bool create = true)
-        : doc_(doc), list_(create ? doc.openList(place) : doc.openExistingList(place, false)) {}
+        : doc_(doc),
+          list_(create ? doc.openList(place) : doc.openExistingList(place, false, &outcome_)) {}
     ~OpenedList() { doc_.closeList(list_); }
     OpenedList(const OpenedList&) = delete;
     OpenedList& operator=(const OpenedList&) = delete;
 
     explicit operator bool() const { return list_ != nullptr; }
+    // Why a list opened without create is missing: Missing, Damaged or Lost.
+    ListLoad outcome() const { return outcome_; }
     CItemArray* operator->() const { return list_; }
     CItemArray& operator*() const { return *list_; }
 
 private:
     CTolDoc& doc_;
+    ListLoad outcome_ = ListLoad::Loaded;
     CItemArray* list_;
 };
 

@@ -73,6 +73,37 @@ TEST_F(CliTest, ACommandThatFailsAfterOpeningTheDataSetStillClosesItCleanly) {
     }
 }
 
+TEST_F(CliTest, ADamagedOrMissingListIsReportedAndLeftAsItIs) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    const auto listFile = dir / "data/morvaline/MVL00001/MAIL.IA0";
+    std::string whole;
+    ASSERT_TRUE(readWholeFile(listFile, whole));
+    const std::string truncated = whole.substr(0, whole.size() / 2);
+    ASSERT_TRUE(writeFileAtomically(listFile, truncated));
+    for (const char* command : {"list MVL00001 2", "show MVL00001 2 1", "reserve-mail MVL00001 2 1 read"}) {
+        auto refused = cli(command);
+        EXPECT_EQ(refused.status, 1) << command;
+        EXPECT_NE(refused.output.find("the message list MAIL.IA0 of '受信ﾒｰﾙ' is damaged"), std::string::npos)
+            << command << "\n" << refused.output;
+    }
+    auto tree = cli("tree MVL00001");
+    EXPECT_NE(tree.output.find("受信ﾒｰﾙ  [4 MAIL]  ! list damaged"), std::string::npos) << tree.output;
+    std::string after;
+    ASSERT_TRUE(readWholeFile(listFile, after));
+    EXPECT_EQ(after, truncated);
+
+    std::filesystem::remove(listFile);
+    auto lost = cli("list MVL00001 受信ﾒｰﾙ");
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_NE(lost.output.find("MAIL.IA0 of '受信ﾒｰﾙ' is missing, though its text file MAIL.JA0 holds messages"),
+              std::string::npos)
+        << lost.output;
+    EXPECT_NE(cli("tree MVL00001").output.find("! list missing"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(listFile));
+    // A place that never stored anything simply has no messages.
+    EXPECT_NE(cli("list MVL00001 送信簿").output.find("holds no messages"), std::string::npos);
+}
+
 TEST_F(CliTest, TheOldUserParameterWithItsPasswordIsUnderstood) {
     ASSERT_EQ(cli("new-user MVL00001").status, 0);
     const std::string cliPath = test::buildProgram("src/app/morvaline-cli");

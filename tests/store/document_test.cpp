@@ -291,6 +291,22 @@ TEST_F(DocumentTest, MessageListsAreSharedAndDamagedOnesReported) {
     ASSERT_TRUE(writeFileAtomically(file("MAIL.IA0"), "garbage"));
     EXPECT_EQ(doc->openList(2), nullptr);
     EXPECT_EQ(doc->eventLog().entries().back().text, sj("MAIL.IA0 ﾌｧｲﾙの読み出しに失敗しました"));
+    ListLoad outcome;
+    EXPECT_EQ(doc->openExistingList(2, false, &outcome), nullptr);
+    EXPECT_EQ(outcome, ListLoad::Damaged);
+
+    // A list file that is gone while its texts remain is lost, not new: nothing replaces it.
+    std::filesystem::remove(file("MAIL.IA0"));
+    EXPECT_EQ(doc->openList(2), nullptr);
+    EXPECT_EQ(doc->openExistingList(2, false, &outcome), nullptr);
+    EXPECT_EQ(outcome, ListLoad::Lost);
+    EXPECT_FALSE(std::filesystem::exists(file("MAIL.IA0")));
+
+    // A new list is on disk before any text goes into its text file.
+    CItemArray* sent = doc->openList(14);
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(std::filesystem::exists(file("MAIL.UA0")));
+    doc->closeList(sent);
     doc->close();
 }
 
