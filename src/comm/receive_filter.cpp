@@ -7,10 +7,6 @@ namespace morvaline {
 namespace {
 
 constexpr std::uint8_t kBel = 0x07;
-constexpr std::uint8_t kBs = 0x08;
-constexpr std::uint8_t kHt = 0x09;
-constexpr std::uint8_t kLf = 0x0A;
-constexpr std::uint8_t kCr = 0x0D;
 
 }  // namespace
 
@@ -32,34 +28,9 @@ void ReceiveFilter::reset() {
     heldLead_ = -1;
 }
 
-// A control byte: the four that pass change the screen and are passed on; BEL is noted.
-void ReceiveFilter::control(std::uint8_t byte, std::string& sink, bool& beep) {
-    switch (byte) {
-        case kBel:
-            beep = true;
-            return;
-        case kBs:
-            if (screen_.column() == 0) return;
-            screen_.backspace();
-            break;
-        case kHt:
-            screen_.tab();
-            break;
-        case kLf:
-            screen_.lineFeed();
-            break;
-        case kCr:
-            screen_.carriageReturn();
-            break;
-        default:
-            return;
-    }
-    sink += static_cast<char>(byte);
-}
-
 // The byte rules over a run of data bytes (Telnet commands already out), appending what
-// passes to sink. Between control bytes every byte passes unchanged, so the screen takes
-// each stretch and the sink gets it in one copy.
+// passes to sink. Up to a dropped control byte every byte passes unchanged, so the screen
+// takes the whole stretch and the sink gets it in one copy.
 void ReceiveFilter::passRun(std::string_view run, std::string& sink, bool& beep) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(run.data());
     std::size_t i = 0;
@@ -87,7 +58,9 @@ void ReceiveFilter::passRun(std::string_view run, std::string& sink, bool& beep)
             heldLead_ = bytes[i];
             break;
         }
-        control(bytes[i], sink, beep);
+        // A control byte the screen did not take (any but HT, LF, CR, and BS outside
+        // column 0) is dropped; BEL is noted.
+        if (bytes[i] == kBel) beep = true;
         ++i;
     }
 }

@@ -66,7 +66,6 @@ public:
 
 private:
     void passRun(std::string_view run, std::string& sink, bool& beep);
-    void control(std::uint8_t byte, std::string& sink, bool& beep);
 
     ScreenLines& screen_;
     TelnetFilter telnetFilter_;

@@ -37,6 +37,34 @@ void ScreenLines::newLine() {
     offset_ = 0;
 }
 
+namespace {
+
+// The first byte below 0x20 in [p, end), or end; eight bytes a step.
+const std::uint8_t* firstControl(const std::uint8_t* p, const std::uint8_t* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        // Nonzero exactly when some byte is below 0x20 (all bytes are read as unsigned).
+        if ((word - kOnes * 0x20) & ~word & kHigh) break;
+        p += 8;
+    }
+    while (p < end && *p >= 0x20) ++p;
+    return p;
+}
+
+// Whether [begin, end), which holds no control byte and starts at a character, ends with
+// a lead byte whose partner lies beyond it. Bytes that are no lead byte end a character
+// (alone or as a partner), so only the run of lead-byte values before end needs counting:
+// they pair up from its start, and an odd run leaves the last one open.
+bool endsInsideCharacter(const std::uint8_t* begin, const std::uint8_t* end) {
+    const std::uint8_t* p = end;
+    while (p > begin && isSjisLeadByte(p[-1])) --p;
+    return (end - p) % 2 == 1;
+}
+
+}  // namespace
+
 // Characters that leave the column below the last one cannot wrap: those go in as one
 // copy. The last columns of a line, where the wrap rules apply, go one at a time.
 std::size_t ScreenLines::putText(std::string_view text) {
@@ -46,18 +74,10 @@ std::size_t ScreenLines::putText(std::string_view text) {
     while (p < end) {
         const auto* const limit =
             p + std::min<std::ptrdiff_t>(end - p, std::max(0, kWidth - 2 - column_));
-        const auto* q = p;
-        // Stop at a control byte, and at a double-byte character that does not end inside
-        // the stretch or whose second byte is a control byte.
-        while (q < limit && *q >= 0x20) {
-            if (!isSjisLeadByte(*q)) {
-                ++q;
-            } else if (q + 1 < limit && q[1] >= 0x20) {
-                q += 2;
-            } else {
-                break;
-            }
-        }
+        // The stretch ends at a control byte, and before a double-byte character that
+        // does not end inside it (its second byte is a control byte or lies beyond).
+        const auto* q = firstControl(p, limit);
+        if (q > p && endsInsideCharacter(p, q)) --q;
         if (q > p) {
             const auto count = static_cast<int>(q - p);
             std::memcpy(line_ + offset_, p, static_cast<std::size_t>(count));
@@ -67,22 +87,41 @@ std::size_t ScreenLines::putText(std::string_view text) {
             continue;
         }
         const std::uint8_t byte = *p;
-        if (byte < 0x20) break;
-        if (isSjisLeadByte(byte)) {
-            if (p + 1 == end) break;
-            if (p[1] >= 0x20) {
-                putPair(byte, p[1]);
-                p += 2;
-                continue;
-            }
-            putByte(byte);  // a control byte cannot end a character
-            ++p;
+        if (byte < 0x20) {
+            if (!putControl(byte)) break;
+        } else if (!isSjisLeadByte(byte)) {
+            putByte(byte);
+        } else if (p + 1 == end) {
             break;
+        } else if (p[1] >= 0x20) {
+            putPair(byte, p[1]);
+            ++p;
+        } else {
+            putByte(byte);  // a control byte cannot end a character: it is read on its own
         }
-        putByte(byte);
         ++p;
     }
     return static_cast<std::size_t>(p - begin);
+}
+
+bool ScreenLines::putControl(std::uint8_t byte) {
+    switch (byte) {
+        case 0x08:  // BS
+            if (column_ == 0) return false;
+            backspace();
+            return true;
+        case 0x09:  // HT
+            tab();
+            return true;
+        case 0x0A:  // LF
+            lineFeed();
+            return true;
+        case 0x0D:  // CR
+            carriageReturn();
+            return true;
+        default:
+            return false;
+    }
 }
 
 void ScreenLines::backspace() {

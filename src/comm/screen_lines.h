@@ -35,9 +35,10 @@ public:
         ++column_;
         store(static_cast<char>(trail));
     }
-    // Writes the characters of text up to its first control byte (below 0x20), or up to a
-    // lead byte that ends text (its partner has not arrived). A lead byte followed by a
-    // control byte is written alone. Returns the bytes written, which are exactly the
+    // Writes the characters of text and its control bytes HT, LF, CR and BS (BS only when
+    // the column is above 0), up to the first other control byte or BS in column 0, or up
+    // to a lead byte that ends text (its partner has not arrived). A lead byte followed by
+    // a control byte is written alone. Returns the bytes written, which are exactly the
     // first bytes of text.
     std::size_t putText(std::string_view text);
     // BS: when the column is above 0, back one column, blanking the character there.
@@ -76,6 +77,8 @@ private:
         line_[offset_++] = byte;
         if (++column_ > kWidth - 1 || offset_ > kWidth - 1) wrap();
     }
+    // HT, LF, CR and BS (when the column is above 0); false for any other byte.
+    bool putControl(std::uint8_t byte);
     void wrap() {
         newLine();
         column_ = 0;

@@ -169,11 +169,13 @@ TEST(ScreenLines, AfterABareLineFeedWritingStaysInsideTheLine) {
     SUCCEED();  // stayed inside the store (checked under the sanitizers)
 }
 
-// Text written in one go lands exactly where the same characters written one by one do,
-// whatever the column it starts at (wraps, double-byte characters at the last column).
+// Text written in one go lands exactly where the same characters and control bytes
+// written one by one do, whatever the column it starts at (wraps, double-byte characters
+// at the last column, a lead byte before a control byte), and stops at the same byte.
 TEST(ScreenLines, TextInOneGoEqualsCharacterByCharacter) {
     std::mt19937 random(7);
-    const unsigned char alphabet[] = {'a', ' ', 0x82, 0xA0, 0x88, 0xE0, 0xFC, 0xB1, 0x40, 0x5C};
+    const unsigned char alphabet[] = {'a', ' ', 0x82, 0xA0, 0x88, 0xE0, 0xFC, 0xB1, 0x40, 0x5C,
+                                      'a', 'b', 0x93, 0xFA, '\r', '\n', '\t', '\b', 0x07};
     for (int round = 0; round < 500; ++round) {
         std::string text;
         const std::size_t length = random() % 400;
@@ -191,17 +193,33 @@ TEST(ScreenLines, TextInOneGoEqualsCharacterByCharacter) {
         std::size_t pos = 0;
         while (pos < text.size()) {
             const auto byte = static_cast<std::uint8_t>(text[pos]);
-            if (isSjisLeadByte(byte)) {
-                if (pos + 1 == text.size()) break;  // its partner has not arrived
-                single.putPair(byte, static_cast<std::uint8_t>(text[pos + 1]));
-                pos += 2;
+            const auto next = pos + 1 < text.size() ? static_cast<std::uint8_t>(text[pos + 1]) : 0;
+            if (byte < 0x20) {
+                if (byte == '\r') {
+                    single.carriageReturn();
+                } else if (byte == '\n') {
+                    single.lineFeed();
+                } else if (byte == '\t') {
+                    single.tab();
+                } else if (byte == '\b' && single.column() > 0) {
+                    single.backspace();
+                } else {
+                    break;  // left to the caller: dropped
+                }
+                ++pos;
+            } else if (!isSjisLeadByte(byte) || (pos + 1 < text.size() && next < 0x20)) {
+                single.putByte(byte);  // a lead byte before a control byte stands alone
+                ++pos;
+            } else if (pos + 1 == text.size()) {
+                break;  // its partner has not arrived
             } else {
-                single.putByte(byte);
-                pos += 1;
+                single.putPair(byte, next);
+                pos += 2;
             }
         }
         ASSERT_EQ(written, pos);
         ASSERT_EQ(bulk.column(), single.column());
+        ASSERT_EQ(bulk.row(), single.row());
         ASSERT_EQ(bulk.lineCount(), single.lineCount());
         for (int k = 0; k < bulk.lineCount(); ++k)
             ASSERT_EQ(bulk.line(k), single.line(k)) << "line " << k;
