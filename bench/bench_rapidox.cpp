@@ -1,5 +1,5 @@
 // morvaline-bench rapidox send FILE [--window N]
-// morvaline-bench rapidox recv DIR [--window N]
+// morvaline-bench rapidox recv DIR [--window N] [--quiet MS]
 //
 // The client's Rapidox sender or receiver over standard input and output (a plain byte
 // link, no Telnet), so that two of them, or one of them and another implementation, can
@@ -9,7 +9,8 @@
 // data_seconds runs from the first file header to the last progress of the last file (the
 // file complete at the receiver), and bytes_per_second is taken over it; total_seconds is
 // the whole run, with the handshake and the end of the batch (the receiver waits out the
-// quiet period after EOT). The exit status is 0 when the transfer succeeded.
+// quiet period after EOT: 10 s, or MS milliseconds with --quiet, the RapidoxQuietTime
+// setting). The exit status is 0 when the transfer succeeded.
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -37,7 +38,7 @@ using namespace rapidox;
 
 constexpr const char* kUsage =
     "usage: morvaline-bench rapidox send FILE [--window N]\n"
-    "       morvaline-bench rapidox recv DIR [--window N]\n";
+    "       morvaline-bench rapidox recv DIR [--window N] [--quiet MS]\n";
 
 double secondsBetween(TimePoint from, TimePoint to) {
     return std::chrono::duration<double>(to - from).count();
@@ -72,11 +73,21 @@ int run(TransferEngine& engine, const std::function<std::uint64_t()>& bytesMoved
 }  // namespace
 
 int benchRapidox(const Args& args) {
-    if (args.size() != 2 && !(args.size() == 4 && args[2] == "--window")) {
+    int window = 20;
+    Duration quiet = RapidoxReceiver::kDefaultQuietPeriod;
+    bool usable = args.size() >= 2 && args.size() % 2 == 0;
+    for (std::size_t i = 2; usable && i + 1 < args.size(); i += 2) {
+        if (args[i] == "--window")
+            window = std::atoi(args[i + 1].c_str());
+        else if (args[i] == "--quiet" && args[0] == "recv")
+            quiet = std::chrono::milliseconds(std::atoi(args[i + 1].c_str()));
+        else
+            usable = false;
+    }
+    if (!usable) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const int window = args.size() == 4 ? std::atoi(args[3].c_str()) : 20;
     const std::filesystem::path path = args[1];
     if (args[0] == "send") {
         UploadFiles files({{path, {}}});
@@ -89,7 +100,7 @@ int benchRapidox(const Args& args) {
     }
     if (args[0] == "recv") {
         DownloadFolder folder(path);
-        RapidoxReceiver receiver(folder, window);
+        RapidoxReceiver receiver(folder, window, quiet);
         return run(receiver, [&] {
             std::uint64_t total = 0;
             for (const DownloadedFile& file : folder.files()) {

@@ -102,7 +102,19 @@ void ReceiveFilter::feedTelnetOnly(std::string_view raw, std::string& data,
         data += raw;
         return;
     }
-    for (const char ch : raw) {
+    while (!raw.empty()) {
+        if (!telnetFilter_.inCommand()) {
+            // Data up to the next IAC in one copy.
+            const void* iac = std::memchr(raw.data(), telnet::kIac, raw.size());
+            const std::size_t dataEnd =
+                iac ? static_cast<std::size_t>(static_cast<const char*>(iac) - raw.data())
+                    : raw.size();
+            data.append(raw.data(), dataEnd);
+            raw.remove_prefix(dataEnd);
+            if (raw.empty()) return;
+        }
+        const char ch = raw.front();
+        raw.remove_prefix(1);
         if (telnetFilter_.feed(static_cast<std::uint8_t>(ch)) == TelnetFilter::Byte::Consumed) {
             if (telnetFilter_.commandDone() && onCommand) onCommand(telnetFilter_.command());
             continue;

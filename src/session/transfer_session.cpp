@@ -34,7 +34,8 @@ const Text& failureText(TransferResult result) {
 }  // namespace
 
 TransferSettings transferSettingsOf(const UserSettings& settings) {
-    return {settings.downPath, settings.rapidoxReceiveSize, settings.rapidoxSendSize};
+    return {settings.downPath, settings.rapidoxReceiveSize, settings.rapidoxSendSize,
+            std::chrono::milliseconds(settings.rapidoxQuietTime)};
 }
 
 // One transfer: the engine with its files and its thread. The thread is declared last,
@@ -89,8 +90,8 @@ bool TransferSession::start(const TransferRequest& request) {
     auto running = std::make_unique<Running>(connection_, dispatcher_);
     if (request.direction == TransferDirection::Download) {
         running->folder = std::make_unique<rapidox::DownloadFolder>(settings_.downloadFolder);
-        running->engine =
-            std::make_unique<rapidox::RapidoxReceiver>(*running->folder, settings_.receiveWindow);
+        running->engine = std::make_unique<rapidox::RapidoxReceiver>(
+            *running->folder, settings_.receiveWindow, settings_.quietPeriod);
     } else if (request.direction == TransferDirection::Upload && !request.uploadPath.empty()) {
         running->files = std::make_unique<rapidox::UploadFiles>(std::vector<rapidox::UploadFile>{
             {std::filesystem::path(request.uploadPath), request.sendName}});

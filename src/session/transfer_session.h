@@ -14,6 +14,7 @@
 // Main thread. Create it after the Connection and destroy it before.
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "comm/connection.h"
+#include "comm/rapidox/receiver.h"
 #include "comm/rapidox/transfer_status.h"
 #include "link/comm_block.h"
 #include "platform/main_dispatcher.h"
@@ -35,9 +37,14 @@ struct TransferSettings {
     // a transfer starts.
     int receiveWindow = 20;
     int sendWindow = 20;
+    // How long a download waits after a lone EOT before it takes it as the end of the batch
+    // (RapidoxQuietTime).
+    std::chrono::milliseconds quietPeriod = std::chrono::duration_cast<std::chrono::milliseconds>(
+        rapidox::RapidoxReceiver::kDefaultQuietPeriod);
 };
 
-// The transfer settings of a user: DownPath, RapidoxReceiveSize, RapidoxSendSize.
+// The transfer settings of a user: DownPath, RapidoxReceiveSize, RapidoxSendSize,
+// RapidoxQuietTime.
 TransferSettings transferSettingsOf(const UserSettings& settings);
 
 class TransferSession {

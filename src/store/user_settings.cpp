@@ -52,6 +52,7 @@ constexpr IntValue kIntValues[] = {
     {"EnablePlaceTip", &UserSettings::enablePlaceTip},
     {"RapidoxSendSize", &UserSettings::rapidoxSendSize},
     {"RapidoxReceiveSize", &UserSettings::rapidoxReceiveSize},
+    {"RapidoxQuietTime", &UserSettings::rapidoxQuietTime},
     {"AddrbookToolBar", &UserSettings::addrbookToolBar},
     {"AddrbookStatusBar", &UserSettings::addrbookStatusBar},
 };
@@ -63,6 +64,8 @@ void clamp(UserSettings& s) {
     const UserSettings defaults;
     if (s.rapidoxSendSize < 1 || s.rapidoxSendSize > 25) s.rapidoxSendSize = 20;
     if (s.rapidoxReceiveSize < 1 || s.rapidoxReceiveSize > 25) s.rapidoxReceiveSize = 20;
+    if (s.rapidoxQuietTime < 100 || s.rapidoxQuietTime > 10000)
+        s.rapidoxQuietTime = defaults.rapidoxQuietTime;
     if (s.timeout <= 0) s.timeout = defaults.timeout;
     if (s.idleTime <= 0) s.idleTime = defaults.idleTime;
     if (s.delayAfterCr < 0) s.delayAfterCr = 0;

@@ -28,6 +28,9 @@ struct UserSettings {
     // Blocks in flight of a Rapidox transfer, 1 ... 25.
     int rapidoxSendSize = 20;
     int rapidoxReceiveSize = 20;
+    // Milliseconds a download waits after a lone EOT before it takes it as the end of the
+    // batch, 100 ... 10,000: a byte that follows sooner shows the EOT was noise.
+    int rapidoxQuietTime = 10000;
     int addrbookToolBar = 1;
     int addrbookStatusBar = 1;
     // Highlight colours of the message view (0x00BBGGRR) and their switches.

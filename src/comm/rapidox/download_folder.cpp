@@ -49,6 +49,9 @@ std::optional<std::time_t> headerTime(const FileHeader& h,
     return t;
 }
 
+// Blocks are gathered into writes of at most this size.
+constexpr std::size_t kWriteBehind = 512 * kBlockData;
+
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -132,11 +135,19 @@ std::optional<std::int64_t> DownloadFolder::open(const FileHeader& header) {
 }
 
 bool DownloadFolder::write(std::string_view block) {
-    return writeAll(fd_, block) || fail(files_.back().path, texts::kListWriteFailed);
+    pending_ += block;
+    return pending_.size() < kWriteBehind || flush();
+}
+
+bool DownloadFolder::flush() {
+    if (pending_.empty()) return true;
+    const bool ok = writeAll(fd_, pending_);
+    pending_.clear();
+    return ok || fail(files_.back().path, texts::kListWriteFailed);
 }
 
 bool DownloadFolder::complete(const FileHeader& header) {
-    bool ok = ::ftruncate(fd_, header.size) == 0;
+    bool ok = flush() && ::ftruncate(fd_, header.size) == 0;
     if (ok) {
         if (const auto time = headerTime(header, localNow_)) {
             const timespec times[2] = {{0, UTIME_OMIT}, {*time, 0}};
@@ -153,6 +164,8 @@ void DownloadFolder::keepPartial() {
 }
 
 void DownloadFolder::closeFile(bool complete) {
+    // Blocks still waiting are written first: a partial file keeps every block received.
+    if (!pending_.empty()) flush();
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     files_.back().complete = complete && closed;

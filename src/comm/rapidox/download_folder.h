@@ -31,6 +31,7 @@ public:
 
     std::optional<std::int64_t> open(const FileHeader& header) override;
     bool write(std::string_view block) override;
+    bool flush() override;
     bool complete(const FileHeader& header) override;
     void keepPartial() override;
     std::string error() const override { return error_; }
@@ -50,6 +51,7 @@ private:
     std::function<LocalTimeFields()> localNow_;
     int folderFd_ = -1;
     int fd_ = -1;
+    std::string pending_;  // blocks received and not yet written
     std::vector<DownloadedFile> files_;
     std::string error_;
 };

@@ -1,5 +1,8 @@
 #include "comm/rapidox/frame_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace morvaline::rapidox {
 
 void FrameReader::wait(Duration timeout, bool dataAllowed, TimePoint now) {
@@ -87,6 +90,27 @@ std::optional<Frame> FrameReader::feed(unsigned char byte, TimePoint now) {
             frame.payload = std::string_view(payload_.data(), payload_.size());
             return frame;
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<Frame> FrameReader::feed(std::string_view& bytes, TimePoint now) {
+    while (!bytes.empty()) {
+        if (state_ == State::Payload) {
+            const std::size_t take = std::min(bytes.size(), kBlockData - filled_);
+            std::memcpy(payload_.data() + filled_, bytes.data(), take);
+            unsigned sum = sum_;
+            for (std::size_t i = 0; i < take; ++i) sum += static_cast<unsigned char>(bytes[i]);
+            sum_ = static_cast<unsigned char>(sum);
+            filled_ += take;
+            if (filled_ == kBlockData) state_ = State::Checksum;
+            lastByte_ = now;
+            bytes.remove_prefix(take);
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(bytes.front());
+        bytes.remove_prefix(1);
+        if (auto frame = feed(byte, now)) return frame;
     }
     return std::nullopt;
 }

@@ -43,6 +43,9 @@ public:
     void wait(Duration timeout, bool dataAllowed, TimePoint now);
     // One received byte; a frame when it completes one.
     std::optional<Frame> feed(unsigned char byte, TimePoint now);
+    // Received bytes, taken from the front of `bytes` up to the end of the first frame
+    // they complete (returned), or all of them. The data of a block is taken in one step.
+    std::optional<Frame> feed(std::string_view& bytes, TimePoint now);
     // When expire() has something to say if no byte comes first.
     TimePoint deadline() const;
     // A timeout or a lone control byte once the deadline has passed.

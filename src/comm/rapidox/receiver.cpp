@@ -13,7 +13,6 @@ using namespace std::chrono_literals;
 
 constexpr Duration kBetweenFiles = 20s;  // handshake and between files
 constexpr Duration kInData = 40s;        // data phase
-constexpr Duration kQuiet = 10s;         // after a lone control byte
 
 constexpr std::int64_t kProgressEvery = 8;  // blocks between progress reports
 
@@ -44,8 +43,8 @@ const char* RapidoxReceiver::toString(State state) {
     return "?";
 }
 
-RapidoxReceiver::RapidoxReceiver(DownloadSink& sink, int maxWindow)
-    : sink_(sink), maxWindow_(clampWindow(maxWindow)), reader_(kQuiet) {}
+RapidoxReceiver::RapidoxReceiver(DownloadSink& sink, int maxWindow, Duration quietPeriod)
+    : sink_(sink), maxWindow_(clampWindow(maxWindow)), reader_(quietPeriod) {}
 
 // Transitions:
 //   start                                   -> Handshake, NAK sent
@@ -75,8 +74,16 @@ TimePoint RapidoxReceiver::deadline() const {
     return state_ == State::Finished ? kNever : reader_.deadline();
 }
 
-void RapidoxReceiver::onByte(unsigned char byte, TimePoint now) {
-    if (const auto frame = reader_.feed(byte, now)) onFrame(*frame, now);
+void RapidoxReceiver::onBytes(std::string_view& bytes, TimePoint now) {
+    if (const auto frame = reader_.feed(bytes, now)) onFrame(*frame, now);
+}
+
+// The blocks of one arrival reach the file in one write.
+void RapidoxReceiver::onArrivalTaken() {
+    if (fileOpen_ && !sink_.flush()) {
+        setFailureMessage(sink_.error());
+        finish(TransferResult::FileError);
+    }
 }
 
 void RapidoxReceiver::onFrame(const Frame& frame, TimePoint now) {

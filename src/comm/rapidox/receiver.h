@@ -3,6 +3,7 @@
 // accepts the parameters, then takes one file after the other until the sender ends the
 // batch with EOT. A shorter local file is resumed at its last whole block.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -25,8 +26,13 @@ public:
     };
     static const char* toString(State state);
 
-    // maxWindow: the RapidoxReceiveSize setting (clamped to 1 ... 25 here).
-    RapidoxReceiver(DownloadSink& sink, int maxWindow);
+    // How long a lone control byte must stand alone to count (above all the EOT that ends
+    // the batch, so that every download ends this long after its last file).
+    static constexpr Duration kDefaultQuietPeriod = std::chrono::seconds(10);
+
+    // maxWindow: the RapidoxReceiveSize setting (clamped to 1 ... 25 here); quietPeriod:
+    // the RapidoxQuietTime setting.
+    RapidoxReceiver(DownloadSink& sink, int maxWindow, Duration quietPeriod = kDefaultQuietPeriod);
 
     void start(TimePoint now) override;
     void advance(TimePoint now) override;
@@ -34,7 +40,8 @@ public:
     State state() const { return state_; }
 
 private:
-    void onByte(unsigned char byte, TimePoint now) override;
+    void onBytes(std::string_view& bytes, TimePoint now) override;
+    void onArrivalTaken() override;
     void onFinish(bool aborted) override;
 
     void onFrame(const Frame& frame, TimePoint now);

@@ -119,7 +119,15 @@ void RapidoxSender::advance(TimePoint now) {
             break;
     }
     if (const auto packet = reader_.expire(now)) onPacket(*packet, now);
-    if (state_ == State::Sending && reader_.idle()) sendNextBlock(now);
+    // Block after block until the window is full: the open window goes out as one write.
+    while (state_ == State::Sending && reader_.idle()) sendNextBlock(now);
+}
+
+// Packets are short: the sender reads its input a byte at a time.
+void RapidoxSender::onBytes(std::string_view& bytes, TimePoint now) {
+    const auto byte = static_cast<unsigned char>(bytes.front());
+    bytes.remove_prefix(1);
+    onByte(byte, now);
 }
 
 void RapidoxSender::onByte(unsigned char byte, TimePoint now) {

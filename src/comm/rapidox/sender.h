@@ -37,7 +37,8 @@ public:
     State state() const { return state_; }
 
 private:
-    void onByte(unsigned char byte, TimePoint now) override;
+    void onBytes(std::string_view& bytes, TimePoint now) override;
+    void onByte(unsigned char byte, TimePoint now);
     void onFinish(bool aborted) override;
 
     void onPacket(const Packet& packet, TimePoint now);

@@ -1,5 +1,7 @@
 #include "comm/rapidox/telnet_data_filter.h"
 
+#include <cstring>
+
 namespace morvaline::rapidox {
 namespace {
 
@@ -12,7 +14,19 @@ constexpr unsigned char kDont = 0xFE;
 }  // namespace
 
 void TelnetDataFilter::filter(std::string_view in, std::string& out) {
-    for (char c : in) {
+    while (!in.empty()) {
+        if (state_ == State::Data) {
+            // Data up to the next IAC in one copy.
+            const void* iac = std::memchr(in.data(), kIac, in.size());
+            const std::size_t run =
+                iac ? static_cast<std::size_t>(static_cast<const char*>(iac) - in.data())
+                    : in.size();
+            out.append(in.data(), run);
+            in.remove_prefix(run);
+            if (in.empty()) break;
+        }
+        const char c = in.front();
+        in.remove_prefix(1);
         const auto b = static_cast<unsigned char>(c);
         switch (state_) {
             case State::Data:
@@ -47,10 +61,17 @@ void TelnetDataFilter::filter(std::string_view in, std::string& out) {
 std::string doubleTelnetIac(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 64);
-    for (char c : bytes) {
-        out += c;
-        if (static_cast<unsigned char>(c) == kIac) out += c;
+    for (;;) {
+        // Up to and including the next IAC in one copy, then the IAC once more.
+        const void* iac = std::memchr(bytes.data(), kIac, bytes.size());
+        if (!iac) break;
+        const std::size_t run =
+            static_cast<std::size_t>(static_cast<const char*>(iac) - bytes.data()) + 1;
+        out.append(bytes.data(), run);
+        out += static_cast<char>(kIac);
+        bytes.remove_prefix(run);
     }
+    out.append(bytes);
     return out;
 }
 

@@ -13,9 +13,9 @@ constexpr std::size_t kMaxUnused = 64 * 1024;
 }  // namespace
 
 void TransferEngine::receive(std::string_view bytes, TimePoint now) {
-    std::size_t i = 0;
-    for (; i < bytes.size() && !finished_; ++i) onByte(static_cast<unsigned char>(bytes[i]), now);
-    unused_.append(bytes.substr(i));
+    while (!bytes.empty() && !finished_) onBytes(bytes, now);
+    if (!finished_) onArrivalTaken();
+    unused_.append(bytes);
 }
 
 void TransferEngine::abort() {

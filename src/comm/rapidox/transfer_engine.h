@@ -46,7 +46,10 @@ public:
 protected:
     TransferEngine() = default;
 
-    virtual void onByte(unsigned char byte, TimePoint now) = 0;
+    // Takes bytes from the front of `bytes` (at least one; as many as it can use at once).
+    virtual void onBytes(std::string_view& bytes, TimePoint now) = 0;
+    // Called when the bytes of one arrival have been taken.
+    virtual void onArrivalTaken() {}
     // Closes what the transfer has open when it ends; `aborted` tells an abort apart.
     virtual void onFinish(bool aborted) = 0;
 

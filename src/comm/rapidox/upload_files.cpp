@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -12,6 +13,12 @@
 #include "store/texts.h"
 
 namespace morvaline::rapidox {
+namespace {
+
+// How much of the file one read takes: a multiple of the block size.
+constexpr std::size_t kReadAhead = 512 * kBlockData;
+
+}  // namespace
 
 UploadFiles::~UploadFiles() {
     close();
@@ -45,26 +52,41 @@ std::optional<FileHeader> UploadFiles::open(std::size_t index) {
 }
 
 bool UploadFiles::seek(std::int64_t offset) {
+    ahead_.clear();
+    aheadPos_ = 0;
     return ::lseek(fd_, offset, SEEK_SET) >= 0 || fail(texts::kListReadFailed);
 }
 
 bool UploadFiles::read(std::string& block) {
-    block.resize(kBlockData);
-    std::size_t filled = 0;
-    while (filled < kBlockData) {
-        const ssize_t n = ::read(fd_, block.data() + filled, kBlockData - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(texts::kListReadFailed);
-        if (n == 0) break;
-        filled += static_cast<std::size_t>(n);
+    if (aheadPos_ == ahead_.size()) {
+        // The next piece of the file; short only at its end.
+        ahead_.resize(kReadAhead);
+        std::size_t filled = 0;
+        while (filled < kReadAhead) {
+            const ssize_t n = ::read(fd_, ahead_.data() + filled, kReadAhead - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ahead_.clear();
+                aheadPos_ = 0;
+                return fail(texts::kListReadFailed);
+            }
+            if (n == 0) break;
+            filled += static_cast<std::size_t>(n);
+        }
+        ahead_.resize(filled);
+        aheadPos_ = 0;
     }
-    block.resize(filled);
+    const std::size_t take = std::min(kBlockData, ahead_.size() - aheadPos_);
+    block.assign(ahead_, aheadPos_, take);
+    aheadPos_ += take;
     return true;
 }
 
 void UploadFiles::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    ahead_.clear();
+    aheadPos_ = 0;
 }
 
 bool UploadFiles::fail(const Text& text) {

@@ -37,6 +37,9 @@ private:
     std::vector<UploadFile> files_;
     std::size_t current_ = 0;
     int fd_ = -1;
+    // The file is read ahead in large pieces; blocks are taken from here.
+    std::string ahead_;
+    std::size_t aheadPos_ = 0;
     std::string error_;
 };
 

@@ -133,6 +133,38 @@ TEST(RapidoxFrames, FrameReaderSkipsUnwantedBlocksAndDropsBlocksCutBySilence) {
     EXPECT_FALSE(feedFrames(reader, whole.substr(60), t + 41s));
 }
 
+// The same bytes fed in pieces of any size give the same frames as fed one by one:
+// blocks split anywhere, damaged blocks, headers, noise and control bytes between them.
+TEST(RapidoxFrames, FrameReaderReadsPiecesAsItReadsBytes) {
+    std::string stream = parameters20() + "noise" + block(1, 'a', 0x80) + "\x04" +
+                         block(2, 'b', 0x00) + "\x06" + block(3, 'c', 0x80);
+    std::string damaged = block(4, 'd', 0x00);
+    damaged[50] = 'x';
+    stream += damaged + block(5, 'e', 0x80) + header('2', endOfFile(5), 0x6B) + "\x18zz";
+    const auto describe = [](const Frame& f) {
+        return std::to_string(static_cast<int>(f.kind)) + ":" + std::to_string(f.number) + ":" +
+               std::string(f.payload);
+    };
+    TimePoint t{};
+    FrameReader single(10s);
+    single.wait(40s, true, t);
+    std::vector<std::string> expected;
+    for (char c : stream)
+        if (auto f = single.feed(static_cast<unsigned char>(c), t)) expected.push_back(describe(*f));
+    ASSERT_GE(expected.size(), 7u);
+    for (std::size_t piece : {1u, 2u, 3u, 64u, 131u, 132u, 133u, 1000u}) {
+        FrameReader pieces(10s);
+        pieces.wait(40s, true, t);
+        std::vector<std::string> got;
+        for (std::size_t at = 0; at < stream.size(); at += piece) {
+            std::string_view bytes = std::string_view(stream).substr(at, piece);
+            while (!bytes.empty())
+                if (auto f = pieces.feed(bytes, t)) got.push_back(describe(*f));
+        }
+        EXPECT_EQ(got, expected) << "pieces of " << piece;
+    }
+}
+
 TEST(RapidoxFrames, PacketReaderChecksAndBoundsPackets) {
     PacketReader reader(1000ms);
     TimePoint t{};

@@ -7,6 +7,12 @@ namespace morvaline::rapidox::test {
 
 void SimLink::transmit(End& from, End& to, bool fromSender) {
     const std::string out = from.engine.takeOutput();
+    // Bytes put on the line now arrive now, or after the stretch ahead of them.
+    const auto stretchFrom = [&](TimePoint from) -> std::string& {
+        if (!to.inbox.empty()) from = std::max(from, to.inbox.back().from);
+        if (to.inbox.empty() || to.inbox.back().from != from) to.inbox.push_back({from, {}});
+        return to.inbox.back().bytes;
+    };
     for (std::size_t i = 0; i < out.size(); ++i, ++from.offset) {
         char byte = out[i];
         bool keep = true;
@@ -25,7 +31,7 @@ void SimLink::transmit(End& from, End& to, bool fromSender) {
                     if (here) after += f.bytes;
                     break;
                 case LineFault::Kind::Stall:
-                    if (here) to.heldUntil = now_ + f.stall;
+                    if (here) stretchFrom(now_ + f.stall);  // this byte and all after it
                     break;
                 case LineFault::Kind::Cut:
                     if (here) cut_ = true;
@@ -33,14 +39,19 @@ void SimLink::transmit(End& from, End& to, bool fromSender) {
             }
         }
         if (cut_) continue;
-        if (keep) to.inbox += byte;
-        to.inbox += after;
+        std::string& bytes = stretchFrom(now_);
+        if (keep) bytes += byte;
+        bytes += after;
     }
 }
 
 bool SimLink::deliver(End& to) {
-    if (to.inbox.empty() || now_ < to.heldUntil) return false;
-    const std::string bytes = std::exchange(to.inbox, {});
+    std::string bytes;
+    std::size_t arrived = 0;
+    for (; arrived < to.inbox.size() && to.inbox[arrived].from <= now_; ++arrived)
+        bytes += to.inbox[arrived].bytes;
+    to.inbox.erase(to.inbox.begin(), to.inbox.begin() + static_cast<std::ptrdiff_t>(arrived));
+    if (bytes.empty()) return false;
     to.engine.receive(bytes, now_);
     return true;
 }
@@ -51,7 +62,9 @@ void SimLink::run() {
         transmit(ends_[0], ends_[1], true);
         transmit(ends_[1], ends_[0], false);
         if (cut_) {
-            // The connection sets the abort flag of both sides when the line drops.
+            // What was on the line before the cut arrives; then the connection sets the
+            // abort flag of both sides.
+            for (End& end : ends_) deliver(end);
             for (End& end : ends_) end.engine.abort();
             for (End& end : ends_) end.engine.takeOutput();
         }
@@ -61,7 +74,7 @@ void SimLink::run() {
         TimePoint next = kNever;
         for (End& end : ends_) {
             if (!end.engine.finished()) next = std::min(next, end.engine.deadline());
-            if (!end.inbox.empty()) next = std::min(next, end.heldUntil);
+            if (!end.inbox.empty()) next = std::min(next, end.inbox.front().from);
         }
         if (next == kNever && !moved) return;  // stuck: the test's checks will say so
         if (!moved && next > now_) now_ = next;

@@ -53,12 +53,17 @@ public:
     TimePoint now() const { return now_; }
 
 private:
+    // Bytes on their way that may arrive from a time on. The line keeps its order: a
+    // stretch never arrives before the one ahead of it.
+    struct Stretch {
+        TimePoint from;
+        std::string bytes;
+    };
     struct End {
         explicit End(TransferEngine& e) : engine(e) {}
         TransferEngine& engine;
-        std::string inbox;       // bytes on their way to this end
-        TimePoint heldUntil{};   // a stall holds them back until then
-        std::size_t offset = 0;  // bytes this end has put on the line
+        std::vector<Stretch> inbox;  // bytes on their way to this end
+        std::size_t offset = 0;      // bytes this end has put on the line
     };
 
     void transmit(End& from, End& to, bool fromSender);
