@@ -14,12 +14,14 @@ TEST(UserSettings, MissingValuesTakeDefaultsAndBadOnesAreClamped) {
     reg.writeInt("U1", "RapidoxSendSize", 0);
     reg.writeInt("U1", "RapidoxReceiveSize", 26);
     reg.writeInt("U1", "Timeout", -5);
+    reg.writeInt("U1", "RapidoxQuietTime", 50);
     reg.writeString("U1", "UpPath", std::string(300, 'u'));
     UserSettings s;
     loadUserSettings(reg, "U1", "/data/U1/", s);
     EXPECT_EQ(s.rapidoxSendSize, 20);
     EXPECT_EQ(s.rapidoxReceiveSize, 20);
     EXPECT_EQ(s.timeout, 120000);
+    EXPECT_EQ(s.rapidoxQuietTime, 10000);
     EXPECT_EQ(s.downPath, "/data/U1/");  // no "DownPath": the data folder
     EXPECT_EQ(s.upPath.size(), 259u);
     EXPECT_EQ(s.foreground[14], 0xFFFFFF);
@@ -28,8 +30,10 @@ TEST(UserSettings, MissingValuesTakeDefaultsAndBadOnesAreClamped) {
     EXPECT_EQ(s.closeSuccess, 1);
 
     reg.writeInt("U1", "RapidoxSendSize", 25);
+    reg.writeInt("U1", "RapidoxQuietTime", 1000);
     loadUserSettings(reg, "U1", "/data/U1/", s);
     EXPECT_EQ(s.rapidoxSendSize, 25);
+    EXPECT_EQ(s.rapidoxQuietTime, 1000);
 }
 
 TEST(UserSettings, SaveWritesEverythingButTheCloseFlag) {

@@ -150,7 +150,8 @@ TEST(RapidoxFrames, FrameReaderReadsPiecesAsItReadsBytes) {
     single.wait(40s, true, t);
     std::vector<std::string> expected;
     for (char c : stream)
-        if (auto f = single.feed(static_cast<unsigned char>(c), t)) expected.push_back(describe(*f));
+        if (auto f = single.feed(static_cast<unsigned char>(c), t))
+            expected.push_back(describe(*f));
     ASSERT_GE(expected.size(), 7u);
     for (std::size_t piece : {1u, 2u, 3u, 64u, 131u, 132u, 133u, 1000u}) {
         FrameReader pieces(10s);

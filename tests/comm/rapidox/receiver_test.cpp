@@ -32,6 +32,9 @@ const std::string kEndOf2 = header('2', endOfFile(2), 0x65);
 
 class ReceiverRig {
 public:
+    explicit ReceiverRig(Duration quietPeriod = RapidoxReceiver::kDefaultQuietPeriod)
+        : rx(folder, 20, quietPeriod) {}
+
     std::string start() {
         rx.start(t);
         return output();
@@ -63,7 +66,7 @@ public:
 
     morvaline::test::TempDir dir;
     DownloadFolder folder{dir.path()};
-    RapidoxReceiver rx{folder, 20};
+    RapidoxReceiver rx;
     TimePoint t{};
     std::string sent;  // everything the receiver sent so far
 };
@@ -175,6 +178,18 @@ TEST(RapidoxReceiver, EotFollowedByAnotherByteIsNotTheEndOfTheBatch) {
     EXPECT_EQ(rig.wait(10s), kR20);  // 20 s without a header: "R" again
     EXPECT_EQ(rig.in("\x04host text"), "");
     EXPECT_FALSE(rig.rx.finished());
+}
+
+// The quiet period is a setting: a user on a clean line shortens the wait after the EOT.
+TEST(RapidoxReceiver, QuietPeriodSettingEndsTheBatchThatMuchAfterTheEot) {
+    ReceiverRig rig(1s);
+    rig.open();
+    EXPECT_EQ(rig.in("\x04"), "");
+    EXPECT_EQ(rig.wait(999ms), "");
+    EXPECT_EQ(rig.in("\x04"), "");  // a byte within the period: this one counts anew
+    EXPECT_EQ(rig.wait(999ms), "");
+    EXPECT_EQ(rig.wait(1ms), "\x06");
+    EXPECT_EQ(rig.rx.result(), TransferResult::Ok);
 }
 
 // A host that cancels goes on with its text at once. Text starts no frame, so the CAN
