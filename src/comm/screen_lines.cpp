@@ -1,6 +1,9 @@
 #include "comm/screen_lines.h"
 
+#include <endian.h>
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/sjis.h"
@@ -45,8 +48,11 @@ const std::uint8_t* firstControl(const std::uint8_t* p, const std::uint8_t* end)
     while (end - p >= 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
-        // Nonzero exactly when some byte is below 0x20 (all bytes are read as unsigned).
-        if ((word - kOnes * 0x20) & ~word & kHigh) break;
+        // The high bit of each byte below 0x20; a borrow can mark a byte after such a one
+        // too, never one before it, so the lowest mark is the first control byte (the
+        // bytes are read in little-endian order).
+        const std::uint64_t marks = (le64toh(word) - kOnes * 0x20) & ~le64toh(word) & kHigh;
+        if (marks) return p + std::countr_zero(marks) / 8;
         p += 8;
     }
     while (p < end && *p >= 0x20) ++p;
