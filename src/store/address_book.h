@@ -40,6 +40,12 @@ public:
     int addNode(int parent, int type, int reserved, std::string_view address,
                 std::string_view name, std::string_view affiliation = {},
                 std::string_view department = {}, std::string_view memo = {});
+    // Deletes a node; a folder goes with everything in it. The links of the other nodes
+    // follow their moved indices. False (nothing deleted) for the root or a bad index.
+    bool deleteNode(int index);
+    // Appends the names of the entry, or of every entry in the folder and its subfolders,
+    // to a list separated by ",".
+    void collectNames(int index, std::string& list) const;
     void clear() { nodes_.clear(); }
     const std::vector<CAddr>& nodes() const { return nodes_; }
     // True when every link is in range and every chain is consistent.
