@@ -39,7 +39,8 @@ public:
                 std::string value;
                 const End end = readField(value);
                 if (end == End::Unclosed) {
-                    *error = "line " + std::to_string(firstLine) + ": a quoted field is never closed";
+                    *error =
+                        "line " + std::to_string(firstLine) + ": a quoted field is never closed";
                     return false;
                 }
                 any = any || !value.empty() || end == End::Comma || field > 0;

@@ -44,8 +44,10 @@ TEST(AddressBook, NamesAreCollectedFromNestedFolders) {
     EXPECT_EQ(all, list);
     // A repeated name gets a number.
     CAddrArray twice = sampleBook();
-    EXPECT_EQ(twice.nodes()[twice.addNode(0, CAddr::kEntry, 0, "x", sj("花子"))].name, sj("花子~1"));
-    EXPECT_EQ(twice.nodes()[twice.addNode(0, CAddr::kEntry, 0, "y", sj("花子"))].name, sj("花子~2"));
+    EXPECT_EQ(twice.nodes()[twice.addNode(0, CAddr::kEntry, 0, "x", sj("花子"))].name,
+              sj("花子~1"));
+    EXPECT_EQ(twice.nodes()[twice.addNode(0, CAddr::kEntry, 0, "y", sj("花子"))].name,
+              sj("花子~2"));
 }
 
 TEST(AddressBook, DeletingKeepsEveryOtherLinkValid) {
@@ -53,7 +55,8 @@ TEST(AddressBook, DeletingKeepsEveryOtherLinkValid) {
     // An entry: the nodes after it move down by one.
     ASSERT_TRUE(book.deleteNode(2));
     EXPECT_TRUE(book.linksValid());
-    EXPECT_EQ(names(book), (std::vector<std::string>{"ｱﾄﾞﾚｽ帳", "友人", "ｸﾗﾌﾞ", "Alice", "次郎", "三郎"}));
+    EXPECT_EQ(names(book),
+              (std::vector<std::string>{"ｱﾄﾞﾚｽ帳", "友人", "ｸﾗﾌﾞ", "Alice", "次郎", "三郎"}));
     EXPECT_EQ(book.nodes()[1].firstChild, 2);
     EXPECT_EQ(book.nodes()[3].parent, 2);
     EXPECT_EQ(book.nodes()[4].prev, 2);
@@ -111,7 +114,9 @@ TEST(AddressBook, CsvImportTakesShortLinesAndRefusesBrokenFiles) {
     CAddrArray book;
     book.addNode(-1, CAddr::kFolder, 0, "", sj("ｱﾄﾞﾚｽ帳"));
     std::string error;
-    EXPECT_EQ(ImportAddressCsv(book, "Bob,MVL00006\n\r\n\"Ca\"\"rol\"x,\"a,b\",c,d,e,extra\n", &error), 2);
+    EXPECT_EQ(
+        ImportAddressCsv(book, "Bob,MVL00006\n\r\n\"Ca\"\"rol\"x,\"a,b\",c,d,e,extra\n", &error),
+        2);
     ASSERT_EQ(book.nodes().size(), 3u);
     EXPECT_EQ(book.nodes()[1].name, "Bob");
     EXPECT_EQ(book.nodes()[1].memo, "");
