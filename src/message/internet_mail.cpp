@@ -155,7 +155,7 @@ bool writeAttachment(Writer& w, const std::filesystem::path& path, std::string_v
     std::ifstream in(path, std::ios::binary);
     std::error_code ec;
     if (!in || std::filesystem::is_directory(path, ec)) {
-        result.error = "cannot read " + path.string();
+        result.error = path.string();
         return false;
     }
     const std::string quoted = "\"" + attachmentName(path) + "\"";
@@ -180,7 +180,7 @@ bool writeAttachment(Writer& w, const std::filesystem::path& path, std::string_v
         w.put(out);
     }
     if (in.bad()) {
-        result.error = "cannot read " + path.string();
+        result.error = path.string();
         return false;
     }
     if (!any) w.put("\r\n");  // an empty file is one empty line

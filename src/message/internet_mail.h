@@ -39,7 +39,7 @@ struct InternetMail {
 
 struct ComposeResult {
     bool ok = false;
-    std::string error;              // UTF-8: the file that could not be read ...
+    std::string error;              // UTF-8: the path of a file that could not be read
     std::vector<std::string> lost;  // characters ISO-2022-JP could not carry (Shift_JIS)
     bool multipart = false;         // it went out with attachments
 };

@@ -19,18 +19,21 @@ bool beginsWithHeaderField(std::string_view text) {
 
 }  // namespace
 
+std::optional<std::string_view> AfterHostHeader(std::string_view storedText) {
+    static const std::string kTitleLine = sj("\r\n文書名：");
+    const std::size_t title = storedText.find(kTitleLine);
+    if (title == std::string_view::npos) return std::nullopt;
+    const std::size_t emptyLine = storedText.find("\r\n\r\n", title + kTitleLine.size());
+    if (emptyLine == std::string_view::npos) return std::nullopt;
+    return storedText.substr(emptyLine + 4);
+}
+
 std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags,
                             AttachmentList* list) {
     if (itemFlags & ITEM_FLAG_INTERNET) {
-        static const std::string kTitleLine = sj("\r\n文書名：");
-        const std::size_t title = storedText.find(kTitleLine);
-        const std::size_t emptyLine = title == std::string_view::npos
-                                          ? title
-                                          : storedText.find("\r\n\r\n", title + kTitleLine.size());
+        const std::optional<std::string_view> message = AfterHostHeader(storedText);
         // A gateway may pass on a text without a header block: it shows as it stands.
-        if (emptyLine != std::string_view::npos &&
-            beginsWithHeaderField(storedText.substr(emptyLine + 4)))
-            return InternetMailDisplayText(storedText.substr(emptyLine + 4), list);
+        if (message && beginsWithHeaderField(*message)) return InternetMailDisplayText(*message, list);
     }
     if (itemFlags & ITEM_FLAG_UUENCODED) return SplitUuBlocks(storedText, list);
     return std::string(storedText);

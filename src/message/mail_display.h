@@ -4,10 +4,15 @@
 #include "message/attachment.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace morvaline {
+
+// The stored text of a mail after the host's header block: after the empty line that
+// follows the "文書名：" header line. Nothing when the block is not there.
+std::optional<std::string_view> AfterHostHeader(std::string_view storedText);
 
 // The readable text of a stored mail, given the stored text (the host's header block, an
 // empty line and the mail) and the item's flags (ITEM_FLAG_INTERNET, ITEM_FLAG_UUENCODED);

@@ -58,21 +58,6 @@ Written failed(std::string error) {
     return {-1, false, std::move(error)};
 }
 
-// The text after the host's header block ("文書名：" and the empty line after it).
-std::string_view withoutHostHeader(std::string_view text) {
-    static const std::string kTitleLabel = sj("文書名：");
-    std::size_t at = text.starts_with(kTitleLabel) ? 0 : text.find("\n" + kTitleLabel);
-    if (at == std::string_view::npos) return text;
-    const std::size_t end = text.find('\n', at + 1);
-    if (end == std::string_view::npos) return {};
-    text.remove_prefix(end + 1);
-    if (text.starts_with("\r\n"))
-        text.remove_prefix(2);
-    else if (text.starts_with("\n"))
-        text.remove_prefix(1);
-    return text;
-}
-
 }  // namespace
 
 int templateFor(const CTolDoc& doc, int placeChoice, TemplateUse use) {
@@ -155,7 +140,8 @@ std::string quotedText(CTolDoc& doc, int place, const CItem& message) {
     std::string readable = *stored;
     if (isMailPlace(doc.tree().item(place).m_nKind)) {
         readable = MailDisplayText(*stored, message.m_dwFlags, nullptr);
-        if (!message.hasFlag(ITEM_FLAG_INTERNET)) readable = withoutHostHeader(readable);
+        if (!message.hasFlag(ITEM_FLAG_INTERNET))
+            readable = AfterHostHeader(readable).value_or(readable);
     }
     const EditorSettings settings = doc.editorSettings();
     CComDoc text(settings);

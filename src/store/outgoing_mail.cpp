@@ -98,6 +98,18 @@ bool linkToSource(CTolDoc& doc, CItemArray& source, int sourceIndex, int sourceP
     return true;
 }
 
+std::vector<std::string> attachedFiles(const CItem& item) {
+    std::vector<std::string> paths;
+    const std::string all = item.m_strPath.str();
+    std::size_t start = 0;
+    while (start < all.size()) {
+        const std::size_t end = std::min(all.find('\n', start), all.size());
+        if (end > start) paths.push_back(all.substr(start, end - start));
+        start = end + 1;
+    }
+    return paths;
+}
+
 bool findForwardedMail(CTolDoc& doc, const CItem& forward, int& place, int& index) {
     place = doc.tree().findSerial(forward.m_nTarget);
     if (place < 0) return false;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvaline {
 
@@ -53,6 +54,9 @@ int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* e
 bool linkToSource(CTolDoc& doc, CItemArray& source, int sourceIndex, int sourcePlace,
                   CItemArray& list, int index, int place, std::string_view title,
                   std::string* error);
+
+// The files attached to a mail item: its path, paths separated by LF.
+std::vector<std::string> attachedFiles(const CItem& item);
 
 // The received mail that a forward forwards: its place in the tree and its index there;
 // false when it cannot be found any more.

@@ -124,7 +124,11 @@ struct Text {
     X(kMailNotSent, 28721, "ﾒｰﾙ '%1' を送信できませんでした。予約はそのまま残してあります。") \
     X(kMailNotRead, 28722, "ﾒｰﾙ %1 を読み込めませんでした。予約はそのまま残してあります。") \
     X(kMailNotDownloaded, 28723, "ﾒｰﾙ %1 のﾌｧｲﾙを受信できませんでした。予約はそのまま残してあります。") \
-    X(kHostMailNotDeleted, 28724, "ﾎｽﾄのﾒｰﾙ %1 を削除できませんでした")
+    X(kHostMailNotDeleted, 28724, "ﾎｽﾄのﾒｰﾙ %1 を削除できませんでした") \
+    X(kAddressBookNameTwice, 28725, "ｱﾄﾞﾚｽ帳に同じ名前が2つ以上存在します") \
+    X(kAddresseesTooLong, 28726, "宛先IDが長すぎます。") \
+    X(kAddresseeNotAnId, 28727, "宛先IDが正しく指定されていません") \
+    X(kCharactersNotCarried, 28705, "ｲﾝﾀｰﾈｯﾄ ﾒｰﾙでは送れない文字 %1 を除いて送ります")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};

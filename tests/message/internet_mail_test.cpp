@@ -155,7 +155,7 @@ TEST(InternetMail, AttachmentsAreBase64PartsBetweenBoundaries) {
     mail.attachments.push_back(dir / "missing.bin");
     const Composed failed = compose(mail);
     EXPECT_FALSE(failed.result.ok);
-    EXPECT_NE(failed.result.error.find("missing.bin"), std::string::npos);
+    EXPECT_EQ(failed.result.error, (dir / "missing.bin").string());
 }
 
 TEST(InternetMail, AForwardPassesTheSourceOnWithNewAddressing) {

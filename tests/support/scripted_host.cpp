@@ -1,6 +1,7 @@
 #include "support/scripted_host.h"
 
 #include "link/result_codes.h"
+#include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 
 namespace morvaline::test {
@@ -39,6 +40,11 @@ bool ScriptedHost::writeText(std::string_view text) {
 
 bool ScriptedHost::startTransfer(const TransferRequest& request) {
     transferRequests.push_back(request);
+    if (request.direction == TransferDirection::Upload) {
+        std::string bytes;
+        readWholeFile(request.uploadPath, bytes);
+        uploadedBytes.push_back(std::move(bytes));
+    }
     timeoutsDuringTransfer.push_back(block.waitTimeout());
     if (!transferOutcome) return false;
     block.setTransferOutcome(*transferOutcome);

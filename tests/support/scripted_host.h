@@ -52,6 +52,8 @@ public:
     std::optional<FileTransferOutcome> transferOutcome;
     // What startTransfer() was asked, with the engine's wait time-out at that moment.
     std::vector<TransferRequest> transferRequests;
+    // The bytes of each file an upload was asked for, as they were at that moment.
+    std::vector<std::string> uploadedBytes;
     std::vector<int> timeoutsDuringTransfer;
 
     CommBlock block;

@@ -59,16 +59,17 @@ std::optional<OutgoingText> loadOutgoingText(const std::filesystem::path& dataDi
     }
     const bool attaches = item.m_nKind == kind::kNewMail || item.m_nKind == kind::kForwardMail ||
                           item.m_nKind == kind::kComment;
-    if (attaches && !item.m_strPath.empty()) {
-        const std::optional<std::string> block =
-            EncodeUuFile(std::filesystem::path(item.m_strPath.str()));
-        if (!block) {
-            *failedFile = item.m_strPath.str();
-            return std::nullopt;
+    if (attaches) {
+        for (const std::string& path : attachedFiles(item)) {
+            const std::optional<std::string> block = EncodeUuFile(std::filesystem::path(path));
+            if (!block) {
+                *failedFile = path;
+                return std::nullopt;
+            }
+            for (const std::string& line : splitTextLines(*block))
+                out.lines.push_back(hostTextLine(line));
+            out.attachment = true;
         }
-        for (const std::string& line : splitTextLines(*block))
-            out.lines.push_back(hostTextLine(line));
-        out.attachment = true;
     }
     return out;
 }

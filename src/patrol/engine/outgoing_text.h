@@ -32,7 +32,8 @@ struct OutgoingText {
 };
 
 // The text of an outgoing item: its own numbered file in the data folder, followed, for a
-// mail, a forward or a message whose path names a file, by that file uuencoded. Empty with
+// mail, a forward or a message whose path names files (separated by LF), by each file
+// uuencoded. Empty with
 // *failedFile set (a UTF-8 name) when a file cannot be read.
 std::optional<OutgoingText> loadOutgoingText(const std::filesystem::path& dataDirectory,
                                              const CItem& item, std::string* failedFile);

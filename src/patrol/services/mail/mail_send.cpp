@@ -3,12 +3,16 @@
 // the list that records it was saved; otherwise it stays reserved with its text, and the
 // place's text file is cut back to where the item's text began.
 
+#include <algorithm>
 #include <filesystem>
 
 #include "link/result_codes.h"
+#include "message/composed_mail.h"
+#include "message/recipients.h"
 #include "patrol/services/mail/mail_commands.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/mail/mail_writer.h"
+#include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/outgoing_mail.h"
@@ -20,6 +24,9 @@ struct MailService::Outgoing {
     std::string title;  // made safe for a line of its own
     std::vector<std::string> addressees;
     std::optional<OutgoingText> text;  // the item's own text; none for a file mail
+    // A mail with attached files to the internet: composed as an internet message, which
+    // goes up to the gateway as a file.
+    std::optional<ComposedMail> composed;
     // A forward: the list of the received mail it forwards, and that mail.
     std::optional<OpenedList> source;
     int sourceIndex = -1;
@@ -106,6 +113,9 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
     if (out.item.m_nKind == kind::kFileMail) {
         step = uploadFile(engine_, out.title, out.item.m_strPath.str());
         record.kind = kind::kSentFileMail;
+    } else if (out.composed) {
+        step = uploadFile(engine_, out.title, out.composed->file.path().string());
+        if (step == MailStep::Done) record = recordComposed(list, out);
     } else if (out.forwardFromReader() && out.forwarded.hasFlag(ITEM_FLAG_FILE_MAIL)) {
         step = forwardFile(engine_, out.title);
     } else {
@@ -127,8 +137,34 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
 }
 
 MailStep MailService::prepareMail(const CItem& item, Outgoing& out) {
-    out.addressees = splitAddressees(item.m_strText.view());
+    const ExpandedRecipients expanded = ExpandRecipients(item.m_strText.view(), doc_.addressBook(),
+                                                         doc_.integer(docint::kStrictUserIds) != 0);
+    if (expanded.error != RecipientError::None) {
+        engine_.events().report(
+            expanded.error == RecipientError::DuplicateName ? texts::kAddressBookNameTwice
+            : expanded.error == RecipientError::TooLong     ? texts::kAddresseesTooLong
+                                                            : texts::kAddresseeNotAnId);
+        return MailStep::Failed;
+    }
+    out.addressees = splitAddressees(expanded.list);
     if (out.addressees.empty()) return MailStep::Failed;
+    const bool toInternet =
+        std::any_of(out.addressees.begin(), out.addressees.end(),
+                    [](const std::string& a) { return isInternetRecipient(a); });
+    if (item.m_nKind == kind::kNewMail && !item.m_strPath.empty() && toInternet) {
+        std::string failed;
+        out.composed = ComposeOutgoingMail(doc_, item, expanded.list, &failed);
+        if (!out.composed) {
+            engine_.events().report(texts::kCannotOpenFile, utf8ToSjis(failed));
+            return MailStep::Failed;
+        }
+        if (!out.composed->lost.empty()) {
+            std::string lost;
+            for (const std::string& character : out.composed->lost) lost += character;
+            engine_.events().report(texts::kCharactersNotCarried, lost);
+        }
+        return MailStep::Done;
+    }
     if (item.m_nKind == kind::kFileMail) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(std::filesystem::path(item.m_strPath.str()), ec)) {
@@ -169,6 +205,29 @@ MailStep MailService::prepareMail(const CItem& item, Outgoing& out) {
             out.appended.push_back(hostTextLine(line));
     }
     return MailStep::Done;
+}
+
+SentRecord MailService::recordComposed(CItemArray& list, const Outgoing& out) {
+    // The mail's own text is what the sent item shows; its files went with the message.
+    SentRecord record;
+    record.flags = ITEM_FLAG_READ | (out.composed->multipart ? ITEM_FLAG_MIME : 0);
+    std::string text;
+    const std::string own = ownTextFileName(out.item);
+    if (!own.empty() && readWholeFile(doc_.dataDirectory() / own, text)) {
+        std::string recorded;
+        for (const std::string& line : splitTextLines(text)) {
+            recorded += line + "\r\n";
+            ++record.lines;
+        }
+        if (const std::optional<std::int64_t> offset = list.appendText(recorded)) {
+            record.offset = *offset;
+            record.bytes = static_cast<long long>(recorded.size());
+            return record;
+        }
+        engine_.events().report(texts::kListWriteFailed, list.textFile().filename().string());
+    }
+    record.lines = 0;
+    return record;
 }
 
 MailStep MailService::enterMailWriter(Outgoing& out) {

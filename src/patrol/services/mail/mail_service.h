@@ -28,6 +28,7 @@
 namespace morvaline {
 
 class CTolDoc;
+struct SentRecord;
 
 // How the exchange about one mail ended.
 enum class MailStep {
@@ -107,6 +108,8 @@ private:
     MailStep prepareMail(const CItem& item, Outgoing& out);
     // Into the host's mail writer, up to its addressee prompt.
     MailStep enterMailWriter(Outgoing& out);
+    // What a composed mail that went up becomes: its own text recorded in the place's file.
+    SentRecord recordComposed(CItemArray& list, const Outgoing& out);
 
     // --- sent_list.cpp ---
     struct SentListing {

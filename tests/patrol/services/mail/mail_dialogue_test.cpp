@@ -16,6 +16,7 @@
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/opened_list.h"
+#include "message/base64.h"
 #include "message/outgoing_items.h"
 #include "store/outgoing_mail.h"
 #include "support/scripted_host.h"
@@ -655,6 +656,90 @@ TEST(MailDialogue, AFileMailIsSentOnlyWhenItsUploadSucceeded) {
         EXPECT_EQ(item.m_nKind, succeeds ? kind::kSentFileMail : kind::kFileMail);
         EXPECT_EQ(item.m_nReserve, succeeds ? -1 : kReserveSend);
     }
+}
+
+constexpr std::string_view kComposedUpload = R"(
+C: JSEND\r
+S: JSEND\r\n
+S: \r\n宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=
+C: INET#
+C: user@example.com\r
+S: INET#user@example.com\r\n
+S: \r\n宛先：INET#user@example.com\r\n
+S: \r\n追加宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=
+C: MVL00002\r
+S: MVL00002\r\n
+S: \r\n宛先：MVL00002  ハナコ\r\n
+S: \r\n追加宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=
+C: UP\r
+S: UP\r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,J)=
+C: 2\r
+S: 2\r\n
+S: \r\n番号またはコマンド(M,S,F,H,Q,J)=
+C: 2\r
+S: 2\r\n
+S: \r\n文書名を入力して下さい。\r\n>
+C: 写真\r
+S: 写真\r\n
+S: \r\nよろしいですか(Y,N)=
+C: Y\r
+S: Y\r\n
+S: \r\nファイル転送プログラムを起動して下さい。(Rapidox:アップロード)\r\n
+S: \r\nファイルを受け付けました。\r\n
+S: \r\nコマンド(M,S,F,H,Q,A,J)=
+)";
+
+TEST(MailDialogue, AMailWithFilesToTheInternetGoesUpAsOneComposedMessage) {
+    MailDialogue d(kComposedUpload);
+    d.doc->addressBook().addNode(0, CAddr::kEntry, 0, "MVL00002", sj("花子"));
+    const std::filesystem::path photo = d.dir / "photo.dat";
+    ASSERT_TRUE(writeFileAtomically(photo, std::string(60, '\x7F')));
+    const Written mail = NewMail(*d.doc, {.recipients = "user@example.com," + sj("花子"),
+                                          .title = sj("写真"),
+                                          .text = sj("見てください。\n"),
+                                          .reserve = true,
+                                          .attachments = {photo.string()}});
+    ASSERT_GE(mail.index, 0) << mail.error;
+    FileTransferOutcome uploaded;
+    uploaded.result = FileTransferOutcome::kOk;
+    d.host.transferOutcome = uploaded;
+
+    EXPECT_TRUE(d.mail.sendReservedMail(kOutgoing));
+    d.expectPlayedThrough();
+    ASSERT_EQ(d.host.uploadedBytes.size(), 1u);
+    const std::filesystem::path composed = d.host.transferRequests[0].uploadPath;
+    EXPECT_EQ(composed.filename(), "MMS000001.EML");
+    EXPECT_FALSE(std::filesystem::exists(composed));  // gone once it went up
+    const std::string& message = d.host.uploadedBytes[0];
+    EXPECT_NE(message.find("To: user@example.com, MVL00002\r\n"), std::string::npos);
+    EXPECT_NE(message.find("Content-Type: multipart/mixed; boundary="), std::string::npos);
+    EXPECT_NE(message.find("filename=\"photo.dat\"\r\n\r\n" + Base64Encode(std::string(51, '\x7F'))),
+              std::string::npos);
+
+    const CItem sent = d.item(kOutgoing, mail.index);
+    EXPECT_EQ(sent.m_nKind, kind::kSentMailMessage);
+    EXPECT_TRUE(sent.hasFlag(ITEM_FLAG_MIME));
+    OpenedList list(*d.doc, kOutgoing);
+    EXPECT_EQ(list->readText(sent.m_nOffset, sent.m_nLength), sj("見てください。\r\n"));
+}
+
+TEST(MailDialogue, AnAddresseeListThatCannotBeExpandedStaysReservedAndSaysWhy) {
+    MailDialogue d("");
+    d.doc->addressBook().addNode(0, CAddr::kEntry, 0, "MVL00002", "Jiro");
+    d.doc->addressBook().addNode(0, CAddr::kEntry, 0, "MVL00003", "Jiro2");
+    const_cast<CAddr&>(d.doc->addressBook().nodes().back()).name = "Jiro";  // an old book
+    const int twice = d.writeMail("Jiro", "a", "x");
+    d.doc->setInteger(docint::kStrictUserIds, 1);
+    const int notAnId = d.writeMail("たろう", "b", "x");
+
+    EXPECT_FALSE(d.mail.sendReservedMail(kOutgoing));
+    d.expectPlayedThrough();
+    EXPECT_TRUE(d.reported("ｱﾄﾞﾚｽ帳に同じ名前が2つ以上存在します"));
+    EXPECT_TRUE(d.reported("宛先IDが正しく指定されていません"));
+    EXPECT_TRUE(d.reported("ﾒｰﾙ 'a' を送信できませんでした。予約はそのまま残してあります。"));
+    EXPECT_EQ(d.item(kOutgoing, twice).m_nReserve, kReserveSend);
+    EXPECT_EQ(d.item(kOutgoing, notAnId).m_nReserve, kReserveSend);
 }
 
 constexpr std::string_view kSentListing = R"(

@@ -1,0 +1,68 @@
+#include "message/composed_mail.h"
+
+#include <cstdio>
+#include <random>
+
+#include "message/internet_mail.h"
+#include "message/mail_display.h"
+#include "platform/atomic_file.h"
+#include "store/document.h"
+#include "store/opened_list.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline {
+
+std::optional<ComposedMail> ComposeOutgoingMail(CTolDoc& doc, const CItem& item,
+                                                std::string_view recipients, std::string* error) {
+    InternetMail mail;
+    mail.senderName = item.m_szName.str();
+    mail.userId = doc.userId();
+    mail.recipients = recipients;
+    mail.subject = item.m_szTitle.str();
+    const std::string own = ownTextFileName(item);
+    if (!own.empty() && !readWholeFile(doc.dataDirectory() / own, mail.body)) {
+        *error = own;
+        return std::nullopt;
+    }
+    if (item.m_nKind == kind::kForwardMail) {
+        int place = -1, index = -1;
+        if (!findForwardedMail(doc, item, place, index)) {
+            *error = "the forwarded mail";
+            return std::nullopt;
+        }
+        OpenedList list(doc, place, false);
+        const CItem source = list ? list->item(index) : CItem();
+        const std::optional<std::string> stored =
+            list ? list->readText(source.m_nOffset, source.m_nLength) : std::nullopt;
+        if (!stored) {
+            *error = list ? list->textFile().filename().string() : "the forwarded mail";
+            return std::nullopt;
+        }
+        mail.forwarded = std::string(AfterHostHeader(*stored).value_or(*stored));
+    } else {
+        for (const std::string& path : attachedFiles(item)) mail.attachments.emplace_back(path);
+    }
+
+    ComposedMail composed;
+    char name[32];
+    std::snprintf(name, sizeof name, "MMS%06d.EML", item.m_nNumber);
+    if (!composed.file.create(name)) {
+        *error = composed.file.error();
+        return std::nullopt;
+    }
+    std::mt19937 random(std::random_device{}());
+    const std::string boundary =
+        MakeBoundary(28, [&random] { return static_cast<unsigned>(random()); });
+    const ComposeResult result = ComposeInternetMail(
+        mail, mailDomainsOf(doc), doc.editorSettings(), boundary,
+        [&composed](std::string_view bytes) { return composed.file.write(bytes); });
+    if (!result.ok || !composed.file.close()) {
+        *error = result.error.empty() ? composed.file.error() : result.error;
+        return std::nullopt;
+    }
+    composed.lost = result.lost;
+    composed.multipart = result.multipart;
+    return composed;
+}
+
+}  // namespace morvaline
