@@ -33,7 +33,8 @@ std::string MailDisplayText(std::string_view storedText, std::uint32_t itemFlags
     if (itemFlags & ITEM_FLAG_INTERNET) {
         const std::optional<std::string_view> message = AfterHostHeader(storedText);
         // A gateway may pass on a text without a header block: it shows as it stands.
-        if (message && beginsWithHeaderField(*message)) return InternetMailDisplayText(*message, list);
+        if (message && beginsWithHeaderField(*message))
+            return InternetMailDisplayText(*message, list);
     }
     if (itemFlags & ITEM_FLAG_UUENCODED) return SplitUuBlocks(storedText, list);
     return std::string(storedText);

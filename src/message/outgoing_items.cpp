@@ -140,7 +140,9 @@ std::string quotedText(CTolDoc& doc, int place, const CItem& message) {
     std::string readable = *stored;
     if (isMailPlace(doc.tree().item(place).m_nKind)) {
         readable = MailDisplayText(*stored, message.m_dwFlags, nullptr);
-        if (!message.hasFlag(ITEM_FLAG_INTERNET))
+        // A host mail, or a gateway text without its own header, shows the host's header
+        // block first: the quote leaves it out.
+        if (!message.hasFlag(ITEM_FLAG_INTERNET) || readable == *stored)
             readable = AfterHostHeader(readable).value_or(readable);
     }
     const EditorSettings settings = doc.editorSettings();
