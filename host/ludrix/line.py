@@ -269,6 +269,12 @@ class HostLine:
             if echo:
                 self.write(bytes((b,)))
 
+    async def discard_until_quiet(self, quiet: float) -> None:
+        """Read and drop everything until the caller sends nothing for quiet seconds."""
+        self.discard_pending()
+        while await self._fill(quiet):
+            self.discard_pending()
+
     async def discard_until_closed(self) -> None:
         """Read and drop everything until the caller hangs up or stays idle."""
         try:

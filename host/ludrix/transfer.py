@@ -23,6 +23,10 @@ START_UPLOAD = "ファイル転送プログラムを起動して下さい。(Rap
 DONE = "ファイル転送が終了しました。"
 BROKEN = "ファイル転送が中断されました。"
 CLOSING_CR_WAIT = 1.0  # seconds: the caller's sender ends with one CR
+# Seconds of silence that end a broken upload: the caller's sender may still have blocks
+# on the way, answers a cancel with EOT and, 1.5 s later, its closing CR; none of it may
+# be read as a typed line.
+BROKEN_UPLOAD_QUIET = 2.5
 
 
 async def _choose(s: Session, screen: str, prompt: str, cancel: str) -> bool:
@@ -111,7 +115,10 @@ async def upload_file_mail(s: Session, recipients: list[Recipient]) -> None:
         if resume:
             _keep_parts(s.me, receiver)
     await _after(s, receiver.stalled)
-    await s.line.swallow(CR, CLOSING_CR_WAIT)
+    if result == OK:
+        await s.line.swallow(CR, CLOSING_CR_WAIT)
+    else:
+        await s.line.discard_until_quiet(BROKEN_UPLOAD_QUIET)
     s.line.discard_pending()
     if result != OK or not receiver.files:
         s.say(BROKEN)

@@ -6,6 +6,7 @@ import base64
 import datetime as dt
 import random
 import socket
+import time
 import unittest
 
 import hostclient
@@ -223,8 +224,8 @@ class LineTransferTest(unittest.TestCase):
                 term.send(packet(b"P\x800"))
                 check(term)
 
-    def upload(self, host, resumed_at: int) -> None:
-        """Sends UP.BIN (PAYLOAD) as a file mail; the host asks from block resumed_at on."""
+    def start_upload(self, host) -> hostclient.Terminal:
+        """Up to the file header of UP.BIN (200 bytes), sent as a file mail to MVL00002."""
         term = host.connect()
         self.addCleanup(term.close)
         term.login()
@@ -239,6 +240,28 @@ class LineTransferTest(unittest.TestCase):
         term.send(header("0", b"100211"))
         self.assertEqual(term.read_bytes(11), packet(b"R\x80100211"))
         term.send(header("1", b"01UP.BIN\x00200\x0020000101000000\x00"))
+        return term
+
+    def test_a_cancelled_upload_takes_the_senders_last_bytes_before_its_prompt(self):
+        # The caller's blocks already on the way, its EOT answering the CAN and its
+        # closing CR 1.5 s later are no typed line: the prompt comes once, after them.
+        term = self.start_upload(self.host("--transfer-fault", "can:1"))
+        self.assertEqual(term.read_bytes(6), packet(b"P\x800"))
+        term.send(block(1, PAYLOAD[:128]) + block(2, b"\r" * 72))
+        self.assertEqual(term.read_bytes(1), bytes((CAN,)))
+        term.send(bytes((EOT,)))
+        time.sleep(1.5)
+        term.send(b"\r")
+        start = len(term.transcript)
+        term.expect("コマンド(M,S,F,H,Q,A,J)=")
+        self.assertTrue(term.quiet_for(3.0))
+        after = bytes(term.transcript[start:])
+        self.assertEqual(after.count(sj("コマンド(M,S,F,H,Q,A,J)=")), 1, after)
+        term.command("Q", "ご利用ありがとうございました")
+
+    def upload(self, host, resumed_at: int) -> None:
+        """Sends UP.BIN (PAYLOAD) as a file mail; the host asks from block resumed_at on."""
+        term = self.start_upload(host)
         self.assertEqual(term.read_bytes(6), packet(b"P\x80" + str(resumed_at).encode()))
         blocks = [PAYLOAD[i:i + 128] for i in range(resumed_at * 128, len(PAYLOAD), 128)]
         for number, data in enumerate(blocks, 1):
