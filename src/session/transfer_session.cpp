@@ -47,8 +47,7 @@ struct TransferSession::Running {
     std::unique_ptr<rapidox::DownloadFolder> folder;  // download
     std::unique_ptr<rapidox::UploadFiles> files;      // upload
     std::unique_ptr<rapidox::TransferEngine> engine;
-    FileTransferOutcome outcome;    // written by the transfer thread before `done`
-    std::atomic<bool> done{false};  // the line was handed back; the thread is ending
+    FileTransferOutcome outcome;  // written by the transfer thread before the hand-back
     std::unique_ptr<rapidox::TransferThread> thread;
 };
 
@@ -70,22 +69,22 @@ TransferSession::~TransferSession() {
         connection_.abortTransfer();
         // The transfer's last step is a call on the main thread, which waits here: shutting
         // the dispatcher down releases that call, so the thread can be joined.
-        if (!running_->done) dispatcher_.shutdown();
+        if (connection_.transferRunning()) dispatcher_.shutdown();
         running_->thread->wait();
     }
 }
 
 void TransferSession::abort() {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (running_ && !running_->done) connection_.abortTransfer();
+    if (running()) connection_.abortTransfer();
 }
 
 // Called by the connection, which is in transfer mode from now on.
 bool TransferSession::start(const TransferRequest& request) {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    // A transfer that has handed the line back is ending; its thread is joined at once.
-    if (running_ && !running_->done) return false;
-    if (running_) reap();
+    // The connection starts a transfer only on a line that is out of transfer mode, so an
+    // earlier transfer has handed the line back: its thread is ending and is joined now.
+    join();
 
     auto running = std::make_unique<Running>(connection_, dispatcher_);
     if (request.direction == TransferDirection::Download) {
@@ -148,9 +147,8 @@ void TransferSession::onEnded(Running& r, const TransferStatus& status) {
         });
     }
     r.link.finished(r.engine->unusedInput());
-    r.done = true;
-    dispatcher_.post([this, alive = std::weak_ptr<int>(alive_)] {
-        if (alive.lock()) reap();
+    dispatcher_.post([this, alive = std::weak_ptr<int>(alive_), ended = &r] {
+        if (alive.lock() && running_.get() == ended) join();
     });
 }
 
@@ -171,9 +169,9 @@ void TransferSession::drainStatus() {
     }
 }
 
-void TransferSession::reap() {
+void TransferSession::join() {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (!running_ || !running_->done) return;
+    if (!running_) return;
     running_->thread->wait();
     const FileTransferOutcome outcome = running_->outcome;
     running_.reset();

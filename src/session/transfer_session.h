@@ -13,7 +13,6 @@
 //
 // Main thread. Create it after the Connection and destroy it before.
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -65,7 +64,10 @@ public:
     void setSettings(TransferSettings settings) { settings_ = std::move(settings); }
     void setEndedListener(Ended ended) { ended_ = std::move(ended); }
 
-    bool running() const { return running_ != nullptr; }
+    // A transfer has the line. The line is handed back on the main thread in the same step
+    // that passes the host's text after the transfer on, so whoever sees that text (a
+    // prompt) may use the line at once; the transfer's thread ends and is joined after it.
+    bool running() const { return running_ && connection_.transferRunning(); }
     // The user's abort: the transfer ends with a time-out ("中断処理中").
     void abort();
 
@@ -85,7 +87,8 @@ private:
     void onEnded(Running& running, const rapidox::TransferStatus& status);
     // Main thread.
     void drainStatus();
-    void reap();
+    // Joins the thread of the transfer that handed the line back, and tells the listener.
+    void join();
 
     Connection& connection_;
     CommBlock& block_;

@@ -323,47 +323,50 @@ TEST(EndToEndTransfer, TerminalDownloadsAndUploadsByHand) {
         return seen;
     };
     const auto type = [&](const std::string& line) { cli.write((line + "\n").c_str()); };
+    // What the terminal said since the last text it was expected to show.
+    const auto said = [&] { return "stdout: " + out + "\nstderr: " + err; };
 
-    ASSERT_TRUE(expect("}"));
+    ASSERT_TRUE(expect("}")) << said();
     type("LUDRIX");
-    ASSERT_TRUE(expect("USER_ID:"));
+    ASSERT_TRUE(expect("USER_ID:")) << said();
     type("HAND0001");
-    ASSERT_TRUE(expect("PASSWORD: "));
+    ASSERT_TRUE(expect("PASSWORD: ")) << said();
     type(test::kPassword);
-    ASSERT_TRUE(expect("(H,Q,J)="));
+    ASSERT_TRUE(expect("(H,Q,J)=")) << said();
     type("JREAD");
-    ASSERT_TRUE(expect(",DL)="));
+    ASSERT_TRUE(expect(",DL)=")) << said();
     type("DL1");
-    ASSERT_TRUE(expect("(H,Q,C)="));
+    ASSERT_TRUE(expect("(H,Q,C)=")) << said();
     type("2");
-    ASSERT_TRUE(expect("(Rapidox:ダウンロード)"));
+    ASSERT_TRUE(expect("(Rapidox:ダウンロード)")) << said();
     type("~d");
-    ASSERT_TRUE(expect("リターンキーを押して下さい=", 60'000)) << err;
+    ASSERT_TRUE(expect("リターンキーを押して下さい=", 60'000)) << said();
     EXPECT_NE(err.find("3000/3000 ﾊﾞｲﾄが転送されました"), std::string::npos) << err;
     EXPECT_NE(err.find("received " + (dir / "down" / "HAND.BIN").string()), std::string::npos)
         << err;
     EXPECT_TRUE(sameBytes(fileOf(dir / "down" / "HAND.BIN"), content));
     type("");
-    ASSERT_TRUE(expect(",DL)="));
+    ASSERT_TRUE(expect(",DL)=")) << said();
     type("JSEND");
-    ASSERT_TRUE(expect("Ftel)="));
+    ASSERT_TRUE(expect("Ftel)=")) << said();
     type("SINK0001");
-    ASSERT_TRUE(expect("Ftel)="));
+    ASSERT_TRUE(expect("Ftel)=")) << said();
     type("UP");
-    ASSERT_TRUE(expect("(M,S,F,H,Q,J)="));
+    ASSERT_TRUE(expect("(M,S,F,H,Q,J)=")) << said();
     type("2");
-    ASSERT_TRUE(expect("(M,S,F,H,Q,J)="));
+    ASSERT_TRUE(expect("(M,S,F,H,Q,J)=")) << said();
     type("2");
-    ASSERT_TRUE(expect(">"));
+    ASSERT_TRUE(expect(">")) << said();
     type("BY HAND");
-    ASSERT_TRUE(expect("(Y,N)="));
+    ASSERT_TRUE(expect("(Y,N)=")) << said();
     type("Y");
-    ASSERT_TRUE(expect("(Rapidox:アップロード)"));
+    ASSERT_TRUE(expect("(Rapidox:アップロード)")) << said();
     type("~u " + (dir / "mine.bin").string());
-    ASSERT_TRUE(expect("(M,S,F,H,Q,A,J)=", 60'000)) << err;
+    ASSERT_TRUE(expect("(M,S,F,H,Q,A,J)=", 60'000)) << said();
     EXPECT_NE(err.find("2000/2000 ﾊﾞｲﾄが転送されました"), std::string::npos) << err;
     type("Q");
-    ASSERT_TRUE(test::spinUntil([&] { return cli.state() == QProcess::NotRunning; }, 20'000));
+    ASSERT_TRUE(test::spinUntil([&] { return cli.state() == QProcess::NotRunning; }, 20'000))
+        << said();
     EXPECT_EQ(cli.exitCode(), 0);
     ASSERT_TRUE(test::spinUntil(
         [&] { return test::savedFileMail(world, "SINK0001", "BY HAND").has_value(); }, 20'000));

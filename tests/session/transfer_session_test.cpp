@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "comm/rapidox/file_header.h"
 #include "comm/rapidox/frame_builder.h"
@@ -140,9 +141,23 @@ TEST_F(TransferSessionTest, UploadFromTheHostsPromptToItsTextAfter) {
     hostSends(controlPacket('T', doneFields(8)));
 
     ASSERT_EQ(awaitHost(11 * kBlockSize + 1, 11 * kBlockSize), "\x04");  // EOT
+    // Whoever sees the host's text after the transfer (a prompt) may use the line at once:
+    // the line is handed back in the same step that passes that text on.
+    struct Watcher final : ConnectionObserver {
+        explicit Watcher(TransferSession& t) : transfers(t) {}
+        void textReceived(const FilterOutput& output) override {
+            if (output.text.find("A,J)=") != std::string::npos) runningWhenShown = transfers.running();
+        }
+        TransferSession& transfers;
+        std::optional<bool> runningWhenShown;
+    } watcher(transfers);
+    connection.setObserver(&watcher);
     host.send(std::string("\x06") + sj("ファイルを受け付けました。\r\nコマンド(M,S,F,H,Q,A,J)="));
 
-    ASSERT_TRUE(spinUntil([&] { return !transfers.running(); }));
+    ASSERT_TRUE(spinUntil([&] { return watcher.runningWhenShown.has_value(); }));
+    connection.setObserver(nullptr);
+    EXPECT_FALSE(*watcher.runningWhenShown);
+    EXPECT_FALSE(transfers.running());
     const auto outcome = block.transferOutcome();
     ASSERT_TRUE(outcome);
     EXPECT_TRUE(outcome->succeeded());
@@ -161,9 +176,10 @@ TEST_F(TransferSessionTest, UploadFromTheHostsPromptToItsTextAfter) {
     for (const EventEntry& entry : eventLog.entries())
         EXPECT_EQ(sjisToUtf8(entry.text).find("ﾊﾞｲﾄが転送されました"), std::string::npos);
 
-    // Text goes to the engine again, not to a transfer.
+    // Text goes to the engine again, not to a transfer, and the next transfer may start.
     host.send("next>");
     ASSERT_TRUE(spinUntil([&] { return engineHas("next>"); }));
+    EXPECT_TRUE(connection.startTransfer(TransferRequest::download()));
 }
 
 // A download that the user hangs up in the middle: the transfer ends at once with a
