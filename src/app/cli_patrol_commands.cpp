@@ -152,12 +152,11 @@ int commandLoginOnly(Session& session, Args args) {
     options.password = session.password();
     int exitCode = 0;
     try {
-        exitCode = runOnNewLine(session, *doc, options, transcriptFile,
-                                [&doc](LineStack& line) {
-                                    // The login time stands as the last logout time.
-                                    doc->save();
-                                    runTerminalOnLine(line);
-                                });
+        exitCode = runOnNewLine(session, *doc, options, transcriptFile, [&doc](LineStack& line) {
+            // The login time stands as the last logout time.
+            doc->save();
+            runTerminalOnLine(line);
+        });
     } catch (const CommandError&) {
         doc->save();
         throw;

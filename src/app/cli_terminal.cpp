@@ -287,7 +287,8 @@ int runTerminalCommand(const std::vector<std::string>& args) {
     Connection& connection = line.connection();
     connection.setTelnetTarget(options->target);
     connection.setTrace(options->trace);
-    if (!options->transcriptFile.empty() && !line.recordTranscript(options->transcriptFile, &error)) {
+    if (!options->transcriptFile.empty() &&
+        !line.recordTranscript(options->transcriptFile, &error)) {
         std::fprintf(stderr, "morvaline-cli terminal: %s\n", error.c_str());
         return 1;
     }

@@ -16,30 +16,12 @@ void PatrolEventsForwarder::report(const Text& text, std::string_view arg1) {
     dispatcher_.send([&] { target_.report(text, arg); });
 }
 
-void PatrolEventsForwarder::itemAdded(int itemIndex, int arrayId) {
-    post([itemIndex, arrayId](PatrolEvents& target) { target.itemAdded(itemIndex, arrayId); });
+void PatrolEventsForwarder::itemNotice(const ItemNotice& notice) {
+    post([notice](PatrolEvents& target) { target.itemNotice(notice); });
 }
 
-void PatrolEventsForwarder::itemChanged(int itemIndex, int arrayId) {
-    post([itemIndex, arrayId](PatrolEvents& target) { target.itemChanged(itemIndex, arrayId); });
-}
-
-void PatrolEventsForwarder::itemFileTransferred(int itemIndex, int arrayId) {
-    post([itemIndex, arrayId](PatrolEvents& target) {
-        target.itemFileTransferred(itemIndex, arrayId);
-    });
-}
-
-void PatrolEventsForwarder::placeAdded(int placeIndex) {
-    post([placeIndex](PatrolEvents& target) { target.placeAdded(placeIndex); });
-}
-
-void PatrolEventsForwarder::placeChanged(int placeIndex) {
-    post([placeIndex](PatrolEvents& target) { target.placeChanged(placeIndex); });
-}
-
-void PatrolEventsForwarder::placeReservationChanged(int placeIndex) {
-    post([placeIndex](PatrolEvents& target) { target.placeReservationChanged(placeIndex); });
+void PatrolEventsForwarder::placeNotice(const PlaceNotice& notice) {
+    post([notice](PatrolEvents& target) { target.placeNotice(notice); });
 }
 
 void PatrolEventsForwarder::activity(Animation animation) {

@@ -17,12 +17,8 @@ public:
         : target_(mainThreadEvents), dispatcher_(dispatcher) {}
 
     void report(const Text& text, std::string_view arg1) override;
-    void itemAdded(int itemIndex, int arrayId) override;
-    void itemChanged(int itemIndex, int arrayId) override;
-    void itemFileTransferred(int itemIndex, int arrayId) override;
-    void placeAdded(int placeIndex) override;
-    void placeChanged(int placeIndex) override;
-    void placeReservationChanged(int placeIndex) override;
+    void itemNotice(const ItemNotice& notice) override;
+    void placeNotice(const PlaceNotice& notice) override;
     void activity(Animation animation) override;
     void activateTerminal() override;
     void sortMail(int bits) override;

@@ -28,12 +28,13 @@ bool PatrolSession::startPatrol(CTolDoc& doc, PatrolOptions options, Ended ended
     if (thread_.exists()) return false;
     storeLink_ = std::make_unique<StoreLink>(doc, line_.connection(), line_.dispatcher());
     const bool patrol = options.patrol;
-    return startThread(patrol, dialogueSettingsOf(doc.settings()),
-                       [&doc, options = std::move(options), factory = factory_](CPatrolEngine& engine) {
-                           PatrolRun run(engine, doc, options, factory(engine, doc));
-                           return run.run();
-                       },
-                       std::move(ended));
+    return startThread(
+        patrol, dialogueSettingsOf(doc.settings()),
+        [&doc, options = std::move(options), factory = factory_](CPatrolEngine& engine) {
+            PatrolRun run(engine, doc, options, factory(engine, doc));
+            return run.run();
+        },
+        std::move(ended));
 }
 
 bool PatrolSession::start(bool patrol, DialogueSettings settings, PatrolThread::Run run,

@@ -163,8 +163,7 @@ TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
     ASSERT_TRUE(writeFileAtomically(dir / "resume" / "FILE.BIN", kept + std::string(104, 'X')));
 
     const auto lineTo = [&](test::LudrixHost& host, const std::string& folder) {
-        return std::make_unique<HostLine>(host.port(),
-                                          TransferSettings{dir / folder, 20, 20});
+        return std::make_unique<HostLine>(host.port(), TransferSettings{dir / folder, 20, 20});
     };
     const auto downloadRun = [](const std::string& id, StepResult& step) {
         return [id, &step](CPatrolEngine& e) {

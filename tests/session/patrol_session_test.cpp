@@ -34,7 +34,9 @@ struct SessionOnLine {
     LineStack line{standalone.reporter, LineSettings{}};
     NoEvents events;
 
-    SessionOnLine() { line.connection().setTelnetTarget({"127.0.0.1", std::to_string(host.port())}); }
+    SessionOnLine() {
+        line.connection().setTelnetTarget({"127.0.0.1", std::to_string(host.port())});
+    }
 };
 
 // The engine reads nothing for a while: the host's burst fills the CommBlock, the main
@@ -86,15 +88,14 @@ TEST(PatrolSession, DestroyedWhileTheEngineWaitsForTheMainThreadItEndsTheRun) {
     std::atomic<bool> writeAnswered = true;
     {
         PatrolSession session(s.line, s.events);
-        ASSERT_TRUE(session.start(
-            true, DialogueSettings{},
-            [&](CPatrolEngine& engine) -> int {
-                asking.set();
-                writeAnswered = engine.line().writeText("never served\r");
-                exitCode = engine.WaitFor("no such prompt", false);
-                return exitCode;
-            },
-            {}));
+        ASSERT_TRUE(session.start(true, DialogueSettings{},
+                                  [&](CPatrolEngine& engine) -> int {
+                                      asking.set();
+                                      writeAnswered = engine.line().writeText("never served\r");
+                                      exitCode = engine.WaitFor("no such prompt", false);
+                                      return exitCode;
+                                  },
+                                  {}));
         asking.wait();
     }
     EXPECT_FALSE(writeAnswered);

@@ -82,6 +82,10 @@ public:
 
     // PatrolEvents
     void report(const Text& text, std::string_view arg1) override;
+    void itemNotice(const ItemNotice& notice) override { itemNotices.push_back(notice); }
+    void placeNotice(const PlaceNotice& notice) override { placeNotices.push_back(notice); }
+    std::vector<ItemNotice> itemNotices;
+    std::vector<PlaceNotice> placeNotices;
 
 private:
     void fault(std::string what);

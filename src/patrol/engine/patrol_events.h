@@ -3,6 +3,11 @@
 // place changes and the activity shown. The GUI, the command line program and the tests
 // each implement it. The engine calls it on the patrol thread; an implementation that
 // lives on the main thread is reached through a forwarder (session/patrol_events_forwarder.h).
+//
+// Changes name items and places by serial number, never by index: the patrol thread goes on
+// changing the lists while a notice waits for the main thread, and a deletion shifts the
+// indices of every later item. A view keeps its own rows and, in its main-thread handler,
+// finds the row of the serial (CItemArray::findSerial).
 
 #include <string_view>
 
@@ -26,6 +31,32 @@ enum class Animation : int {
     Board = 215,
 };
 
+class CItemArray;
+
+// What happened to an item or a place; the values are the numbers of the notifications,
+// kept for the logs.
+enum class ItemChange : int { Added = 9, Changed = 15, FileTransferred = 38 };
+enum class PlaceChange : int { Added = 33, Changed = 34, ReservationChanged = 44 };
+
+struct ItemNotice {
+    ItemChange change = ItemChange::Changed;
+    int placeSerial = 0;  // the serial of the item's place in the place tree
+    int serial = 0;       // the item's serial in the place's message list
+
+    // The notice of item index of a place's list, made right after the change.
+    static ItemNotice of(ItemChange change, const CItemArray& list, int index);
+    bool operator==(const ItemNotice&) const = default;
+};
+
+struct PlaceNotice {
+    PlaceChange change = PlaceChange::Changed;
+    int serial = 0;  // the place's serial in the place tree
+
+    // The notice of place index of the tree, made right after the change.
+    static PlaceNotice of(PlaceChange change, const CItemArray& tree, int index);
+    bool operator==(const PlaceNotice&) const = default;
+};
+
 class PatrolEvents {
 public:
     virtual ~PatrolEvents() = default;
@@ -35,15 +66,11 @@ public:
     virtual void report(const Text& text, std::string_view arg1 = {}) = 0;
 
     // The following are announcements; they return at once.
-    // An item was added to, or changed in, the array with the given identifier.
-    virtual void itemAdded(int /*itemIndex*/, int /*arrayId*/) {}
-    virtual void itemChanged(int /*itemIndex*/, int /*arrayId*/) {}
-    // The file of an item was transferred and its path recorded.
-    virtual void itemFileTransferred(int /*itemIndex*/, int /*arrayId*/) {}
+    // An item of a place's list was added or changed, or its file was transferred and its
+    // path recorded.
+    virtual void itemNotice(const ItemNotice& /*notice*/) {}
     // A place was added to the tree, or its properties, reservation or name changed.
-    virtual void placeAdded(int /*placeIndex*/) {}
-    virtual void placeChanged(int /*placeIndex*/) {}
-    virtual void placeReservationChanged(int /*placeIndex*/) {}
+    virtual void placeNotice(const PlaceNotice& /*notice*/) {}
     virtual void activity(Animation /*animation*/) {}
     // The run ended without logout: the terminal takes over the line.
     virtual void activateTerminal() {}

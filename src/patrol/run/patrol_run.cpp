@@ -14,7 +14,9 @@ DueCheck PatrolRun::isDue(int place, bool peek) {
     const CReserveArray* menu =
         kind >= 0 && kind < CTolDoc::kReservationMenus ? &doc_.menu(kind) : nullptr;
     const DueCheck check = checkReservation(doc_.tree(), place, menu, options_.level, peek);
-    if (check.reservationCleared) engine_.events().placeReservationChanged(place);
+    if (check.reservationCleared)
+        engine_.events().placeNotice(
+            PlaceNotice::of(PlaceChange::ReservationChanged, doc_.tree(), place));
     return check;
 }
 

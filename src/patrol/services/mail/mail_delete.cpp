@@ -40,7 +40,7 @@ bool MailService::deleteReservedMail() {
                     byNumber.insert({item.m_nNumber, {l, i}});
                     continue;
                 }
-                markDeleted(list, i, lists[l].place);
+                markDeleted(list, i);
             }
         }
         return byNumber;
@@ -68,8 +68,7 @@ bool MailService::deleteReservedMail() {
             for (const int number : batch.numbers) {
                 const auto [first, last] = reserved.equal_range(number);
                 for (auto it = first; it != last; ++it)
-                    markDeleted(lists[it->second.list].items(), it->second.index,
-                                lists[it->second.list].place);
+                    markDeleted(lists[it->second.list].items(), it->second.index);
             }
             engine_.events().report(texts::kHostMailDeleted, shown);
         }

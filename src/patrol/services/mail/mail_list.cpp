@@ -140,12 +140,13 @@ bool MailService::readMailList(int place, bool readUnread) {
             // Only mails known from a listing can have left the host (not, say, a welcome text).
             const bool known = item.m_nNumber > 0 || item.m_nSpare[0] != 0;
             if (!isReceivedMail(item) || !known || match.isNamed(static_cast<int>(l), i)) continue;
-            markDeleted(list, i, lists[l].place);
+            markDeleted(list, i);
         }
     }
     CItemArray& received = lists.front().items();
     for (auto it = fresh.rbegin(); it != fresh.rend(); ++it)
-        engine_.events().itemAdded(received.addCopy(0, *it, kNewMailMask), place);
+        engine_.events().itemNotice(
+            ItemNotice::of(ItemChange::Added, received, received.addCopy(0, *it, kNewMailMask)));
     for (const PlaceList& placeList : lists) saveList(placeList.items());
     numbersFresh_ = true;
     listedPlace_ = place;

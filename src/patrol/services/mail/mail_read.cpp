@@ -56,12 +56,12 @@ bool MailService::readReservedMail(int place, int patternFlags) {
         }
         // A mail that has left the host cannot be fetched any more.
         if (item.m_nNumber <= 0 || item.hasFlag(ITEM_FLAG_DELETED)) {
-            markDeleted(*list, i, place);
+            markDeleted(*list, i);
             continue;
         }
         const MailStep step = item.m_nReserve == kReserveRead
-                                  ? readMail(*list, place, i, patternFlags)
-                                  : downloadMail(*list, place, i, patternFlags);
+                                  ? readMail(*list, i, patternFlags)
+                                  : downloadMail(*list, i, patternFlags);
         if (step == MailStep::Done) fetched = true;
         if (step == MailStep::Stopped) break;
     }
@@ -111,7 +111,7 @@ bool MailService::skipMailText() {
     }
 }
 
-MailStep MailService::readMail(CItemArray& list, int place, int index, int patternFlags) {
+MailStep MailService::readMail(CItemArray& list, int index, int patternFlags) {
     const CItem item = list.item(index);
     std::optional<MailHeaderBlock> header;
     const MailStep shown = showMail(item, header, texts::kMailNotRead);
@@ -170,11 +170,11 @@ MailStep MailService::readMail(CItemArray& list, int place, int index, int patte
     list.update(index, read,
                 copy::kOffset | copy::kLength | copy::kBody | copy::kDate | copy::kText |
                     copy::kName | copy::kGeneration | copy::kFlags | copy::kReserve);
-    engine_.events().itemChanged(index, place);
+    engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     return MailStep::Done;
 }
 
-MailStep MailService::downloadMail(CItemArray& list, int place, int index, int patternFlags) {
+MailStep MailService::downloadMail(CItemArray& list, int index, int patternFlags) {
     static const std::string kChooseWay = sj("番号またはコマンド(H,Q,C)=");
     static const std::string kStart =
         sj("ファイル転送プログラムを起動して下さい。(Rapidox:ダウンロード)");
@@ -208,7 +208,7 @@ MailStep MailService::downloadMail(CItemArray& list, int place, int index, int p
     list.setPath(index, outcome.receivedPath);
     list.setGeneration(index, doc_.generation());
     list.setReserve(index, (patternFlags & kDeleteAfterReading) ? kReserveDelete : -1);
-    engine_.events().itemFileTransferred(index, place);
+    engine_.events().itemNotice(ItemNotice::of(ItemChange::FileTransferred, list, index));
     return MailStep::Done;
 }
 

@@ -73,7 +73,7 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
     if (out.sourceGone) {
         // A later patrol could not send it either.
         list.setReserve(index, -1);
-        engine_.events().itemChanged(index, place);
+        engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     }
     if (step == MailStep::Done) step = enterMailWriter(out);
     if (step != MailStep::Done) {
@@ -90,7 +90,7 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
                 ++accepted;
                 break;
             case Addressee::Absent:
-                storeAbsenceNotice(engine_, doc_.generation(), list, place, address,
+                storeAbsenceNotice(engine_, doc_.generation(), list, address,
                                    absenceNotice(answer));
                 [[fallthrough]];
             case Addressee::Refused:
@@ -131,7 +131,7 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
         return step;
     }
     if (someRefused) record.flags |= ITEM_FLAG_REFUSED;
-    finishSent(engine_, doc_, list, place, index, record);
+    finishSent(engine_, doc_, list, index, record);
     if (someRefused) engine_.events().report(texts::kNotSentToAll);
     return MailStep::Done;
 }

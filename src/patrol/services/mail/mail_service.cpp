@@ -20,13 +20,13 @@ bool MailService::settle() {
     return engine_.WaitForMenuPrompt() >= 0;
 }
 
-void MailService::markDeleted(CItemArray& list, int index, int place) {
+void MailService::markDeleted(CItemArray& list, int index) {
     list.setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
     list.setNumber(index, 0);
     const int reserve = list.item(index).m_nReserve;
     if (reserve == kReserveRead || reserve == kReserveDownload || reserve == kReserveDelete)
         list.setReserve(index, -1);
-    engine_.events().itemChanged(index, place);
+    engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
 }
 
 void MailService::saveList(CItemArray& list) {

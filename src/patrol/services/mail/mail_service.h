@@ -82,7 +82,7 @@ private:
     // Waits for the menu prompt that follows a step; false when the run is over.
     bool settle();
     // Marks a received mail deleted on the host: number 0, its mail reservation cleared.
-    void markDeleted(CItemArray& list, int index, int place);
+    void markDeleted(CItemArray& list, int index);
     // Saves a list that changed; a failure is reported.
     void saveList(CItemArray& list);
     // Gives the host a deletion command ("D..." without its CR) and answers its question:
@@ -98,8 +98,8 @@ private:
                       const Text& failure);
     // Reads a shown mail's text up to the reader's prompt; false when the run is over.
     bool skipMailText();
-    MailStep readMail(CItemArray& list, int place, int index, int patternFlags);
-    MailStep downloadMail(CItemArray& list, int place, int index, int patternFlags);
+    MailStep readMail(CItemArray& list, int index, int patternFlags);
+    MailStep downloadMail(CItemArray& list, int index, int patternFlags);
 
     // --- mail_send.cpp ---
     struct Outgoing;  // one item to send, with everything it needs

@@ -73,7 +73,7 @@ std::vector<std::string> absenceNotice(std::string_view answer) {
     return notice;
 }
 
-void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list, int place,
+void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list,
                         const std::string& address, const std::vector<std::string>& notice) {
     std::string text;
     for (const std::string& line : notice) text += line + "\r\n";
@@ -88,10 +88,9 @@ void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list,
     item.m_strText = address;
     item.m_nGeneration = generation;
     using namespace copy;
-    engine.events().itemAdded(
-        list.addCopy(0, item,
-                     kOffset | kLength | kBody | kKind | kDate | kTitle | kText | kGeneration),
-        place);
+    const int added = list.addCopy(
+        0, item, kOffset | kLength | kBody | kKind | kDate | kTitle | kText | kGeneration);
+    engine.events().itemNotice(ItemNotice::of(ItemChange::Added, list, added));
 }
 
 std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int place, int index,
@@ -189,7 +188,7 @@ MailStep forwardFile(CPatrolEngine& engine, const std::string& title) {
     return engine.WaitFor(donePrompt(), true) < 0 ? MailStep::Stopped : MailStep::Done;
 }
 
-void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int place, int index,
+void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int index,
                 const SentRecord& record) {
     CItem sent = list.item(index);
     const std::string ownText = ownTextFileName(sent);
@@ -204,7 +203,7 @@ void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int place
     using namespace copy;
     list.update(index, sent,
                 kKind | kReserve | kDate | kOffset | kLength | kBody | kFlags | kGeneration);
-    engine.events().itemChanged(index, place);
+    engine.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     engine.events().report(texts::kMailSent, sent.m_szTitle.view());
     if (!list.save()) {
         engine.events().report(texts::kListWriteFailed, list.listFile().filename().string());

@@ -29,7 +29,7 @@ Addressee askAddressee(CPatrolEngine& engine, const std::string& address, std::s
 // The absence notice in the host's answer: its lines after "不在中の為，...".
 std::vector<std::string> absenceNotice(std::string_view answer);
 // Stores an absence notice as a new item "不在通知" of the place.
-void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list, int place,
+void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list,
                         const std::string& address, const std::vector<std::string>& notice);
 
 // What a mail the host confirmed becomes.
@@ -56,7 +56,7 @@ MailStep forwardFile(CPatrolEngine& engine, const std::string& title);
 
 // The host confirmed the item: it becomes the sent item of the record, and once the list
 // that records it is saved its own text file goes (its text is in the place's file now).
-void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int place, int index,
+void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int index,
                 const SentRecord& record);
 
 }  // namespace morvaline

@@ -103,7 +103,7 @@ std::optional<MailService::SentListing> MailService::listSentMail(int place) {
             list->setNumber(ref->index, entry.number);
             list->setExtraText(ref->index, entry.confirmation);
             list->setFlags(ref->index, ITEM_FLAG_FILE_MAIL, flags & ITEM_FLAG_FILE_MAIL);
-            engine_.events().itemChanged(ref->index, place);
+            engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, *list, ref->index));
             continue;
         }
         CItem item(0, entry.number, 0, "", entry.subject, kind::kSentListEntry, 0, entry.date,
@@ -114,10 +114,10 @@ std::optional<MailService::SentListing> MailService::listSentMail(int place) {
         item.m_nAux = entry.forwarded ? kForwardedEntry : 0;
         item.m_nGeneration = doc_.generation();
         using namespace copy;
-        engine_.events().itemAdded(list->addCopy(0, item,
-                                                 kNumber | kKind | kFlags | kAux | kDate | kTitle |
-                                                     kName | kText | kGeneration),
-                                   place);
+        const int added = list->addCopy(
+            0, item,
+            kNumber | kKind | kFlags | kAux | kDate | kTitle | kName | kText | kGeneration);
+        engine_.events().itemNotice(ItemNotice::of(ItemChange::Added, *list, added));
     }
     saveList(*list);
     return listing;
@@ -154,7 +154,7 @@ void MailService::deleteSentMail(int place) {
             // Nothing to delete: the host no longer lists it.
             engine_.events().report(texts::kSentMailNotDeleted);
             list->setReserve(index, -1);
-            engine_.events().itemChanged(index, place);
+            engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, *list, index));
         } else {
             toDelete.emplace_back(numbers.front(), index);
         }
@@ -173,7 +173,7 @@ void MailService::deleteSentMail(int place) {
         list->setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
         list->setNumber(index, 0);
         list->setReserve(index, -1);
-        engine_.events().itemChanged(index, place);
+        engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, *list, index));
     }
     saveList(*list);
 }

@@ -354,6 +354,31 @@ S: \r\n番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=
     EXPECT_EQ(d.item(kReceived, second).m_strPath.view(), outcome.receivedPath);
 }
 
+// The notices of a listing name the items by serial: a view that handles them after a
+// deletion has shifted the list still finds the mails they were about.
+TEST(MailDialogue, NoticesNameTheItemsBySerialNotByIndex) {
+    MailDialogue d(
+        readerList({entry(1, "99/12/20", "MVL00002", "ハナコ", subject("新着").c_str())}, 3));
+    const int gone =
+        d.addReceived("消えたメール", 5, "MVL00004", 19991201, MailService::kReserveRead);
+    EXPECT_TRUE(d.mail.readMailList(kReceived, true));
+    d.expectPlayedThrough();
+
+    OpenedList list(*d.doc, kReceived);
+    ASSERT_TRUE(list->remove(1));  // the welcome text goes: every index moves down by one
+    const int placeSerial = d.doc->tree().item(kReceived).m_nSerial;
+    const auto titleOf = [&](const ItemNotice& notice) {
+        EXPECT_EQ(notice.placeSerial, placeSerial);
+        return sjisToUtf8(list->item(list->findSerial(notice.serial)).m_szTitle.view());
+    };
+    ASSERT_EQ(d.host.itemNotices.size(), 2u);
+    EXPECT_EQ(d.host.itemNotices[0].change, ItemChange::Changed);
+    EXPECT_EQ(titleOf(d.host.itemNotices[0]), "消えたメール");
+    EXPECT_EQ(d.host.itemNotices[1].change, ItemChange::Added);
+    EXPECT_EQ(titleOf(d.host.itemNotices[1]), "新着");
+    EXPECT_NE(list->findSerial(d.host.itemNotices[0].serial), gone);
+}
+
 // The header block and text of a mail as "RB" shows it.
 constexpr std::string_view kInternetMail = R"(
 C: RB3\r

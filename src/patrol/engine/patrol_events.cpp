@@ -1,0 +1,15 @@
+#include "patrol/engine/patrol_events.h"
+
+#include "store/item_array.h"
+
+namespace morvaline {
+
+ItemNotice ItemNotice::of(ItemChange change, const CItemArray& list, int index) {
+    return {change, list.ownerSerial(), list.item(index).m_nSerial};
+}
+
+PlaceNotice PlaceNotice::of(PlaceChange change, const CItemArray& tree, int index) {
+    return {change, tree.item(index).m_nSerial};
+}
+
+}  // namespace morvaline
