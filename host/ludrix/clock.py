@@ -34,10 +34,14 @@ def format_time(when: _dt.datetime) -> str:
     return when.strftime(TIME_FORMAT)
 
 
-def yymmdd(when: _dt.datetime) -> str:
-    """"99/12/31": the date form of the host's lists."""
+def yymmdd(when: _dt.datetime, blanks: bool = False) -> str:
+    """"99/01/05": the date form of the host's lists; "99/ 1/ 5" padded with blanks."""
+    if blanks:
+        return f"{when:%y}/{when.month:2d}/{when.day:2d}"
     return when.strftime("%y/%m/%d")
 
 
-def hhmmss(when: _dt.datetime) -> str:
-    return when.strftime("%H:%M:%S")
+def hhmmss(when: _dt.datetime, blanks: bool = False, seconds: bool = True) -> str:
+    """"09:05:30" or, padded with blanks, " 9:05:30"; without the seconds "09:05"."""
+    hour = f"{when.hour:2d}" if blanks else f"{when.hour:02d}"
+    return hour + when.strftime(":%M:%S" if seconds else ":%M")

@@ -27,7 +27,7 @@ PROFILE_QUESTION_KANA = "*ﾌﾟﾛﾌｧｲﾙ ｦ ｼｭｳｾｲ ｼﾏｽｶ
 TRIES = 3
 
 
-def last_logout_line(user: User) -> bytes:
+def last_logout_line(user: User, blanks: bool = False) -> bytes:
     """The greeting line with the previous logout time, in the user's display form.
 
     Kanji: the date starts at byte 22. Kana: the date is the 8 bytes at byte 25
@@ -36,8 +36,8 @@ def last_logout_line(user: User) -> bytes:
     when = user.last_logout
     assert when is not None
     if user.display == "kana":
-        return (field(sj("ｾﾞﾝｶｲ LOG OUT   DATE"), 25) + sj(yymmdd(when))
-                + sj("      TIME") + sj(" " + hhmmss(when)))
+        return (field(sj("ｾﾞﾝｶｲ LOG OUT   DATE"), 25) + sj(yymmdd(when, blanks))
+                + sj("      TIME") + sj(" " + hhmmss(when, blanks)))
     return sj("　前回使用終了日時は  " + when.strftime("%Y年%m月%d日　%H時%M分%S秒"))
 
 
@@ -105,7 +105,7 @@ def _greet(s: Session) -> None:
     s.line.text("\r\n" + (GREETING_KANA if user.display == "kana" else GREETING) + "\r\n")
     if user.last_logout is not None:
         s.line.text("\r\n")
-        s.line.write(last_logout_line(user) + b"\r\n")
+        s.line.write(last_logout_line(user, s.world.settings.date_padding == "blank") + b"\r\n")
     s.line.text("\r\n")
 
 

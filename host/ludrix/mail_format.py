@@ -8,6 +8,7 @@ from __future__ import annotations
 
 import datetime as _dt
 
+from .clock import hhmmss, yymmdd
 from .settings import HostSettings
 from .sjis import cut, field, iso2022jp_line_to_sjis, sj, sj_lenient
 from .world import NETWORK_PREFIXES, Mail, SentRecord
@@ -32,16 +33,11 @@ def number_field(number: int, settings: HostSettings) -> str:
 
 
 def day(when: _dt.datetime, settings: HostSettings) -> str:
-    """"99/01/05", or "99/ 1/ 5" when dates are padded with blanks."""
-    if settings.date_padding == "blank":
-        return f"{when:%y}/{when.month:2d}/{when.day:2d}"
-    return when.strftime("%y/%m/%d")
+    return yymmdd(when, settings.date_padding == "blank")
 
 
 def time_of_day(when: _dt.datetime, settings: HostSettings, seconds: bool = True) -> str:
-    """"09:05:30", or " 9:05:30" when dates are padded with blanks."""
-    hour = f"{when.hour:2d}" if settings.date_padding == "blank" else f"{when.hour:02d}"
-    return hour + when.strftime(":%M:%S" if seconds else ":%M")
+    return hhmmss(when, settings.date_padding == "blank", seconds)
 
 
 def is_network(address: str) -> bool:

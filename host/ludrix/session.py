@@ -99,7 +99,8 @@ class Session:
 
     async def logout(self) -> None:
         now = self.clock.now()
-        date = f"\r\nLOG OUT   DATE {yymmdd(now)}      TIME {hhmmss(now)}\r\n"
+        blanks = self.world.settings.date_padding == "blank"
+        date = f"\r\nLOG OUT   DATE {yymmdd(now, blanks)}      TIME {hhmmss(now, blanks)}\r\n"
         farewell = "ご利用ありがとうございました\r\n"
         order = self.world.settings.logout
         self.line.text({"date-first": date + farewell, "farewell-first": "\r\n" + farewell + date,

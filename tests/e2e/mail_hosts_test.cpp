@@ -209,8 +209,14 @@ TEST_P(MailHostVariants, EveryMailIsReadOnceAndNothingOnTheHostIsMarkedDeleted) 
     EXPECT_NE(first.output.find("ﾛｸﾞｲﾝに成功しました"), std::string::npos) << first.output;
     ASSERT_NO_FATAL_FAILURE(checkStore(kFirstMails, {}));
 
-    // Two mails are to be deleted; two more arrive. The second patrol deletes, and the
-    // host numbers its mails anew before the new ones are read.
+    // Two mails are to be deleted, one forwarded; two more arrive. The second patrol
+    // deletes, and the host numbers its mails anew before the new ones are read.
+    ASSERT_TRUE(writeFileAtomically(dir / "body.txt", "回覧します。\n"));
+    const auto forward =
+        cli("write MVL00001 forward 2 " + std::to_string(std::stoi(lineOf("2", "テキスト03"))) +
+            " --to MVL00002 --subject 回覧 --body-file '" + (dir / "body.txt").string() +
+            "' --reserve");
+    ASSERT_EQ(forward.status, 0) << forward.output;
     for (const char* subject : kDeleted) {
         const auto reserved = cli("reserve-mail MVL00001 2 " +
                                   std::to_string(std::stoi(lineOf("2", subject))) + " delete");
@@ -225,6 +231,9 @@ TEST_P(MailHostVariants, EveryMailIsReadOnceAndNothingOnTheHostIsMarkedDeleted) 
                       "(\"テキスト01\", \"テキスト02\")]"),
               "[]");
     EXPECT_EQ(inWorld("len(w[\"users\"][0][\"mailbox\"])"), "7");
+    EXPECT_EQ(inWorld("[(m[\"subject\"], \"本文03です。\" in m[\"body\"]) for m in "
+                      "w[\"users\"][1][\"mailbox\"]]"),
+              "[('回覧', True)]");
     std::vector<WorldMail> present(std::begin(kFirstMails) + 2, std::end(kFirstMails));
     present.insert(present.end(), std::begin(kLaterMails), std::end(kLaterMails));
     ASSERT_NO_FATAL_FAILURE(checkStore(present, kDeleted));
@@ -233,7 +242,10 @@ TEST_P(MailHostVariants, EveryMailIsReadOnceAndNothingOnTheHostIsMarkedDeleted) 
     const auto third = patrol();
     EXPECT_NE(third.output.find(matched), std::string::npos) << third.output;
     ASSERT_NO_FATAL_FAILURE(checkStore(present, kDeleted));
-    for (const WorldMail& m : present) EXPECT_EQ(timesShown(m.subject), 1) << m.subject;
+    // Each was read once; the forwarded one was shown once more to forward it.
+    for (const WorldMail& m : present)
+        EXPECT_EQ(timesShown(m.subject), std::string(m.subject) == "テキスト03" ? 2 : 1)
+            << m.subject;
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, MailHostVariants, ::testing::ValuesIn(kVariants),

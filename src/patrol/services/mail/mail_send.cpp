@@ -248,8 +248,8 @@ MailStep MailService::enterMailWriter(Outgoing& out) {
         const std::string_view title =
             at == std::string::npos ? std::string_view()
                                     : std::string_view(shown).substr(at + kTitleLabel.size());
-        if (at == std::string::npos ||
-            !title.substr(0, title.find("\r\n")).starts_with(out.forwarded.m_szTitle.view())) {
+        if (at == std::string::npos || !titleMatchesListed(title.substr(0, title.find("\r\n")),
+                                                           out.forwarded.m_szTitle.view())) {
             numbersFresh_ = false;
             return MailStep::Failed;
         }
