@@ -87,10 +87,10 @@ int logIn(CPatrolEngine& e, LoginSeen& seen) {
 
     if (const int r = e.WaitFor("}", false); r < 0) return r;
     e.Send("LUDRIX\r");
-    if (const int r = e.WaitForAny({"USER_ID:", kIdPrompt}, false); r < 0) return r;
+    if (const auto r = e.WaitForAny({"USER_ID:", kIdPrompt}, false); !r) return r.code();
     e.Send("MVL00001");
     e.Send("\r");
-    if (const int r = e.WaitForAny({"PASSWORD: ", kPasswordPrompt}, false); r < 0) return r;
+    if (const auto r = e.WaitForAny({"PASSWORD: ", kPasswordPrompt}, false); !r) return r.code();
     e.Send("morvaline");
     e.Send("\r");
 
@@ -98,12 +98,12 @@ int logIn(CPatrolEngine& e, LoginSeen& seen) {
         {"\r\n", false}, {kNotices, false}, {kProfile, false}, {kProfileKana, false}};
     std::string line;
     for (;;) {
-        const int r = e.WaitForPrompts(screens, &line);
-        if (r < 0) return r;
-        if (r > 0) {
+        const Waited<int> r = e.WaitForPrompts(screens, &line);
+        if (!r) return r.code();
+        if (!r.is(0)) {
             if (const int eq = e.WaitFor("=", false); eq < 0) return eq;
             e.Send("N\r");
-            if (r == 1) break;
+            if (r.is(1)) break;
             continue;
         }
         seen.greeting |= line.find(kGreeting) != std::string::npos;
@@ -114,9 +114,9 @@ int logIn(CPatrolEngine& e, LoginSeen& seen) {
         }
     }
     for (;;) {
-        const int r = e.ReadLine(line, {kMainPrompt, kPlainPrompt});
-        if (r < 0) return r;
-        if (r > 0) break;
+        const Waited<LineRead> r = e.ReadLine(line, {kMainPrompt, kPlainPrompt});
+        if (!r) return r.code();
+        if (r.is(LineRead::Prompt)) break;
         seen.mainMenu |= line.find(kMainTitle) != std::string::npos;
         seen.mailArrived |= line.find(kMailArrived) != std::string::npos;
     }

@@ -212,9 +212,9 @@ inline int logIn(CPatrolEngine& e, const std::string& id) {
     if (e.WaitFor("PASSWORD: ", false) < 0) return e.result();
     e.Send(std::string(kPassword) + "\r");
     for (;;) {
-        const int r = e.WaitForAny({kMainPrompt, "(Y,N)="}, false);
-        if (r < 0) return r;
-        if (r == 0) return result::Ok;
+        const Waited<int> r = e.WaitForAny({kMainPrompt, "(Y,N)="}, false);
+        if (!r) return r.code();
+        if (r.is(0)) return result::Ok;
         e.Send("N\r");
     }
 }

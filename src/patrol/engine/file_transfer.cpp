@@ -11,6 +11,7 @@ namespace {
 constexpr int kOutcomeAfterEndMs = 10'000;
 constexpr int kSliceMs = 500;
 
+// CAN, the byte by which either side of a Rapidox transfer gives it up.
 constexpr char kCan[] = "\x18";
 
 FileTransferOutcome notTransferred() {

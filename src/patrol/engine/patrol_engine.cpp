@@ -5,6 +5,7 @@
 #include <cassert>
 
 #include "link/result_codes.h"
+#include "patrol/engine/menu_texts.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 
@@ -31,7 +32,7 @@ bool CPatrolEngine::waitForData(int ms) {
 //   all read otherwise -> wait the wait timeout for more: new text goes back to scanning,
 //     silence ends the run with Silence (unless there is no limit).
 // A result code set by another thread ends the wait after any of the waits.
-int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* capture) {
+Waited<int> CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* capture) {
     MORVALINE_ASSERT_THREAD(thread_);
     assert(!prompts.empty() && prompts.size() <= PromptMatcher::kMaxPrompts);
     CommBlock& block = links_.block;
@@ -61,7 +62,7 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
         const int code = block.result();
         return code != result::Ok && code != result::LineLost;
     };
-    if (endsAtOnce()) return block.result();
+    if (endsAtOnce()) return Waited<int>::ended(block.result());
     for (;;) {
         {
             auto buffer = block.lock();
@@ -74,22 +75,22 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
             if (scan.matched >= 0) {
                 buffer.consume(scan.used);
                 finishCapture(scan.matched);
-                return scan.matched;
+                return Waited<int>::prompt(scan.matched);
             }
             buffer.consumeAll();
         }
-        if (const int code = block.result(); code != result::Ok) return code;
+        if (const int code = block.result(); code != result::Ok) return Waited<int>::ended(code);
 
         if (const int quiet = matcher.quietPromptAtEnd(); quiet >= 0) {
             bool hostWentOn = false;
             while (!hostWentOn) {
                 const bool signalled = waitForData(settings_.idleTimeMs);
-                if (endsAtOnce()) return block.result();
+                if (endsAtOnce()) return Waited<int>::ended(block.result());
                 if (block.result() != result::Ok) break;  // the line was lost: read what came
                 hostWentOn = hasUnread();
                 if (!hostWentOn && !signalled) {
                     finishCapture(quiet);
-                    return quiet;
+                    return Waited<int>::prompt(quiet);
                 }
             }
             continue;
@@ -97,21 +98,21 @@ int CPatrolEngine::WaitForPrompts(std::span<const Prompt> prompts, std::string* 
 
         const int timeout = block.waitTimeout();
         const bool signalled = waitForData(timeout);
-        if (endsAtOnce()) return block.result();
+        if (endsAtOnce()) return Waited<int>::ended(block.result());
         if (block.result() != result::Ok) continue;  // the line was lost: read what came
         if (!signalled && timeout >= 0 && !hasUnread()) {
             block.setResultIfOk(result::Silence);
-            return block.result();
+            return Waited<int>::ended(block.result());
         }
     }
 }
 
-int CPatrolEngine::WaitFor(std::string_view text, bool quiet) {
+result::Code CPatrolEngine::WaitFor(std::string_view text, bool quiet) {
     const Prompt prompt{text, quiet};
-    return WaitForPrompts({&prompt, 1});
+    return WaitForPrompts({&prompt, 1}).code();
 }
 
-int CPatrolEngine::WaitForAny(std::initializer_list<std::string_view> texts, bool quiet) {
+Waited<int> CPatrolEngine::WaitForAny(std::initializer_list<std::string_view> texts, bool quiet) {
     assert(texts.size() >= 2 && texts.size() <= 6);
     std::array<Prompt, 6> prompts;
     std::size_t count = 0;
@@ -122,12 +123,13 @@ int CPatrolEngine::WaitForAny(std::initializer_list<std::string_view> texts, boo
     return WaitForPrompts({prompts.data(), count});
 }
 
-int CPatrolEngine::CaptureUntil(std::string_view text, std::string& out) {
+result::Code CPatrolEngine::CaptureUntil(std::string_view text, std::string& out) {
     const Prompt prompt{text, false};
-    return WaitForPrompts({&prompt, 1}, &out);
+    return WaitForPrompts({&prompt, 1}, &out).code();
 }
 
-int CPatrolEngine::ReadLine(std::string& out, std::initializer_list<std::string_view> prompts) {
+Waited<LineRead> CPatrolEngine::ReadLine(std::string& out,
+                                         std::initializer_list<std::string_view> prompts) {
     assert(prompts.size() >= 1 && prompts.size() < PromptMatcher::kMaxPrompts);
     std::array<Prompt, PromptMatcher::kMaxPrompts> list;
     list[0] = {"\r\n", false};
@@ -136,11 +138,13 @@ int CPatrolEngine::ReadLine(std::string& out, std::initializer_list<std::string_
         if (count == list.size()) break;
         list[count++] = {prompt, true};
     }
-    return WaitForPrompts({list.data(), count}, &out);
+    const Waited<int> got = WaitForPrompts({list.data(), count}, &out);
+    if (!got) return Waited<LineRead>::ended(got.code());
+    return Waited<LineRead>::prompt(got.which() == 0 ? LineRead::Line : LineRead::Prompt);
 }
 
-int CPatrolEngine::ReadScreenLine(std::string& out,
-                                  std::initializer_list<std::string_view> prompts) {
+Waited<LineRead> CPatrolEngine::ReadScreenLine(std::string& out,
+                                               std::initializer_list<std::string_view> prompts) {
     // The next piece of a long line: at most one screen width, whole characters only.
     const auto takePiece = [this, &out](std::string line) {
         std::size_t cut =
@@ -152,54 +156,54 @@ int CPatrolEngine::ReadScreenLine(std::string& out,
     };
     if (!pendingScreenLine_.empty()) {
         takePiece(std::move(pendingScreenLine_));
-        return 0;
+        return Waited<LineRead>::prompt(LineRead::Line);
     }
     std::string line;
-    const int index = ReadLine(line, prompts);
-    if (index == 0) {
+    const Waited<LineRead> got = ReadLine(line, prompts);
+    if (got.is(LineRead::Line)) {
         takePiece(std::move(line));
     } else {
         out = std::move(line);
     }
-    return index;
+    return got;
 }
 
-int CPatrolEngine::ReadMenuLine(std::string& out) {
-    static const std::string kMenuMore = sj("番号またはコマンド<");
-    static const std::string kMenuPrompt = sj("番号またはコマンド(");
-    const Prompt prompts[] = {{"\r\n", false}, {kMenuMore, false}, {kMenuPrompt, false}};
-    const int index = WaitForPrompts(prompts, &out);
-    if (index < 0) return index;
-    if (index == 0) {
+Waited<MenuRead> CPatrolEngine::ReadMenuLine(std::string& out) {
+    const MenuTexts& t = menuTexts();
+    enum class Ended { Line, More, Prompt };
+    const Screen<Ended, 3> menu{{{{"\r\n", false}, {t.promptMore, false}, {t.promptOpen, false}}}};
+    const Waited<Ended> got = WaitForScreen(menu, &out);
+    if (!got) return Waited<MenuRead>::ended(got.code());
+    if (got.is(Ended::Line)) {
         if (out.size() > 1 && out[0] == '\n') out.erase(0, 1);
-        return 0;
+        return Waited<MenuRead>::prompt(MenuRead::Line);
     }
-    const int listed = CaptureUntil(")=", out);
-    if (listed < 0) return listed;
-    return out.find("Q,N") != std::string::npos ? 1 : 2;
+    if (const result::Code listed = CaptureUntil(t.promptEnd, out); listed != result::Ok)
+        return Waited<MenuRead>::ended(listed);
+    return Waited<MenuRead>::prompt(out.find("Q,N") != std::string::npos ? MenuRead::MorePages
+                                                                         : MenuRead::LastPage);
 }
 
-int CPatrolEngine::WaitForMenuPrompt() {
-    static const std::string kMenuLine = sj("\n番号またはコマンド");
-    if (const int index = WaitFor(kMenuLine, false); index < 0) return index;
-    const int index = WaitFor(")=", false);
-    return index < 0 ? index : 0;
+result::Code CPatrolEngine::WaitForMenuPrompt() {
+    if (const result::Code code = WaitFor(menuTexts().promptLine, false); code != result::Ok)
+        return code;
+    return WaitFor(menuTexts().promptEnd, false);
 }
 
-int CPatrolEngine::Send(std::string_view text, bool echo) {
+void CPatrolEngine::Send(std::string_view text) {
     MORVALINE_ASSERT_THREAD(thread_);
     CommBlock& block = links_.block;
-    if (const int code = block.result(); code != result::Ok) return code;
+    if (block.result() != result::Ok) return;
     block.lock().consumeAll();
     // A text that cannot be written means the line is gone, even when the connection has
     // not noticed yet.
     if (!links_.line.writeText(text)) block.setResultIfOk(result::LineLost);
-    if (const int code = block.result(); code != result::Ok) return code;
-    if (echo && !text.empty()) {
-        const int index = WaitFor(text, false);
-        return index < 0 ? index : result::Ok;
-    }
-    return result::Ok;
+}
+
+result::Code CPatrolEngine::SendEchoed(std::string_view text) {
+    Send(text);
+    if (result() != result::Ok || text.empty()) return result();
+    return WaitFor(text, false);
 }
 
 int CPatrolEngine::SendTextBody(const ReservedText& item, long long& bytesSent) {
@@ -218,7 +222,7 @@ int CPatrolEngine::SendTextBody(const ReservedText& item, long long& bytesSent) 
         if (budget > 0) {
             --budget;
         } else {
-            echoed = WaitFor("\n", false) >= 0;
+            echoed = WaitFor("\n", false) == result::Ok;
         }
         bytesSent += length;
         ++lines;

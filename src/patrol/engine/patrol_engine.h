@@ -9,9 +9,10 @@
 // The login, the walk of the place tree and the service handlers are built on the
 // primitives below, in further files of this folder.
 //
-// Every wait returns the index of the prompt that matched (0 or more) or the negative
-// result code that ended it (see result_codes.h). Once the result code is not 0, every
-// wait returns it at once and every send is skipped, so a step in the middle of a
+// Every wait returns a typed outcome (wait_outcome.h): which prompt of its set ended it, or
+// the result code that ended the run (see link/result_codes.h); a wait for one prompt
+// returns the result code alone (Ok when the prompt came). Once the result code is not 0,
+// every wait returns it at once and every send is skipped, so a step in the middle of a
 // dialogue unwinds to the end of the run without further traffic.
 
 #include <cstddef>
@@ -27,6 +28,7 @@
 #include "patrol/engine/patrol_events.h"
 #include "patrol/engine/prompt_matcher.h"
 #include "patrol/engine/wait_clock.h"
+#include "patrol/engine/wait_outcome.h"
 #include "platform/thread_affinity.h"
 
 namespace morvaline {
@@ -57,40 +59,47 @@ public:
 
     // --- Prompt matching ---
 
-    // The general matcher over up to 14 prompts. With capture, the text received before
-    // the prompt that matched is stored there (at most kCaptureLimit bytes).
-    [[nodiscard]] int WaitForPrompts(std::span<const Prompt> prompts,
-                                     std::string* capture = nullptr);
+    // The general matcher over up to 14 prompts: the index of the prompt that matched.
+    // With capture, the text received before it is stored there (at most kCaptureLimit
+    // bytes).
+    Waited<int> WaitForPrompts(std::span<const Prompt> prompts, std::string* capture = nullptr);
+    // The prompts of a screen set: which of them matched.
+    template <class Which, std::size_t N>
+    Waited<Which> WaitForScreen(const Screen<Which, N>& screen, std::string* capture = nullptr) {
+        const Waited<int> got = WaitForPrompts(screen.prompts, capture);
+        return got ? Waited<Which>::prompt(static_cast<Which>(got.which()))
+                   : Waited<Which>::ended(got.code());
+    }
     // One prompt.
-    [[nodiscard]] int WaitFor(std::string_view text, bool quiet);
-    // Two to six prompts sharing one quiet flag.
-    [[nodiscard]] int WaitForAny(std::initializer_list<std::string_view> texts, bool quiet);
+    [[nodiscard]] result::Code WaitFor(std::string_view text, bool quiet);
+    // Two to six prompts sharing one quiet flag (the index of the one that matched).
+    Waited<int> WaitForAny(std::initializer_list<std::string_view> texts, bool quiet);
     // One prompt, not quiet; out receives everything received before it.
-    [[nodiscard]] int CaptureUntil(std::string_view text, std::string& out);
-    // One line or a prompt: 0 with the line (without its CR LF) in out, or k >= 1 when
-    // prompt k (1 to 13 of them, all quiet) ended the output; out then holds the text
-    // before it.
-    [[nodiscard]] int ReadLine(std::string& out, std::initializer_list<std::string_view> prompts);
+    [[nodiscard]] result::Code CaptureUntil(std::string_view text, std::string& out);
+    // One line (without its CR LF) into out, or one of the prompts (1 to 13 of them, all
+    // quiet) that ended the output; out then holds the text before it.
+    Waited<LineRead> ReadLine(std::string& out, std::initializer_list<std::string_view> prompts);
     // As ReadLine, for screens of 80 columns: a longer line is returned in pieces of at
     // most 80 bytes (never splitting a double-byte character), the later pieces by the
     // next calls without reading the host.
-    [[nodiscard]] int ReadScreenLine(std::string& out,
-                                     std::initializer_list<std::string_view> prompts);
-    // One line of a host menu (0, the line in out, one leading LF removed), or the menu
-    // prompt: out receives the command list up to ")="; 1 when it offers a further page
-    // ("Q,N"), else 2.
-    [[nodiscard]] int ReadMenuLine(std::string& out);
-    // Waits until the menu prompt after a menu command has been shown in full; 0 or the
-    // negative result code.
-    [[nodiscard]] int WaitForMenuPrompt();
+    Waited<LineRead> ReadScreenLine(std::string& out,
+                                    std::initializer_list<std::string_view> prompts);
+    // One line of a host menu (one leading LF removed), or the menu prompt: out then
+    // receives the command list up to ")=", and the outcome tells whether it offers a
+    // further page ("Q,N").
+    Waited<MenuRead> ReadMenuLine(std::string& out);
+    // Waits until the menu prompt after a menu command has been shown in full.
+    [[nodiscard]] result::Code WaitForMenuPrompt();
 
     // --- Sending ---
 
     // Sends a text (commands end with CR alone). Whatever was received and not yet read is
     // discarded first, so that a prompt shown before the command can never answer the next
-    // wait. With echo, waits for the text to come back. Returns 0, or the result code that
-    // stopped it (nothing is sent then); callers may leave it to their next wait.
-    int Send(std::string_view text, bool echo = false);
+    // wait. Nothing is sent once the run is over; a text that cannot be written ends the
+    // run (LineLost). Either way the next wait returns the result code at once.
+    void Send(std::string_view text);
+    // Sends a text and waits for it to come back: Ok, or the result code that ended the run.
+    [[nodiscard]] result::Code SendEchoed(std::string_view text);
     // Streams the lines of a reserved text to the host, pacing them by their echo: up to
     // SendAhead lines go out before the engine waits for a line's LF. Adds the bytes sent to
     // bytesSent and returns the number of lines sent.
@@ -98,7 +107,7 @@ public:
 
     // --- State of the run ---
 
-    int result() const { return links_.block.result(); }
+    result::Code result() const { return static_cast<result::Code>(links_.block.result()); }
     void setResult(int code) { links_.block.setResult(code); }
     void setWaitTimeout(int ms) { links_.block.setWaitTimeout(ms); }
     const DialogueSettings& settings() const { return settings_; }

@@ -1,6 +1,6 @@
 #include "patrol/run/logout_time.h"
 
-
+#include "patrol/run/login_texts.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 #include "store/host_date.h"
@@ -29,16 +29,14 @@ std::string trimEnd(std::string text) {
 }  // namespace
 
 bool isLogoutBanner(std::string_view line) {
-    static const std::string kJapanese = sj("前回使用終了日時は  ");
-    static const std::string kHalfWidth = sj("ｾﾞﾝｶｲ LOG OUT");
-    return line.find(kJapanese) != std::string_view::npos ||
-           line.find(kHalfWidth) != std::string_view::npos;
+    const LoginTexts& t = loginTexts();
+    return line.find(t.lastLogoutBanner) != std::string_view::npos ||
+           line.find(t.lastLogoutBannerKana) != std::string_view::npos;
 }
 
 FileTime bannerLogoutTime(std::string_view line) {
-    static const std::string kJapanese = sj("前回使用終了日時は  ");
-    static const std::string kHalfWidth = sj("ｾﾞﾝｶｲ LOG OUT");
-    if (line.find(kJapanese) != std::string_view::npos) {
+    const LoginTexts& t = loginTexts();
+    if (line.find(t.lastLogoutBanner) != std::string_view::npos) {
         static const std::string kSlash[] = {sj("年"), sj("月")};
         static const std::string kColon[] = {sj("時"), sj("分")};
         static const std::string kDropped[] = {sj("日"), sj("秒")};
@@ -68,7 +66,7 @@ FileTime bannerLogoutTime(std::string_view line) {
         }
         return parseHostDate(trimEnd(text));
     }
-    if (line.find(kHalfWidth) != std::string_view::npos) {
+    if (line.find(t.lastLogoutBannerKana) != std::string_view::npos) {
         const std::string text = std::string(from(line, 25, 8)) + std::string(from(line, 43, 9));
         return parseHostDate(trimEnd(text));
     }

@@ -2,8 +2,8 @@
 // run's closing report.
 
 #include "link/result_codes.h"
+#include "patrol/run/login_texts.h"
 #include "patrol/run/patrol_run.h"
-#include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/host_date.h"
 
@@ -19,8 +19,7 @@ bool loginFailed(int r) {
 }  // namespace
 
 int PatrolRun::logout(int r) {
-    static const std::string kThanks = sj("ご利用ありがとうございました");
-    static const std::string kLogOutLine = "\nLOG OUT   DATE ";
+    const LoginTexts& t = loginTexts();
     const bool mayLogOut = r == result::Ok || r == result::Silence || r == result::OutOfStep || loginFailed(r);
     int final = r;
     if (mayLogOut) {
@@ -43,20 +42,22 @@ int PatrolRun::logout(int r) {
             // missing text costs only what it carries: the time, or the log line.
             const auto takeTime = [&] {
                 std::string date, time;
-                if (engine_.CaptureUntil("      TIME", date) >= 0 && engine_.CaptureUntil("\r", time) >= 0) {
-                    if (const FileTime t = parseHostDate(date + time))
-                        doc_.setTime(doctime::kLastLogout, t);
+                if (engine_.CaptureUntil(t.logOutTime, date) == result::Ok &&
+                    engine_.CaptureUntil("\r", time) == result::Ok) {
+                    if (const FileTime host = parseHostDate(date + time))
+                        doc_.setTime(doctime::kLastLogout, host);
                 }
             };
-            const int first = engine_.WaitForAny({kLogOutLine, kThanks}, false);
-            bool farewell = first == 1;
-            if (first == 0) {
+            using Goodbye = LoginTexts::Goodbye;
+            const Waited<Goodbye> first = engine_.WaitForScreen(t.goodbye);
+            bool farewell = first.is(Goodbye::Thanks);
+            if (first.is(Goodbye::LogOutLine)) {
                 takeTime();
-                farewell = engine_.WaitFor(kThanks, false) >= 0;
-            } else if (farewell && engine_.WaitFor(kLogOutLine, false) >= 0) {
+                farewell = engine_.WaitFor(t.thanks, false) == result::Ok;
+            } else if (farewell && engine_.WaitFor(t.logOutLine, false) == result::Ok) {
                 takeTime();
             }
-            loggedOut = first >= 0;
+            loggedOut = static_cast<bool>(first);
             if (farewell) engine_.events().report(texts::kLoggedOut);
         }
         // The host closes the line after its goodbye; a cancel or a lost line before any of

@@ -49,15 +49,43 @@ C: secret
 C: \r
 )");
     CPatrolEngine& e = d.engine;
-    EXPECT_EQ(e.WaitForAny({sj("ユーザＩＤ： "), "USER_ID:"}, false), 1);
+    EXPECT_TRUE(e.WaitForAny({sj("ユーザＩＤ： "), "USER_ID:"}, false).is(1));
     e.Send("MVL00001");
     e.Send("\r");
-    EXPECT_EQ(e.WaitForAny({"PASSWORD: ", sj("パスワード： ")}, false), 0);  // split over two reads
+    EXPECT_TRUE(
+        e.WaitForAny({"PASSWORD: ", sj("パスワード： ")}, false).is(0));  // split over two reads
     e.Send("secret");
     e.Send("\r");
     d.expectPlayedThrough();
     EXPECT_EQ(e.result(), result::Ok);
     EXPECT_EQ(d.host.nowMs(), 0);  // no wait ran out
+}
+
+// A screen set names its prompts: the wait says which one came, or which result code
+// ended the run instead.
+TEST(EngineDialogue, AScreenWaitTellsWhichPromptCameOrWhatEndedTheRun) {
+    Dialogue d(R"(
+S: お知らせを表示しますか(Y,N)=
+C: N\r
+S: \r\nＩＤまたはパスワードが
+X
+)");
+    enum class Shown { Line, Notices, Password };
+    const std::string notices = sj("お知らせを表示しますか");
+    const std::string password = sj("パスワード： ");
+    const Screen<Shown, 3> screen{{{{"\r\n", false}, {notices, false}, {password, false}}}};
+    CPatrolEngine& e = d.engine;
+    const Waited<Shown> first = e.WaitForScreen(screen);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.which(), Shown::Notices);
+    EXPECT_FALSE(first.is(Shown::Line));
+    e.Send("N\r");
+    ASSERT_TRUE(e.WaitForScreen(screen).is(Shown::Line));
+    const Waited<Shown> last = e.WaitForScreen(screen);
+    EXPECT_FALSE(last);
+    EXPECT_FALSE(last.is(Shown::Line));
+    EXPECT_EQ(last.code(), result::LineLost);
+    d.expectPlayedThrough();
 }
 
 TEST(EngineDialogue, QuietPromptCountsOnlyWhenTheHostFallsSilent) {
@@ -70,7 +98,7 @@ C: M\r
     std::string before;
     const std::string menuPrompt = sj("番号またはコマンド(M,S,F,H,Q,J)=");
     const Prompt prompt{menuPrompt, true};
-    EXPECT_EQ(e.WaitForPrompts({&prompt, 1}, &before), 0);
+    EXPECT_TRUE(e.WaitForPrompts({&prompt, 1}, &before).is(0));
     EXPECT_EQ(sjisToUtf8(before), "番号またはコマンド(M,S,F,H,Q,J)=の説明\r\n");
     EXPECT_EQ(d.host.nowMs(), 800);  // one IdleTime of silence, after the second prompt
     e.Send("M\r");
@@ -99,7 +127,7 @@ S: JMA
 S: IN\r
 S: \n
 )");
-    EXPECT_EQ(d.engine.Send("JMAIN\r", true), result::Ok);
+    EXPECT_EQ(d.engine.SendEchoed("JMAIN\r"), result::Ok);
     EXPECT_EQ(d.host.remaining(), 1u);  // the LF after the echo is not waited for
 }
 
@@ -112,7 +140,7 @@ C: never sent
     EXPECT_EQ(d.engine.result(), result::Silence);
     EXPECT_EQ(d.host.nowMs(), 120'000);
     // Once the run is over nothing more is sent and every wait returns at once.
-    EXPECT_EQ(d.engine.Send("never sent"), result::Silence);
+    d.engine.Send("never sent");
     EXPECT_EQ(d.engine.WaitFor("x", false), result::Silence);
     EXPECT_EQ(d.host.remaining(), 1u);
 }
@@ -145,7 +173,7 @@ S: text>
 )");
     d.engine.block().setResult(result::Cancelled);
     EXPECT_EQ(d.engine.WaitFor(">", false), result::Cancelled);
-    EXPECT_EQ(d.engine.Send("Q\r"), result::Cancelled);
+    d.engine.Send("Q\r");
     EXPECT_EQ(d.host.remaining(), 1u);
     EXPECT_TRUE(d.host.faults().empty());
 }
@@ -159,11 +187,11 @@ C: JMAIN\r
     CPatrolEngine& e = d.engine;
     std::string line;
     const std::string prompt = sj("番号またはコマンド(H,Q,J)=");
-    ASSERT_EQ(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}), 0);
+    ASSERT_TRUE(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}).is(LineRead::Line));
     EXPECT_EQ(sjisToUtf8(line), "　＝＝＝ＬＵＤＲＩＸ＝＝＝  (MAIN)");
-    ASSERT_EQ(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}), 0);
+    ASSERT_TRUE(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}).is(LineRead::Line));
     EXPECT_EQ(sjisToUtf8(line), "１．電子メール【到着】");  // CR LF split across reads
-    ASSERT_EQ(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}), 1);
+    ASSERT_TRUE(e.ReadLine(line, {prompt, sj("番号またはコマンド=")}).is(LineRead::Prompt));
     EXPECT_EQ(line, "");
     e.Send("JMAIN\r");
     d.expectPlayedThrough();
@@ -174,15 +202,15 @@ TEST(EngineDialogue, ReadScreenLineCutsLongLinesAtEightyBytes) {
     Dialogue d("S: " + longLine + "\\r\\n\nS: next\\r\\n\n");
     CPatrolEngine& e = d.engine;
     std::string piece;
-    ASSERT_EQ(e.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(e.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(piece.size(), 80u);
     EXPECT_EQ(d.host.remaining(), 1u);
-    ASSERT_EQ(e.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(e.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(piece.size(), 80u);
-    ASSERT_EQ(e.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(e.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(piece.size(), 40u);
     EXPECT_EQ(d.host.remaining(), 1u);  // the last two pieces came without reading the host
-    ASSERT_EQ(e.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(e.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(piece, "next");
 }
 
@@ -191,9 +219,9 @@ TEST(EngineDialogue, ReadScreenLineNeverSplitsADoubleByteCharacter) {
     const std::string line = std::string(79, 'a') + "あい";
     Dialogue d("S: " + line + "\\r\\n\n");
     std::string piece;
-    ASSERT_EQ(d.engine.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(d.engine.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(piece, std::string(79, 'a'));
-    ASSERT_EQ(d.engine.ReadScreenLine(piece, {"="}), 0);
+    ASSERT_TRUE(d.engine.ReadScreenLine(piece, {"="}).is(LineRead::Line));
     EXPECT_EQ(sjisToUtf8(piece), "あい");
 }
 
@@ -206,12 +234,12 @@ S: \n番号またはコマンド<M,Q,J)=
 )");
     CPatrolEngine& e = d.engine;
     std::string out;
-    ASSERT_EQ(e.ReadMenuLine(out), 0);
+    ASSERT_TRUE(e.ReadMenuLine(out).is(MenuRead::Line));
     EXPECT_EQ(sjisToUtf8(out), "１．電子メール");  // the leading LF is dropped
-    ASSERT_EQ(e.ReadMenuLine(out), 1);
+    ASSERT_TRUE(e.ReadMenuLine(out).is(MenuRead::MorePages));
     EXPECT_EQ(out, "M,Q,N");
     e.Send("N\r");
-    ASSERT_EQ(e.ReadMenuLine(out), 2);
+    ASSERT_TRUE(e.ReadMenuLine(out).is(MenuRead::LastPage));
     EXPECT_EQ(out, "M,Q,J");
     d.expectPlayedThrough();
 }

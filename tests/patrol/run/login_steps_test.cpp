@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patrol/run/login_script.h"
+#include "patrol/run/login_texts.h"
 #include "patrol/run/logout_time.h"
 #include "patrol/run/reservation_check.h"
 #include "platform/text_codec.h"
@@ -27,6 +28,12 @@ TEST(LoginScript, CaretNotationAndSteps) {
     EXPECT_EQ(steps[2].kind, ScriptStep::Kind::Pause);
     EXPECT_EQ(steps[3].text, "Password");
     EXPECT_EQ(steps[4].text, "pw\r");
+}
+
+// The profile menu's texts as a host without a kanji shift shows them: the bare JIS bytes.
+TEST(LoginTexts, TheJisFormsOfTheProfileMenuTexts) {
+    EXPECT_EQ(loginTexts().currentValueJis, "!J8=:_CM!K");
+    EXPECT_EQ(loginTexts().choiceTwoJis, "#2!%");
 }
 
 TEST(LogoutTime, BannersInBothFormsAndTheComparison) {

@@ -1,7 +1,7 @@
 #include "patrol/services/mail/mail_header.h"
 
 #include "patrol/services/mail/mail_list_lines.h"
-#include "platform/text_codec.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/host_date.h"
 
 namespace morvaline {
@@ -12,8 +12,7 @@ constexpr std::size_t kKeyDateAt = 18;  // the date after the key
 constexpr std::size_t kLeadingDateWidth = 18;
 
 const std::string& titleLabel() {
-    static const std::string kLabel = sj("文書名：");
-    return kLabel;
+    return mailTexts().titleLabel;
 }
 
 bool startsWithKey(std::string_view line) {

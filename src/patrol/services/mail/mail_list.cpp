@@ -6,7 +6,7 @@
 #include "link/result_codes.h"
 #include "patrol/services/mail/mail_match.h"
 #include "patrol/services/mail/mail_service.h"
-#include "platform/text_codec.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/document.h"
 #include "store/listing_merge.h"
 
@@ -40,10 +40,10 @@ std::optional<ReceivedList> readReceivedList(CPatrolEngine& engine) {
     std::vector<ListedMail>& mails = list.mails;
     for (;;) {
         std::string line;
-        const int got = engine.ReadMenuLine(line);
-        if (got < 0) return std::nullopt;
-        if (got == 2) return list;  // the last page
-        if (got == 1) {
+        const Waited<MenuRead> got = engine.ReadMenuLine(line);
+        if (!got) return std::nullopt;
+        if (got.is(MenuRead::LastPage)) return list;
+        if (got.is(MenuRead::MorePages)) {
             engine.Send("N\r");
             continue;
         }
@@ -53,10 +53,10 @@ std::optional<ReceivedList> readReceivedList(CPatrolEngine& engine) {
             continue;
         }
         std::string subjectLine;
-        if (engine.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+        if (engine.CaptureUntil("\r\n", subjectLine) != result::Ok) return std::nullopt;
         if (subjectLineKind(subjectLine) == SubjectLine::AddressGoesOn) {
             if (entry->sender.network) entry->sender.address += addressContinuation(subjectLine);
-            if (engine.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+            if (engine.CaptureUntil("\r\n", subjectLine) != result::Ok) return std::nullopt;
         }
         mails.push_back({std::move(*entry), FixedText<kTitleSize>(subjectOf(subjectLine)).str(),
                          subjectLineKind(subjectLine) == SubjectLine::File});
@@ -66,15 +66,10 @@ std::optional<ReceivedList> readReceivedList(CPatrolEngine& engine) {
 }  // namespace
 
 bool MailService::readMailList(int place, bool readUnread) {
-    static const std::string kArrived = sj("到着メール　総数：");
-    static const std::string kNoMail = sj("メールは届いていません。");
-    static const std::string kMaintenance =
-        sj("誠に申し訳ありませんが、システムメンテナンスのため、");
-    static const std::string kUnavailable = sj("現在このサービスはご利用できません。");
-    if (engine_.Send("JREAD\r", true) != result::Ok) return false;
-    const int shown = engine_.WaitForAny({kArrived, kNoMail, kMaintenance, kUnavailable}, false);
-    if (shown < 0) return false;
-    if (shown != 0) {
+    if (engine_.SendEchoed("JREAD\r") != result::Ok) return false;
+    const Waited<MailTexts::ReaderList> shown = engine_.WaitForScreen(mailTexts().readerList);
+    if (!shown) return false;
+    if (!shown.is(MailTexts::ReaderList::List)) {
         // No list: a host may say "メールは届いていません。" of unread mail alone, so it
         // tells nothing about the stored mails.
         inMailReader_ = false;

@@ -8,24 +8,21 @@
 
 #include "link/result_codes.h"
 #include "patrol/engine/file_transfer.h"
+#include "patrol/engine/menu_texts.h"
 #include "patrol/services/mail/mail_header.h"
 #include "patrol/services/mail/mail_match.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/mail/mail_text.h"
-#include "platform/text_codec.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/document.h"
 
 namespace morvaline {
 namespace {
 
-// The mail reader's prompts after a shown mail, with and without a next one.
-const std::string& readerPromptMore() {
-    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
-    return kPrompt;
-}
-const std::string& readerPrompt() {
-    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
-    return kPrompt;
+// Reads a line of a shown mail, or the reader's prompt after it.
+Waited<LineRead> readMailLine(CPatrolEngine& engine, std::string& line) {
+    const MailTexts& t = mailTexts();
+    return engine.ReadLine(line, {t.readerPromptMore, t.readerPrompt});
 }
 
 // A listing may be read again this often in one pass over the reserved mails when the
@@ -71,28 +68,29 @@ bool MailService::readReservedMail(int place, int patternFlags) {
 
 MailStep MailService::showMail(const CItem& item, std::optional<MailHeaderBlock>& header,
                                const Text& failure) {
-    static const std::string kUnavailable = sj("現在このサービスはご利用できません。");
     const std::string number = std::to_string(item.m_nNumber);
     if (!EnterMailReader(false)) return MailStep::Stopped;
     engine_.Send("RB" + number + "\r");
     std::string skipped;
     std::string first;
-    if (engine_.WaitFor("\n", false) < 0 || engine_.CaptureUntil("\r\n", skipped) < 0 ||
-        engine_.CaptureUntil("\r\n", first) < 0)
+    if (engine_.WaitFor("\n", false) != result::Ok ||
+        engine_.CaptureUntil("\r\n", skipped) != result::Ok ||
+        engine_.CaptureUntil("\r\n", first) != result::Ok)
         return MailStep::Stopped;
-    if (first == kUnavailable) {
+    if (first == mailTexts().unavailable) {
         (void)settle();
         return MailStep::Stopped;
     }
     // The header block, as long as the host makes it; a prompt before its "文書名：" line
     // ends a display that is no mail.
     header.emplace(std::move(first));
-    int got = 0;
+    bool promptShown = false;
     while (!header->complete()) {
         std::string line;
-        got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
-        if (got < 0) return MailStep::Stopped;
-        if (got > 0) break;
+        const Waited<LineRead> got = readMailLine(engine_, line);
+        if (!got) return MailStep::Stopped;
+        promptShown = got.is(LineRead::Prompt);
+        if (promptShown) break;
         header->addLine(std::move(line));
     }
     // The listing's title must be the header's: otherwise the number names another mail.
@@ -100,14 +98,14 @@ MailStep MailService::showMail(const CItem& item, std::optional<MailHeaderBlock>
         return MailStep::Done;
     numbersFresh_ = false;
     engine_.events().report(failure, number);
-    return got > 0 || skipMailText() ? MailStep::Failed : MailStep::Stopped;
+    return promptShown || skipMailText() ? MailStep::Failed : MailStep::Stopped;
 }
 
 bool MailService::skipMailText() {
     for (;;) {
         std::string line;
-        const int got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
-        if (got != 0) return got > 0;
+        const Waited<LineRead> got = readMailLine(engine_, line);
+        if (!got.is(LineRead::Line)) return static_cast<bool>(got);
     }
 }
 
@@ -127,12 +125,12 @@ MailStep MailService::readMail(CItemArray& list, int index, int patternFlags) {
     int bodyLines = 0;
     for (;;) {
         std::string line;
-        const int got = engine_.ReadLine(line, {readerPromptMore(), readerPrompt()});
-        if (got < 0) {
+        const Waited<LineRead> got = readMailLine(engine_, line);
+        if (!got) {
             engine_.events().report(texts::kMailNotRead, number);
             return MailStep::Stopped;
         }
-        if (got > 0) {
+        if (got.is(LineRead::Prompt)) {
             if (!line.empty()) lines.push_back(line);
             break;
         }
@@ -175,10 +173,6 @@ MailStep MailService::readMail(CItemArray& list, int index, int patternFlags) {
 }
 
 MailStep MailService::downloadMail(CItemArray& list, int index, int patternFlags) {
-    static const std::string kChooseWay = sj("番号またはコマンド(H,Q,C)=");
-    static const std::string kStart =
-        sj("ファイル転送プログラムを起動して下さい。(Rapidox:ダウンロード)");
-    static const std::string kPressReturn = sj("リターンキーを押して下さい=");
     const CItem item = list.item(index);
     const std::string number = std::to_string(item.m_nNumber);
     // The download screen names no mail: the number is checked by showing the mail first.
@@ -187,18 +181,19 @@ MailStep MailService::downloadMail(CItemArray& list, int index, int patternFlags
     if (shown != MailStep::Done) return shown;
     if (!skipMailText()) return MailStep::Stopped;
     engine_.Send("DL" + number + "\r");
-    const int offered = engine_.WaitForAny({kChooseWay, readerPromptMore(), readerPrompt()}, true);
-    if (offered < 0) return MailStep::Stopped;
-    if (offered != 0) {
+    const Waited<MailTexts::DownloadOffer> offered =
+        engine_.WaitForScreen(mailTexts().downloadOffer);
+    if (!offered) return MailStep::Stopped;
+    if (!offered.is(MailTexts::DownloadOffer::ChooseWay)) {
         // The host offers no file for this number.
         numbersFresh_ = false;
         engine_.events().report(texts::kMailNotDownloaded, number);
         return MailStep::Failed;
     }
     engine_.Send("2\r");
-    if (engine_.WaitFor(kStart, false) < 0) return MailStep::Stopped;
+    if (engine_.WaitFor(menuTexts().startDownload, false) != result::Ok) return MailStep::Stopped;
     const FileTransferOutcome outcome = TransferFile(engine_, TransferRequest::download());
-    if (engine_.WaitFor(kPressReturn, true) < 0) return MailStep::Stopped;
+    if (engine_.WaitFor(menuTexts().pressReturn, true) != result::Ok) return MailStep::Stopped;
     engine_.Send("\r");
     if (!settle()) return MailStep::Stopped;
     if (!outcome.succeeded()) {

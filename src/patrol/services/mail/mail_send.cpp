@@ -11,6 +11,7 @@
 #include "message/recipients.h"
 #include "patrol/services/mail/mail_commands.h"
 #include "patrol/services/mail/mail_service.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "patrol/services/mail/mail_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
@@ -231,23 +232,20 @@ SentRecord MailService::recordComposed(CItemArray& list, const Outgoing& out) {
 }
 
 MailStep MailService::enterMailWriter(Outgoing& out) {
-    static const std::string kPromptMore =
-        sj("番号またはコマンド(M,S,F,H,Q,N,RBn,SCn,RT,PF,J,DL)=");
-    static const std::string kPrompt = sj("番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=");
-    static const std::string kTitleLabel = sj("\r\n文書名：");
+    const MailTexts& t = mailTexts();
     if (out.forwardFromReader()) {
         // The reader shows the mail, and "FW" forwards the mail shown.
         if (!EnterMailReader(false)) return MailStep::Stopped;
         std::string shown;
-        const Prompt prompts[] = {{kPromptMore, true}, {kPrompt, true}};
-        if (engine_.Send(std::to_string(out.forwarded.m_nNumber) + "\r", true) != result::Ok ||
-            engine_.WaitForPrompts(prompts, &shown) < 0)
+        if (engine_.SendEchoed(std::to_string(out.forwarded.m_nNumber) + "\r") != result::Ok ||
+            !engine_.WaitForScreen(t.shownMail, &shown))
             return MailStep::Stopped;
+        const std::string titleLabel = "\r\n" + t.titleLabel;
         // It must be the mail to forward, or the number names another one.
-        const std::size_t at = shown.find(kTitleLabel);
-        const std::string_view title =
-            at == std::string::npos ? std::string_view()
-                                    : std::string_view(shown).substr(at + kTitleLabel.size());
+        const std::size_t at = shown.find(titleLabel);
+        const std::string_view title = at == std::string::npos
+                                           ? std::string_view()
+                                           : std::string_view(shown).substr(at + titleLabel.size());
         if (at == std::string::npos || !titleMatchesListed(title.substr(0, title.find("\r\n")),
                                                            out.forwarded.m_szTitle.view())) {
             numbersFresh_ = false;
@@ -255,10 +253,10 @@ MailStep MailService::enterMailWriter(Outgoing& out) {
         }
         engine_.Send("FW\r");
     } else {
-        engine_.Send("JSEND\r", true);
+        (void)engine_.SendEchoed("JSEND\r");  // an echo that never comes ends the run
     }
     inMailReader_ = false;
-    if (engine_.WaitFor(addresseePrompt(), true) < 0) return MailStep::Stopped;
+    if (engine_.WaitFor(t.addresseePrompt, true) != result::Ok) return MailStep::Stopped;
     greet(Animation::SendingMail);
     return MailStep::Done;
 }

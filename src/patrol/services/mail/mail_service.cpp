@@ -1,7 +1,8 @@
 #include "patrol/services/mail/mail_service.h"
 
 #include "link/result_codes.h"
-#include "platform/text_codec.h"
+#include "patrol/engine/menu_texts.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/document.h"
 
 namespace morvaline {
@@ -17,7 +18,7 @@ void MailService::greet(Animation animation) {
 }
 
 bool MailService::settle() {
-    return engine_.WaitForMenuPrompt() >= 0;
+    return engine_.WaitForMenuPrompt() == result::Ok;
 }
 
 void MailService::markDeleted(CItemArray& list, int index) {
@@ -35,34 +36,27 @@ void MailService::saveList(CItemArray& list) {
 }
 
 MailStep MailService::deleteOnHost(const std::string& command, bool& confirmed) {
-    static const std::string kQuestion = sj("よろしいですか(Y,N,J)=");
-    static const std::string kWrong = sj("番号またはコマンドが間違っています。訂正して下さい。");
-    static const std::string kDeleted = sj("削除されました。");
-    static const std::string kMenu = sj("\n番号またはコマンド");
-    if (engine_.Send(command + "\r", true) != result::Ok) return MailStep::Stopped;
-    const Prompt answers[] = {{kQuestion, true}, {kWrong, false}};
-    const int answer = engine_.WaitForPrompts(answers);
-    if (answer < 0) return MailStep::Stopped;
-    if (answer == 1) return settle() ? MailStep::Failed : MailStep::Stopped;
+    const MailTexts& t = mailTexts();
+    if (engine_.SendEchoed(command + "\r") != result::Ok) return MailStep::Stopped;
+    const Waited<MailTexts::DeleteAnswer> answer = engine_.WaitForScreen(t.deleteAnswer);
+    if (!answer) return MailStep::Stopped;
+    if (answer.is(MailTexts::DeleteAnswer::WrongCommand))
+        return settle() ? MailStep::Failed : MailStep::Stopped;
     engine_.Send("Y\r");
     std::string said;
-    const Prompt menu[] = {{kMenu, false}};
-    if (engine_.WaitForPrompts(menu, &said) < 0 || engine_.WaitFor(")=", false) < 0)
+    if (engine_.CaptureUntil(menuTexts().promptLine, said) != result::Ok ||
+        engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok)
         return MailStep::Stopped;
-    confirmed = said.find(kDeleted) != std::string::npos;
+    confirmed = said.find(t.deleted) != std::string::npos;
     return MailStep::Done;
 }
 
 bool MailService::EnterMailReader(bool force) {
-    static const std::string kArrived = sj("到着メール　総数：");
-    static const std::string kNoMail = sj("メールは届いていません。");
-    static const std::string kMaintenance = sj(
-        "誠に申し訳ありませんが、システムメンテナンスのため、現在このサービスはご利用できません。");
     if (inMailReader_ && !force) return true;
-    if (engine_.Send("JREAD\r", true) != result::Ok) return false;
-    const int shown = engine_.WaitForAny({kArrived, kNoMail, kMaintenance}, false);
-    if (shown < 0 || !settle()) return false;
-    inMailReader_ = shown == 0;
+    if (engine_.SendEchoed("JREAD\r") != result::Ok) return false;
+    const Waited<MailTexts::ReaderEntry> shown = engine_.WaitForScreen(mailTexts().readerEntry);
+    if (!shown || !settle()) return false;
+    inMailReader_ = shown.is(MailTexts::ReaderEntry::List);
     if (inMailReader_) greet(Animation::ReadingMail);
     return inMailReader_;
 }

@@ -5,21 +5,13 @@
 
 #include "link/result_codes.h"
 #include "patrol/engine/file_transfer.h"
-#include "platform/text_codec.h"
+#include "patrol/engine/menu_texts.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/document.h"
 #include "store/outgoing_mail.h"
 
 namespace morvaline {
 namespace {
-
-const std::string& editPrompt() {
-    static const std::string text = sj("コマンド(H,Q,C,RB,G,V)=");
-    return text;
-}
-const std::string& donePrompt() {
-    static const std::string text = sj("コマンド(M,S,F,H,Q,A,J)=");
-    return text;
-}
 
 long long recordedSize(const std::vector<std::string>& lines) {
     long long size = 0;
@@ -30,42 +22,31 @@ long long recordedSize(const std::vector<std::string>& lines) {
 // Cancels the text entry the host is in ("C" at its edit prompt).
 bool cancelText(CPatrolEngine& engine) {
     engine.Send("C\r");
-    return engine.WaitFor(donePrompt(), true) >= 0;
+    return engine.WaitFor(mailTexts().donePrompt, true) == result::Ok;
 }
 
 }  // namespace
 
-const std::string& addresseePrompt() {
-    static const std::string text = sj("宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=");
-    return text;
-}
-
 Addressee askAddressee(CPatrolEngine& engine, const std::string& address, std::string& answer) {
-    static const std::string kRefused =
-        sj("宛先コードまたはコマンドが間違っています。訂正して下さい。");
-    static const std::string kAbsentId = sj("不在者ＩＤ：");
-    static const std::string kAbsent = sj("不在中の為，メールは受け付けられません。");
-    static const std::string kTo = sj("\n宛先コードまたはコマンド(");
-    static const std::string kMoreTo = sj("\n追加宛先コードまたはコマンド(");
-    static const std::string kCommand = sj("\nコマンド(");
+    const MailTexts& t = mailTexts();
     if (!address.starts_with("INET#") && address.find('@') != std::string::npos)
         engine.Send("INET#");
-    if (engine.Send(address + "\r", true) != result::Ok || engine.WaitFor("\r\n", false) < 0)
+    if (engine.SendEchoed(address + "\r") != result::Ok ||
+        engine.WaitFor("\r\n", false) != result::Ok)
         return Addressee::RunOver;
-    const Prompt next[] = {{kTo, false}, {kMoreTo, false}, {kCommand, false}};
-    if (engine.WaitForPrompts(next, &answer) < 0 || engine.WaitFor(")=", false) < 0)
+    if (!engine.WaitForScreen(t.afterAddressee, &answer) ||
+        engine.WaitFor(menuTexts().promptEnd, false) != result::Ok)
         return Addressee::RunOver;
-    if (answer.find(kRefused) != std::string::npos) return Addressee::Refused;
-    if (answer.find(kAbsentId) != std::string::npos && answer.find(kAbsent) != std::string::npos)
+    if (answer.find(t.addresseeRefused) != std::string::npos) return Addressee::Refused;
+    if (answer.find(t.absentId) != std::string::npos && answer.find(t.absent) != std::string::npos)
         return Addressee::Absent;
     return Addressee::Accepted;
 }
 
 std::vector<std::string> absenceNotice(std::string_view answer) {
-    static const std::string kAbsent = sj("不在中の為，メールは受け付けられません。");
     const std::vector<std::string> lines = splitTextLines(answer);
     const auto it = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.find(kAbsent) != std::string::npos;
+        return line.find(mailTexts().absent) != std::string::npos;
     });
     std::vector<std::string> notice(it == lines.end() ? it : it + 1, lines.end());
     if (!notice.empty() && notice.front().empty()) notice.erase(notice.begin());
@@ -82,7 +63,7 @@ void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list,
         engine.events().report(texts::kListWriteFailed, list.textFile().filename().string());
         return;
     }
-    CItem item(0, 0, static_cast<int>(*offset), "", sj("不在通知"), kind::kAbsenceNotice,
+    CItem item(0, 0, static_cast<int>(*offset), "", mailTexts().absenceTitle, kind::kAbsenceNotice,
                static_cast<int>(notice.size()), fileTimeNow());
     item.m_nLength = static_cast<std::int32_t>(text.size());
     item.m_strText = address;
@@ -96,20 +77,20 @@ void storeAbsenceNotice(CPatrolEngine& engine, int generation, CItemArray& list,
 std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int place, int index,
                                    const std::string& titleLine, const OutgoingText& text,
                                    const std::vector<std::string>& appended) {
-    static const std::string kTextEntry = sj("メッセージ入力を終了します。\r\n");
+    const MailTexts& t = mailTexts();
     engine.Send("\r");
-    const int entry = engine.WaitForAny({kTextEntry, ")="}, false);
-    if (entry != 0) {
-        if (entry == 1) {
+    const Waited<MailTexts::TextEntry> entry = engine.WaitForScreen(t.textEntryStart);
+    if (!entry.is(MailTexts::TextEntry::Started)) {
+        if (entry.is(MailTexts::TextEntry::BackAtPrompt)) {
             // Back at an addressee prompt: no addressee was taken after all.
             engine.events().report(texts::kNotSentToAll);
             engine.Send("M\r");
-            (void)engine.WaitForMenuPrompt();
+            (void)engine.WaitForMenuPrompt();  // what comes next needs no host
         }
         return std::nullopt;
     }
     engine.Send(titleLine + "\r");
-    if (engine.WaitFor("\n", false) < 0) return std::nullopt;
+    if (engine.WaitFor("\n", false) != result::Ok) return std::nullopt;
     if (engine.settings().delayAfterCrMs > 0)
         engine.clock().sleepFor(engine.settings().delayAfterCrMs);
     // The sent item's text begins at the end of the place's text file.
@@ -125,8 +106,11 @@ std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int 
                    record.bytes == recordedSize(text.lines);
         for (const std::string& line : appended) {
             if (!complete || engine.result() != result::Ok) break;
-            complete = list.appendText(line + "\r\n").has_value() &&
-                       engine.Send(line + "\r") == result::Ok && engine.WaitFor("\n", false) >= 0;
+            complete = list.appendText(line + "\r\n").has_value();
+            if (complete) {
+                engine.Send(line + "\r");
+                complete = engine.WaitFor("\n", false) == result::Ok;
+            }
             record.bytes += static_cast<long long>(line.size()) + 2;
             ++record.lines;
         }
@@ -137,15 +121,15 @@ std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int 
         engine.events().report(texts::kCannotOpenFile, list.textFile().filename().string());
     }
     engine.Send("..\r");
-    if (engine.WaitFor(editPrompt(), true) >= 0) {
+    if (engine.WaitFor(t.editPrompt, true) == result::Ok) {
         if (complete) {
             engine.Send("G\r");
-            const int sent = engine.WaitForAny({donePrompt(), editPrompt()}, true);
-            if (sent == 0) {
+            const Waited<MailTexts::AfterSend> sent = engine.WaitForScreen(t.afterSend);
+            if (sent.is(MailTexts::AfterSend::Sent)) {
                 record.flags = ITEM_FLAG_READ | (text.attachment ? ITEM_FLAG_UUENCODED : 0);
                 return record;
             }
-            if (sent == 1) cancelText(engine);
+            if (sent.is(MailTexts::AfterSend::StillEditing)) cancelText(engine);
         } else {
             cancelText(engine);
         }
@@ -155,37 +139,35 @@ std::optional<SentRecord> sendText(CPatrolEngine& engine, CItemArray& list, int 
 }
 
 MailStep uploadFile(CPatrolEngine& engine, const std::string& title, const std::string& path) {
-    static const std::string kConfirm = sj("よろしいですか(Y,N)=");
-    static const std::string kStart =
-        sj("ファイル転送プログラムを起動して下さい。(Rapidox:アップロード)");
-    static const std::string kBroken = sj("ファイル転送が中断されました。");
+    const MailTexts& t = mailTexts();
     // A binary file, by Rapidox.
     for (const char* command : {"UP\r", "2\r"}) {
         engine.Send(command);
-        if (engine.WaitForMenuPrompt() < 0) return MailStep::Stopped;
+        if (engine.WaitForMenuPrompt() != result::Ok) return MailStep::Stopped;
     }
     engine.Send("2\r");
-    if (engine.WaitFor(">", false) < 0) return MailStep::Stopped;
+    if (engine.WaitFor(">", false) != result::Ok) return MailStep::Stopped;
     engine.Send(title + "\r");
-    if (engine.WaitFor(kConfirm, true) < 0) return MailStep::Stopped;
+    if (engine.WaitFor(t.confirm, true) != result::Ok) return MailStep::Stopped;
     engine.Send("Y\r");
-    if (engine.WaitFor(kStart, false) < 0) return MailStep::Stopped;
+    if (engine.WaitFor(menuTexts().startUpload, false) != result::Ok) return MailStep::Stopped;
     const FileTransferOutcome outcome = TransferFile(engine, TransferRequest::upload(path));
-    const Prompt done[] = {{donePrompt(), true}};
+    const Prompt done[] = {{t.donePrompt, true}};
     std::string said;
-    if (engine.WaitForPrompts(done, &said) < 0) return MailStep::Stopped;
-    return outcome.succeeded() && said.find(kBroken) == std::string::npos ? MailStep::Done
-                                                                          : MailStep::Failed;
+    if (!engine.WaitForPrompts(done, &said)) return MailStep::Stopped;
+    return outcome.succeeded() && said.find(t.transferBroken) == std::string::npos
+               ? MailStep::Done
+               : MailStep::Failed;
 }
 
 MailStep forwardFile(CPatrolEngine& engine, const std::string& title) {
-    static const std::string kConfirm = sj("\nよろしいですか(Y,N)=");
+    const MailTexts& t = mailTexts();
     engine.Send("\r");
-    if (engine.WaitFor(">", false) < 0) return MailStep::Stopped;
+    if (engine.WaitFor(">", false) != result::Ok) return MailStep::Stopped;
     engine.Send(title + "\r");
-    if (engine.WaitFor(kConfirm, true) < 0) return MailStep::Stopped;
+    if (engine.WaitFor("\n" + t.confirm, true) != result::Ok) return MailStep::Stopped;
     engine.Send("Y\r");
-    return engine.WaitFor(donePrompt(), true) < 0 ? MailStep::Stopped : MailStep::Done;
+    return engine.WaitFor(t.donePrompt, true) != result::Ok ? MailStep::Stopped : MailStep::Done;
 }
 
 void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int index,

@@ -14,9 +14,6 @@
 
 namespace morvaline {
 
-// The writer's first prompt, for the addressee.
-const std::string& addresseePrompt();
-
 enum class Addressee {
     Accepted,
     Refused,  // an unknown ID or a bad address

@@ -6,7 +6,7 @@
 #include "link/result_codes.h"
 #include "patrol/services/mail/mail_match.h"
 #include "patrol/services/mail/mail_service.h"
-#include "platform/text_codec.h"
+#include "patrol/services/mail/mail_texts.h"
 #include "store/document.h"
 #include "store/listing_merge.h"
 
@@ -35,22 +35,17 @@ void MailService::readSentList(int place) {
 }
 
 std::optional<MailService::SentListing> MailService::listSentMail(int place) {
-    static const std::string kHeading =
-        sj("番号　送信日　　　確認日時　　　宛先コード　宛先名\r\n");
-    static const std::string kNothing = sj("送信済メールは有りません。\r\n");
-    static const std::string kMaintenance =
-        sj("誠に申し訳ありませんが、システムメンテナンスのため、");
-    static const std::string kSecondHeading =
-        sj("　　　枚数（属性）　文書名（ファイル名、サイズ、コメント）\r\n");
-    if (engine_.Send("JSMAIL\r", true) != result::Ok) return std::nullopt;
-    const int shown = engine_.WaitForAny({kHeading, kNothing, kMaintenance}, false);
-    if (shown < 0) return std::nullopt;
+    const MailTexts& t = mailTexts();
+    if (engine_.SendEchoed("JSMAIL\r") != result::Ok) return std::nullopt;
+    const Waited<MailTexts::SentList> shown = engine_.WaitForScreen(t.sentList);
+    if (!shown) return std::nullopt;
     inMailReader_ = false;
-    if (shown != 0) {
-        if (!settle() || shown != 1) return std::nullopt;
+    if (!shown.is(MailTexts::SentList::List)) {
+        if (!settle() || !shown.is(MailTexts::SentList::Nothing)) return std::nullopt;
         return SentListing();
     }
-    if (engine_.WaitFor(kSecondHeading, false) < 0 || engine_.WaitFor("\n", false) < 0)
+    if (engine_.WaitFor(t.sentSecondHeading, false) != result::Ok ||
+        engine_.WaitFor("\n", false) != result::Ok)
         return std::nullopt;
     greet(Animation::SentList);
 
@@ -58,10 +53,10 @@ std::optional<MailService::SentListing> MailService::listSentMail(int place) {
     std::vector<SentListEntry>& entries = listing.entries;
     for (;;) {
         std::string line;
-        const int got = engine_.ReadMenuLine(line);
-        if (got < 0) return std::nullopt;
-        if (got == 2) break;
-        if (got == 1) {
+        const Waited<MenuRead> got = engine_.ReadMenuLine(line);
+        if (!got) return std::nullopt;
+        if (got.is(MenuRead::LastPage)) break;
+        if (got.is(MenuRead::MorePages)) {
             engine_.Send("N\r");
             continue;
         }
@@ -71,7 +66,7 @@ std::optional<MailService::SentListing> MailService::listSentMail(int place) {
             continue;
         }
         std::string subjectLine;
-        if (engine_.CaptureUntil("\r\n", subjectLine) < 0) return std::nullopt;
+        if (engine_.CaptureUntil("\r\n", subjectLine) != result::Ok) return std::nullopt;
         entry->file = subjectLineKind(subjectLine) == SubjectLine::File;
         // The subject as an item's title holds it.
         entry->subject = FixedText<kTitleSize>(subjectOf(subjectLine)).str();
