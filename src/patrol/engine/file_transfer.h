@@ -5,9 +5,9 @@
 // transfer has ended; the host's text after the transfer is then waiting in the CommBlock
 // for the engine's usual waits (nothing of it is lost).
 //
-//     if (e.WaitFor(kStartDownload, false) < 0) return e.result();
+//     if (e.WaitFor(menuTexts().startDownload, false) != result::Ok) return e.result();
 //     const FileTransferOutcome got = TransferFile(e, TransferRequest::download());
-//     if (e.WaitFor(kPressReturn, false) < 0) return e.result();
+//     if (e.WaitFor(menuTexts().pressReturn, false) != result::Ok) return e.result();
 //     ... got.succeeded(), got.receivedPath ...
 //
 // Patrol thread.
