@@ -81,14 +81,6 @@ std::uint16_t ArchiveReader::readUInt16() {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
-std::uint32_t ArchiveReader::readUInt32() {
-    need(4);
-    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-    pos_ += 4;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 std::int64_t ArchiveReader::readInt64Words() {
     const std::uint64_t lo = readUInt32();
     return static_cast<std::int64_t>(lo | (static_cast<std::uint64_t>(readUInt32()) << 32));

@@ -49,8 +49,24 @@ public:
 
     std::uint8_t readUInt8();
     std::uint16_t readUInt16();
-    std::uint32_t readUInt32();
+    std::uint32_t readUInt32() {
+        need(4);
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        pos_ += 4;
+        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
     std::int32_t readInt32() { return static_cast<std::int32_t>(readUInt32()); }
+    // n values in a row, with one bounds check (a record's integers).
+    void readInt32s(std::int32_t* values, std::size_t n) {
+        need(4 * n);
+        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        for (std::size_t i = 0; i < n; ++i, p += 4)
+            values[i] = static_cast<std::int32_t>(
+                static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+        pos_ += 4 * n;
+    }
     std::int64_t readInt64Words();
     std::string readBytes(std::size_t n);
     std::string readString() { return std::string(readStringView()); }

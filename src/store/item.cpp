@@ -235,16 +235,19 @@ void CItem::deserialize(ArchiveReader& ar) {
     ar.readInt32();  // record version: every version shares this layout
     const std::int32_t integers = ar.readBoundedInt32Count(4);
     if (integers < kIntegersOfEveryVersion) throw ArchiveError("item record too short");
-    const std::uint32_t word0 = ar.readUInt32();
-    const std::uint32_t word1 = ar.readUInt32();
-    for (std::int32_t* v : {&m_nParent, &m_nNext, &m_nPrev, &m_nChild, &m_nNumber, &m_nOffset,
-                            &m_nBody, &m_nKind, &m_nReserve})
-        *v = ar.readInt32();
-    m_dwFlags = ar.readUInt32();
-    for (std::int32_t* v : {&m_nRefCount, &m_nSize, &m_nAux, &m_nTarget, &m_nGeneration,
-                            &m_nSerial, &m_nExtra1, &m_nExtra2, &m_nLength})
-        *v = ar.readInt32();
-    for (std::int32_t& v : m_nSpare) v = ar.readInt32();
+    std::int32_t v[kIntegersOfEveryVersion];
+    ar.readInt32s(v, kIntegersOfEveryVersion);
+    const auto word0 = static_cast<std::uint32_t>(v[0]);
+    const auto word1 = static_cast<std::uint32_t>(v[1]);
+    const std::int32_t* next = v + 2;
+    for (std::int32_t* field : {&m_nParent, &m_nNext, &m_nPrev, &m_nChild, &m_nNumber,
+                                &m_nOffset, &m_nBody, &m_nKind, &m_nReserve})
+        *field = *next++;
+    m_dwFlags = static_cast<std::uint32_t>(*next++);
+    for (std::int32_t* field : {&m_nRefCount, &m_nSize, &m_nAux, &m_nTarget, &m_nGeneration,
+                                &m_nSerial, &m_nExtra1, &m_nExtra2, &m_nLength})
+        *field = *next++;
+    for (std::int32_t& spare : m_nSpare) spare = *next++;
     m_nDeleteRule = integers > kIntegersOfEveryVersion ? ar.readInt32() : 0;
     for (std::int32_t i = kIntegerCount; i < integers; ++i) ar.readInt32();
 

@@ -61,7 +61,9 @@ void CItemArray::deserialize(ArchiveReader& ar) {
     items_.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         ar.readObjectTag("CItem");
-        auto item = std::make_unique<CItem>();
+        // Default-initialised: deserialize() sets every field, so the bytes of the text
+        // fields need no zeroing first.
+        std::unique_ptr<CItem> item(new CItem);
         item->deserialize(ar);
         items_.push_back(std::move(item));
     }
