@@ -236,12 +236,18 @@ int benchUu(const Args& args) {
         std::fprintf(stderr, "no uuencoded block in %s\n", args[1].c_str());
         return 1;
     }
-    const auto bytes = DecodeUuBlock(block->data);
-    if (!bytes) {
+    // The file is written a piece at a time as it is decoded, as uudecode writes it.
+    Output out(args[2]);
+    const bool decoded = DecodeUuBlock(block->data, [&out](std::string_view bytes) {
+        out.write(bytes);
+        return true;
+    });
+    if (!out.close()) return 1;
+    if (!decoded) {
         std::fprintf(stderr, "the block in %s does not decode\n", args[1].c_str());
         return 1;
     }
-    return writeOutput(args[2], *bytes) ? 0 : 1;
+    return 0;
 }
 
 }  // namespace morvaline::bench

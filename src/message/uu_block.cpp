@@ -1,6 +1,5 @@
 #include "message/uu_block.h"
 
-#include "message/append_through.h"
 #include "message/attachment_name.h"
 #include "message/iso2022jp.h"
 
@@ -215,42 +214,51 @@ std::string SplitUuBlocks(std::string_view text, AttachmentList* list) {
     return out;
 }
 
-std::optional<std::string> DecodeUuBlock(std::string_view block) {
+bool DecodeUuBlock(std::string_view block, const std::function<bool(std::string_view)>& emit) {
     const auto* s = reinterpret_cast<const unsigned char*>(block.data());
     const auto* const end = s + block.size();
-    bool complete = false;
-    std::string out;
-    // Every data line yields at most three bytes for four characters after its first.
-    appendThrough(out, block.size() / 4 * 3 + 3, [&](char* p) {
-        Alphabet alphabet = Alphabet::Unknown;
-        LineEnd form = LineEnd::Unknown;
-        while (s != end) {
-            if (isEndLine(s, end)) {
-                complete = true;
-                break;
-            }
-            std::optional<DecodedLine> line;
-            if (alphabet != Alphabet::Unknown) {
-                line = decodeLine(s, end, alphabet, form, p);
-            } else {
-                // Try uuencode, then xxencode; the first that yields bytes fixes the alphabet.
-                line = decodeLine(s, end, Alphabet::Uu, form, p);
-                if (line && line->bytes > 0) {
-                    alphabet = Alphabet::Uu;
-                } else if (const auto asXx = decodeLine(s, end, Alphabet::Xx, form, p);
-                           asXx && (asXx->bytes > 0 || !line)) {
-                    if (asXx->bytes > 0) alphabet = Alphabet::Xx;
-                    line = asXx;
-                }
-            }
-            if (!line) break;
-            form = line->form;
-            p += line->bytes;
-            s = line->next;
+    // A line yields at most 63 bytes, and two more of its last group are written.
+    constexpr std::size_t kLineRoom = 66;
+    char piece[kUuPiece + kLineRoom];
+    char* p = piece;
+    Alphabet alphabet = Alphabet::Unknown;
+    LineEnd form = LineEnd::Unknown;
+    while (s != end) {
+        if (isEndLine(s, end)) return emit({piece, static_cast<std::size_t>(p - piece)});
+        if (p - piece >= static_cast<std::ptrdiff_t>(kUuPiece)) {
+            if (!emit({piece, static_cast<std::size_t>(p - piece)})) return false;
+            p = piece;
         }
-        return p;
+        std::optional<DecodedLine> line;
+        if (alphabet != Alphabet::Unknown) {
+            line = decodeLine(s, end, alphabet, form, p);
+        } else {
+            // Try uuencode, then xxencode; the first that yields bytes fixes the alphabet.
+            line = decodeLine(s, end, Alphabet::Uu, form, p);
+            if (line && line->bytes > 0) {
+                alphabet = Alphabet::Uu;
+            } else if (const auto asXx = decodeLine(s, end, Alphabet::Xx, form, p);
+                       asXx && (asXx->bytes > 0 || !line)) {
+                if (asXx->bytes > 0) alphabet = Alphabet::Xx;
+                line = asXx;
+            }
+        }
+        if (!line) return false;
+        form = line->form;
+        p += line->bytes;
+        s = line->next;
+    }
+    return false;  // no "end" line
+}
+
+std::optional<std::string> DecodeUuBlock(std::string_view block) {
+    std::string out;
+    out.reserve(block.size() / 4 * 3);
+    const bool decoded = DecodeUuBlock(block, [&out](std::string_view bytes) {
+        out.append(bytes);
+        return true;
     });
-    if (!complete) return std::nullopt;  // a line that does not decode, or no "end" line
+    if (!decoded) return std::nullopt;
     return out;
 }
 

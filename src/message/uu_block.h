@@ -5,6 +5,7 @@
 #include "message/attachment.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,5 +37,11 @@ std::string SplitUuBlocks(std::string_view text, AttachmentList* list);
 // how lines end (a checksum character, a lower-case letter, or nothing). nullopt when a
 // line fails to decode, the forms are mixed, or the "end" line is missing.
 std::optional<std::string> DecodeUuBlock(std::string_view block);
+
+// The same, handing the bytes to emit in pieces of at most kUuPiece bytes as they are decoded,
+// so that a large file never lies in memory whole. False when decoding fails (after some
+// pieces may have gone out) or emit returns false.
+inline constexpr std::size_t kUuPiece = 16384;
+bool DecodeUuBlock(std::string_view block, const std::function<bool(std::string_view)>& emit);
 
 }  // namespace morvaline

@@ -51,20 +51,16 @@ public:
     std::uint16_t readUInt16();
     std::uint32_t readUInt32() {
         need(4);
-        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+        const std::uint32_t value = littleEndian32(data_.data() + pos_);
         pos_ += 4;
-        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        return value;
     }
     std::int32_t readInt32() { return static_cast<std::int32_t>(readUInt32()); }
     // n values in a row, with one bounds check (a record's integers).
     void readInt32s(std::int32_t* values, std::size_t n) {
         need(4 * n);
-        const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-        for (std::size_t i = 0; i < n; ++i, p += 4)
-            values[i] = static_cast<std::int32_t>(
-                static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+        for (std::size_t i = 0; i < n; ++i)
+            values[i] = static_cast<std::int32_t>(littleEndian32(data_.data() + pos_ + 4 * i));
         pos_ += 4 * n;
     }
     std::int64_t readInt64Words();
@@ -85,6 +81,11 @@ public:
     std::size_t position() const { return pos_; }
 
 private:
+    static std::uint32_t littleEndian32(const char* bytes) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
     void need(std::size_t n) const {
         if (n > data_.size() - pos_) fail();
     }
