@@ -22,6 +22,13 @@ int commandPattern(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
 int commandReserveMail(Session& session, Args args);
+int commandTemplate(Session& session, Args args);
+int commandAddressBook(Session& session, Args args);
+int commandSetting(Session& session, Args args);
+
+// The number of the template named by its name, its title or "#N"; throws CommandError when
+// there is none.
+int findTemplateNumber(CTolDoc& doc, const std::string& which);
 
 // The message named by its index in the list, or "#N" for its host number; throws
 // CommandError when there is none.

@@ -41,12 +41,24 @@ constexpr Command kCommands[] = {
      "                                the access points, in priority order"},
     {"reserve", commandReserve, "reserve ID PLACE [ENTRY|none]  show or set a place's reservation"},
     {"write", commandWrite,
-     "write ID mail --to ADDR[,ADDR] [--subject S] [--body-file F] [--file PATH] [--reserve]\n"
-     "   | write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [--subject S] [--body-file F] [--reserve]\n"
-     "                                write a mail (a file mail with --file) or a forward offline"},
+     "write ID mail --to ADDR[,ADDR] [--file PATH | --attach PATH ...] [OPTIONS]\n"
+     "   | write ID reply PLACE INDEX|#NUMBER [--to ADDR[,ADDR]] [--no-quote] [OPTIONS]\n"
+     "   | write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [OPTIONS]\n"
+     "     OPTIONS: [--subject S] [--body-file F] [--template NAME | --no-template] [--reserve]\n"
+     "              [--allow-lossy]\n"
+     "                                write a mail, a reply or a forward offline"},
     {"reserve-mail", commandReserveMail,
-     "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none\n"
+     "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]\n"
      "                                reserve a single mail for the next patrol"},
+    {"template", commandTemplate,
+     "template ID list | show NAME|#N | use USE NAME|#N|none\n"
+     "   | set NAME|#N [--title T | --no-title] [--body-file F] [--counting on|off]\n"
+     "                                the templates of texts written offline"},
+    {"addr", commandAddressBook,
+     "addr ID list | add NAME ADDRESS [--folder F] [--affiliation A] [--department D] [--memo M]\n"
+     "   | folder NAME [--folder F] | remove NAME | import FILE.csv | export FILE.csv\n"
+     "                                the address book"},
+    {"setting", commandSetting, "setting ID [NAME [VALUE]]     the settings of writing offline"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "message/internet_mail.h"
+#include "message/jis_lossy.h"
 #include "message/mail_display.h"
 #include "platform/atomic_file.h"
 #include "store/document.h"
@@ -63,6 +64,24 @@ std::optional<ComposedMail> ComposeOutgoingMail(CTolDoc& doc, const CItem& item,
     composed.lost = result.lost;
     composed.multipart = result.multipart;
     return composed;
+}
+
+std::vector<std::string> CharactersLostOnTheInternet(CTolDoc& doc, const CItem& item) {
+    const ExpandedRecipients expanded =
+        ExpandRecipients(item.m_strText.view(), doc.addressBook(), false);
+    bool internet = false;
+    std::size_t start = 0;
+    while (start <= expanded.list.size() && !internet) {
+        const std::size_t comma = std::min(expanded.list.find(',', start), expanded.list.size());
+        internet =
+            isInternetRecipient(std::string_view(expanded.list).substr(start, comma - start));
+        start = comma + 1;
+    }
+    if (!internet) return {};
+    std::string text;
+    const std::string own = ownTextFileName(item);
+    if (!own.empty()) readWholeFile(doc.dataDirectory() / own, text);
+    return LostInIso2022Jp(item.m_szTitle.str() + item.m_szName.str() + text);
 }
 
 }  // namespace morvaline

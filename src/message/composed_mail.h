@@ -29,4 +29,9 @@ struct ComposedMail {
 std::optional<ComposedMail> ComposeOutgoingMail(CTolDoc& doc, const CItem& item,
                                                 std::string_view recipients, std::string* error);
 
+// The characters of an outgoing mail (its title, sender name and text) that ISO-2022-JP
+// cannot carry, when one of its recipients, address-book names expanded, is on the
+// internet; empty otherwise.
+std::vector<std::string> CharactersLostOnTheInternet(CTolDoc& doc, const CItem& item);
+
 }  // namespace morvaline

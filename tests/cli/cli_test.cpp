@@ -146,5 +146,51 @@ TEST_F(CliTest, DecodeSavesAttachmentsWithoutOverwriting) {
     EXPECT_FALSE(std::filesystem::exists(dir / "evil.bin"));
 }
 
+TEST_F(CliTest, WritingFromTemplatesAndTheAddressBook) {
+    ASSERT_EQ(cli("new-user MVL00001 --handle 太郎").status, 0);
+    ASSERT_TRUE(writeFileAtomically(dir / "t.txt", "(相手ﾊﾝﾄﾞﾙ名)様 (笑)\n\n(私のﾊﾝﾄﾞﾙ名)\n"));
+    auto set = cli("template MVL00001 set お礼 --body-file '" + (dir / "t.txt").string() +
+                   "' --title 御礼 --counting on");
+    ASSERT_EQ(set.status, 0) << set.output;
+    EXPECT_EQ(set.output, "template #8  お礼\n");
+    EXPECT_NE(cli("template MVL00001 list").output.find("#8  お礼  title: 御礼  RE^n"),
+              std::string::npos);
+    EXPECT_EQ(cli("template MVL00001 show お礼").output, "(相手ﾊﾝﾄﾞﾙ名)様 (笑)\n\n(私のﾊﾝﾄﾞﾙ名)\n\n");
+    EXPECT_EQ(cli("template MVL00001 use 電子ﾒｰﾙの送信 '#8'").status, 0);
+    EXPECT_NE(cli("template MVL00001 show nothing").status, 0);
+
+    // Addressees by name; a text from the template; what cannot be sent is refused.
+    EXPECT_EQ(cli("addr MVL00001 add 花子 MVL00002").status, 0);
+    auto written = cli("write MVL00001 mail --to 花子 --reserve");
+    ASSERT_EQ(written.status, 0) << written.output;
+    EXPECT_NE(cli("list MVL00001 3").output.find("花子 (太郎)  御礼  [RS]"), std::string::npos);
+    EXPECT_EQ(cli("setting MVL00001 strict-ids on").status, 0);
+    auto strict = cli("write MVL00001 mail --to たろう");
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_NE(strict.output.find("宛先IDが正しく指定されていません: たろう"), std::string::npos);
+    auto lossy = cli("write MVL00001 mail --to a@example.com --subject ①の件 --no-template --reserve");
+    EXPECT_EQ(lossy.status, 0);
+    EXPECT_NE(lossy.output.find("not reserved: internet mail cannot carry ①"), std::string::npos)
+        << lossy.output;
+    EXPECT_EQ(cli("reserve-mail MVL00001 3 2 send").status, 1);
+    EXPECT_EQ(cli("reserve-mail MVL00001 3 2 send --allow-lossy").status, 0);
+    EXPECT_EQ(cli("setting MVL00001 line-width 200").status, 1);
+    EXPECT_EQ(cli("setting MVL00001 own-domain 'a b'").status, 1);
+    EXPECT_EQ(cli("setting MVL00001 own-domain example.org").output, "own-domain = example.org\n");
+
+    // A malformed CSV file imports nothing; what is exported imports again.
+    ASSERT_TRUE(writeFileAtomically(dir / "bad.csv", "A,1\nB,\"open\n"));
+    auto bad = cli("addr MVL00001 import '" + (dir / "bad.csv").string() + "'");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.output.find("line 2"), std::string::npos) << bad.output;
+    ASSERT_EQ(cli("addr MVL00001 export '" + (dir / "book.csv").string() + "'").status, 0);
+    EXPECT_EQ(cli("addr MVL00001 import '" + (dir / "book.csv").string() + "'").output,
+              "1 entries imported\n");
+    EXPECT_EQ(cli("addr MVL00001 list").output, "花子  MVL00002\n花子~1  MVL00002\n");
+    EXPECT_EQ(cli("addr MVL00001 remove 花子~1").status, 0);
+    EXPECT_NE(cli("addr MVL00001 import '" + (dir / "none.csv").string() + "'").output.find("がｵｰﾌﾟﾝできません"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace morvaline

@@ -157,5 +157,59 @@ TEST_F(MailPatrolTest, FileMailsComeDownAndGoUpByRapidoxAndAnUploadResumes) {
     EXPECT_EQ(inWorld("\"partial_uploads\" in w[\"users\"][0]"), "False");
 }
 
+TEST_F(MailPatrolTest, AReplyAndAnInternetMailWithAFileArriveAsWritten) {
+    changeWorld(
+        "w[\"users\"][0][\"mailbox\"] = [{\"from\": \"MVL00002\", \"from_name\": \"ハナコ\", "
+        "\"date\": \"2000/01/03 09:00:00\", \"subject\": \"相談\", "
+        "\"body\": [\"明日の件です。\", \"よろしく\"]}]");
+    patrol();
+
+    // A reply from a template of one's own: the answered mail's fields, then its text quoted.
+    ASSERT_TRUE(writeFileAtomically(
+        dir / "template.txt",
+        "(相手ﾊﾝﾄﾞﾙ名) さん\n(相手の日付 yyyy年M月d日) のメールについて\n\n(私のID)\n"));
+    ASSERT_TRUE(writeFileAtomically(dir / "body.txt", "承知しました。\n"));
+    auto made = cli("template MVL00001 set 返事 --body-file '" + (dir / "template.txt").string() + "'");
+    ASSERT_EQ(made.status, 0) << made.output;
+    auto reply = cli("write MVL00001 reply 2 '#1' --template 返事 --reserve --body-file '" +
+                     (dir / "body.txt").string() + "'");
+    ASSERT_EQ(reply.status, 0) << reply.output;
+
+    // An internet mail with a file goes up to the gateway as one MIME message.
+    std::string data;
+    for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 31 % 256);
+    ASSERT_TRUE(writeFileAtomically(dir / "data.bin", data));
+    ASSERT_TRUE(writeFileAtomically(dir / "note.txt", "ファイルを送ります。\n"));
+    auto mail = cli("write MVL00001 mail --to someone@example.com --subject 写真です --reserve "
+                    "--attach '" + (dir / "data.bin").string() + "' --body-file '" +
+                    (dir / "note.txt").string() + "'");
+    ASSERT_EQ(mail.status, 0) << mail.output;
+    auto sent = patrol();
+    EXPECT_EQ(count(sent.output, "を送信しました"), 2) << sent.output;
+
+    EXPECT_EQ(inWorld("[(m[\"subject\"], m[\"body\"]) for m in w[\"users\"][1][\"mailbox\"]]"),
+              "[('RE:相談', ['ハナコ さん', '2000年1月3日 のメールについて', '', '>明日の件です。', "
+              "'>よろしく', '', '承知しました。', 'MVL00001'])]");
+    auto decoded = test::runCommand(
+        "PYTHONIOENCODING=utf-8 python3 -c '\n"
+        "import base64, email, email.policy, json, sys\n"
+        "w = json.load(open(sys.argv[1]))\n"
+        "out = [m for m in w[\"internet_outbox\"] if m[\"file\"]]\n"
+        "raw = base64.b64decode(out[0][\"file\"][\"base64\"])\n"
+        "m = email.message_from_bytes(raw, policy=email.policy.default)\n"
+        "parts = list(m.iter_parts())\n"
+        "print(out[0][\"to\"], m[\"to\"], m[\"subject\"])\n"
+        "print(parts[0].get_content().strip())\n"
+        "print(parts[1].get_filename(), parts[1].get_payload(decode=True) == open(sys.argv[2], \"rb\").read())\n"
+        "print(max(len(l) for l in raw.split(b\"\\r\\n\")) <= 76)\n"
+        "' '" + worldFile + "' '" + (dir / "data.bin").string() + "'");
+    EXPECT_EQ(decoded.status, 0) << decoded.output;
+    EXPECT_EQ(decoded.output,
+              "INET#someone@example.com someone@example.com 写真です\n"
+              "ファイルを送ります。\n"
+              "data.bin True\n"
+              "True\n");
+}
+
 }  // namespace
 }  // namespace morvaline
