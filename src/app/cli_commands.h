@@ -9,6 +9,7 @@ namespace morvaline::cli {
 int commandNewUser(Session& session, Args args);
 int commandTree(Session& session, Args args);
 int commandEvents(Session& session, Args args);
+int commandRestore(Session& session, Args args);
 int commandList(Session& session, Args args);
 int commandShow(Session& session, Args args);
 int commandAttachments(Session& session, Args args);

@@ -23,6 +23,10 @@ constexpr Command kCommands[] = {
     {"new-user", commandNewUser, "new-user ID [--handle NAME]   create a user's data set"},
     {"tree", commandTree, "tree ID                       print the place tree"},
     {"events", commandEvents, "events ID                     print the event log"},
+    {"restore", commandRestore,
+     "restore ID [--from BK1|BK2|BK3]\n"
+     "                                put a backup of the document in place (the newest that\n"
+     "                                loads), keeping the document it replaces"},
     {"list", commandList, "list ID PLACE                 print the subject list of a place"},
     {"show", commandShow, "show ID PLACE INDEX|#NUMBER   print a stored message"},
     {"attachments", commandAttachments,

@@ -74,7 +74,7 @@ struct OpenList {
     OpenedUser doc;
     PlaceList placeList;
     OpenList(Session& session, const std::string& userId, const std::string& place)
-        : doc(session.openUser(userId)), placeList(*doc, place) {}
+        : doc(session.readUser(userId)), placeList(*doc, place) {}
     CItemArray& list() { return *placeList; }
 };
 

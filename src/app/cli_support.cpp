@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -22,6 +23,16 @@ void ConsoleReports::addPatrolLine(const std::string& sjisText) {
     std::cout << utf8(sjisText) << std::endl;
 }
 
+std::string backupText(const DocumentBackup& backup) {
+    const FileTime age = std::max<FileTime>(0, fileTimeNow() - backup.saved);
+    const long long minutes = age / (60 * kTicksPerSecond);
+    const std::string ago = minutes < 120         ? std::to_string(minutes) + " minutes"
+                            : minutes < 48 * 60   ? std::to_string(minutes / 60) + " hours"
+                                                  : std::to_string(minutes / (24 * 60)) + " days";
+    return "the backup " + backup.path.filename().string() + " saved " + formatDateTime(backup.saved) +
+           " (" + ago + " ago)";
+}
+
 void CloseUser::operator()(CTolDoc* doc) const {
     doc->close();
     delete doc;
@@ -38,15 +49,30 @@ std::filesystem::path Session::baseDirectory() const {
     return configured.empty() ? defaultBaseDirectory() : std::filesystem::path(configured);
 }
 
-OpenedUser Session::openUser(const std::string& userId, ReportSink* sink) {
+OpenRequest Session::request(const std::string& userId, bool readOnly) {
     OpenRequest request;
     request.baseDirectory = baseDirectory();
     request.userId = userId;
     request.automatic = true;  // the command line never creates a user by opening it
+    request.readOnly = readOnly;
     std::error_code ec;
     if (std::filesystem::is_directory(request.baseDirectory / userId, ec))
         request.password = password();
-    auto result = CTolDoc::open(request, registry_, sink);
+    return request;
+}
+
+OpenedUser Session::openUser(const std::string& userId, ReportSink* sink) {
+    return open(userId, false, sink);
+}
+
+OpenedUser Session::readUser(const std::string& userId) { return open(userId, true, nullptr); }
+
+OpenedUser Session::open(const std::string& userId, bool readOnly, ReportSink* sink) {
+    auto result = CTolDoc::open(request(userId, readOnly), registry_, sink);
+    if (!result.doc && result.backup) {
+        throw CommandError{utf8(result.error) + "\n" + backupText(*result.backup) +
+                           " loads: 'morvaline-cli restore " + userId + "' puts it in place"};
+    }
     if (!result.doc) throw CommandError{utf8(result.error)};
     // The previous run ended without closing the data set.
     if (result.askFileCheck) std::cerr << "! " << utf8(textSjis(texts::kFileCheckQuestion)) << '\n';

@@ -44,20 +44,30 @@ using OpenedUser = std::unique_ptr<CTolDoc, CloseUser>;
 // Saves the data set; throws CommandError with the system's message when it cannot.
 void saveUser(CTolDoc& doc);
 
+// "the backup ID.BK1 saved YYYY/MM/DD hh:mm (N hours ago)"
+std::string backupText(const DocumentBackup& backup);
+
 class Session {
 public:
     Session();
     Registry& registry() { return registry_; }
     // The folder of the users' data folders ("BasePath" in "Settings", else the default).
     std::filesystem::path baseDirectory() const;
-    // Opens an existing user; throws CommandError with the system's message.
+    // Opens an existing user; throws CommandError with the system's message (and, for a
+    // damaged document, the backup that restore would put in place).
     OpenedUser openUser(const std::string& userId, ReportSink* sink = nullptr);
+    // The same for commands that only read: works on a data folder that cannot be written.
+    OpenedUser readUser(const std::string& userId);
+    // The request that opens the user: folder, ID and password.
+    OpenRequest request(const std::string& userId, bool readOnly = false);
     // The password from MORVALINE_PASSWORD, else asked for on the terminal (once).
     std::string password(bool confirm = false);
     // The password given with the user parameter (UTF-8).
     void setPassword(const std::string& utf8Password);
 
 private:
+    OpenedUser open(const std::string& userId, bool readOnly, ReportSink* sink);
+
     Registry registry_;
     std::optional<std::string> password_;
 };

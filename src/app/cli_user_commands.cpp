@@ -94,7 +94,7 @@ int commandTree(Session& session, Args args) {
     constexpr std::string_view usage = "tree ID";
     const std::string userId = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
-    const OpenedUser doc = session.openUser(userId);
+    const OpenedUser doc = session.readUser(userId);
     printPlace(*doc, 0, 0);
     return 0;
 }
@@ -103,12 +103,43 @@ int commandEvents(Session& session, Args args) {
     constexpr std::string_view usage = "events ID";
     const std::string userId = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
-    const OpenedUser doc = session.openUser(userId);
+    const OpenedUser doc = session.readUser(userId);
     for (const EventEntry& e : doc->eventLog().entries()) {
         const bool warning = e.icon == static_cast<int>(EventKind::Warning);
         std::cout << formatDateTime(e.time) << (warning ? "  ! " : "    ") << utf8(e.text) << '\n';
     }
     return 0;
+}
+
+int commandRestore(Session& session, Args args) {
+    constexpr std::string_view usage = "restore ID [--from BK1|BK2|BK3]";
+    const std::string from = takeOption(args, "--from");
+    const std::string userId = takeArgument(args, usage);
+    expectNoMoreArguments(args, usage);
+    int number = 0;
+    if (!from.empty()) {
+        if (from.size() != 3 || !from.starts_with("BK") || from[2] < '1' || from[2] > '3')
+            throw CommandError{"--from takes BK1, BK2 or BK3"};
+        number = from[2] - '0';
+    }
+    const RestoreResult restored =
+        CTolDoc::restoreBackup(session.request(userId), session.registry(), number);
+    switch (restored.status) {
+        case RestoreResult::Status::Restored:
+            std::cout << "restored " << backupText(restored.backup) << " as the document of " << userId;
+            if (!restored.kept.empty())
+                std::cout << "; the document it replaced is kept as " << restored.kept.string();
+            std::cout << '\n';
+            return 0;
+        case RestoreResult::Status::InUse:
+            throw CommandError{utf8(formatText(texts::kUserInUse, userId))};
+        case RestoreResult::Status::NoBackup:
+            throw CommandError{(from.empty() ? "no backup of " + userId : from + " of " + userId) +
+                               " loads with this password"};
+        case RestoreResult::Status::WriteFailed:
+            break;
+    }
+    throw CommandError{"cannot write the document of " + userId + "; it is as it was"};
 }
 
 }  // namespace morvaline::cli

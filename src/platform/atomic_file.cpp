@@ -104,6 +104,34 @@ bool readWholeFile(const std::filesystem::path& path, std::string& bytes) {
     return static_cast<std::streamoff>(in.gcount()) == size;
 }
 
+bool folderWritable(const std::filesystem::path& dir, std::string* reason) {
+    std::string probe = (dir / ".write-probe-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        if (reason) *reason = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+std::filesystem::path freeFileName(const std::filesystem::path& folder, const std::string& fileName) {
+    constexpr int kMaxCopies = 999;
+    std::filesystem::path path = folder / fileName;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return path;
+    const std::size_t dot = fileName.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? fileName.substr(0, dot) : fileName;
+    const std::string extension = hasExtension ? fileName.substr(dot) : std::string();
+    for (int n = 2; n <= kMaxCopies; ++n) {
+        path = folder / (stem + " (" + std::to_string(n) + ")" + extension);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return path;
+    }
+    return {};
+}
+
 bool makePrivateDirectories(const std::filesystem::path& dir) {
     std::error_code ec;
     if (std::filesystem::is_directory(dir, ec)) return true;

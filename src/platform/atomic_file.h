@@ -47,4 +47,12 @@ bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
 // Creates a folder and its missing parents with mode 0700; true when it exists afterwards.
 bool makePrivateDirectories(const std::filesystem::path& dir);
 
+// True when a file can be created in the folder (tried with a file that is removed at
+// once); otherwise false with the system's reason.
+bool folderWritable(const std::filesystem::path& dir, std::string* reason = nullptr);
+
+// The first of "name", "stem (2).ext", "stem (3).ext" ... in folder that does not exist
+// yet, so that saving never overwrites a file; empty when all are taken.
+std::filesystem::path freeFileName(const std::filesystem::path& folder, const std::string& fileName);
+
 }  // namespace morvaline

@@ -57,9 +57,9 @@ std::filesystem::path CTolDoc::documentPath() const { return dataDir_ / (userId_
 
 CTolDoc::OpenResult CTolDoc::open(const OpenRequest& request, Registry& registry, ReportSink* sink) {
     OpenResult result;
-    auto fail = [&result](const Text& text, std::string_view arg = {}) {
+    auto fail = [&result](const Text& text, std::string_view arg = {}, std::string_view arg2 = {}) {
         result.doc.reset();
-        result.error = formatText(text, arg);
+        result.error = formatText(text, arg, arg2);
         result.errorId = text.id;
         return std::move(result);
     };
@@ -71,30 +71,51 @@ CTolDoc::OpenResult CTolDoc::open(const OpenRequest& request, Registry& registry
     const auto dataDir = request.baseDirectory / request.userId;
     std::unique_ptr<CTolDoc> doc(new CTolDoc(request.userId, dataDir, registry));
     doc->reporter_.setSink(sink);
+    doc->readOnly_ = request.readOnly;
     const bool exists = std::filesystem::is_directory(dataDir, ec);
     if (!exists) {
-        if (request.automatic || request.password.empty())
+        if (request.automatic || request.password.empty() || request.readOnly)
             return fail(texts::kNoUserFiles, request.userId);
         if (request.password.size() > kMaxPassword) return fail(texts::kPasswordTooLong);
         if (!makePrivateDirectories(dataDir))
             return fail(texts::kCannotCreateDirectory, dataDir.string());
     }
-    if (!doc->lock_.acquire(dataDir / ".lock")) return fail(texts::kUserInUse, request.userId);
+    // The data folder itself is locked: by one writer, or shared by readers.
+    switch (doc->lock_.acquire(dataDir, request.readOnly ? LockFile::Mode::Shared
+                                                         : LockFile::Mode::Exclusive)) {
+        case LockFile::Result::Acquired:
+            break;
+        case LockFile::Result::Held:
+            return fail(texts::kUserInUse, request.userId);
+        case LockFile::Result::Failed:
+            return fail(texts::kCannotOpenFile, dataDir.string());
+    }
+    if (std::string reason; !request.readOnly && !folderWritable(dataDir, &reason))
+        return fail(texts::kFolderNotWritable, dataDir.string(), reason);
 
+    // A damaged or lost document: the newest backup that loads is offered.
+    auto damaged = [&](const Text& text, std::string_view arg = {}) {
+        const auto backups = loadableBackups(request, registry);
+        OpenResult failed = fail(text, arg);
+        if (!backups.empty()) failed.backup = backups.front();
+        return failed;
+    };
     if (exists) {
         doc->empty();
         loadUserSettings(registry, doc->userId_, doc->dataDir_.string() + "/", doc->settings_);
         doc->closeFlag_ = doc->settings_.closeSuccess;
         std::string bytes;
         if (!readWholeFile(doc->documentPath(), bytes))
-            return fail(texts::kDocumentDamaged, doc->documentPath().string());
+            return damaged(texts::kDocumentDamaged, doc->documentPath().string());
         try {
             ArchiveReader ar(bytes);
             doc->deserialize(ar);
         } catch (const DocumentRefused& refused) {
-            return fail(refused.reason());
+            // A newer version's document is no damage; anything else that is no document is.
+            if (refused.reason().id == texts::kDocumentTooNew.id) return fail(refused.reason());
+            return damaged(refused.reason());
         } catch (const ArchiveError&) {
-            return fail(texts::kDocumentDamaged, doc->documentPath().string());
+            return damaged(texts::kDocumentDamaged, doc->documentPath().string());
         }
         if (doc->password_ != request.password) return fail(texts::kWrongPassword);
     } else {
@@ -102,11 +123,13 @@ CTolDoc::OpenResult CTolDoc::open(const OpenRequest& request, Registry& registry
         if (!doc->error_.empty()) return fail(texts::kListWriteFailed, doc->documentPath().string());
         result.created = true;
     }
-    writeCloseFlag(registry, doc->userId_, 0);
+    if (!request.readOnly) writeCloseFlag(registry, doc->userId_, 0);
     doc->reporter_.report(texts::kUserOpened, doc->userId_);
     result.askFileCheck = doc->closeFlag_ == 0;
-    doc->ensureFolder(doc->settings_.downPath);
-    doc->ensureFolder(doc->settings_.logPath);
+    if (!request.readOnly) {
+        doc->ensureFolder(doc->settings_.downPath);
+        doc->ensureFolder(doc->settings_.logPath);
+    }
     result.doc = std::move(doc);
     return result;
 }
@@ -218,6 +241,10 @@ void CTolDoc::startGeneration() {
 
 bool CTolDoc::save() {
     error_.clear();
+    if (readOnly_) {
+        error_ = formatText(texts::kFolderNotWritable, dataDir_.string(), "opened for reading");
+        return false;
+    }
     {
         std::lock_guard lock(listsMutex_);
         for (auto& [name, list] : lists_) {
@@ -267,16 +294,18 @@ void CTolDoc::close() {
     {
         std::lock_guard lock(listsMutex_);
         for (auto& [name, list] : lists_)
-            if (list->dirty() && !list->save()) reporter_.report(texts::kListWriteFailed, name);
+            if (!readOnly_ && list->dirty() && !list->save())
+                reporter_.report(texts::kListWriteFailed, name);
         lists_.clear();
     }
-    writeCloseFlag(registry_, userId_, 1);
+    if (!readOnly_) writeCloseFlag(registry_, userId_, 1);
     lock_.release();
     closed_ = true;
 }
 
 CItemArray* CTolDoc::openListImpl(int placeIndex, bool create, bool logging, ListLoad& outcome) {
     outcome = ListLoad::Missing;
+    create = create && !readOnly_;
     if (!tree_.valid(placeIndex)) return nullptr;
     const CItem place = tree_.item(placeIndex);
     if (!placeHoldsList(place.m_nKind)) return nullptr;
@@ -341,7 +370,7 @@ void CTolDoc::closeList(CItemArray* list) {
     for (auto it = lists_.begin(); it != lists_.end(); ++it) {
         if (it->second.get() != list) continue;
         // A list that cannot be written stays open and is written again at the next save.
-        if (list->dirty() && !list->save()) {
+        if (!readOnly_ && list->dirty() && !list->save()) {
             reporter_.report(texts::kListWriteFailed, it->first);
             return;
         }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "store/archive.h"
 #include "store/assist_rule.h"
 #include "store/delete_rule.h"
+#include "store/document_backup.h"
 #include "store/editor_settings.h"
 #include "store/event_log.h"
 #include "store/item_array.h"
@@ -102,6 +104,9 @@ struct OpenRequest {
     std::string userId;
     std::string password;    // as entered; empty when none was entered
     bool automatic = false;  // opened at start-up: a missing user is not created
+    // For commands that only read: works on a data folder that cannot be written, shares
+    // the data set with other readers, and writes nothing (not even the close flag).
+    bool readOnly = false;
 };
 
 class CTolDoc {
@@ -120,6 +125,8 @@ public:
         int errorId = 0;
         bool created = false;
         bool askFileCheck = false;  // the previous run did not close the document cleanly
+        // When the document is damaged or gone: the newest backup that loads, if any.
+        std::optional<DocumentBackup> backup;
     };
 
     // Opens the user's document, or builds a new user when the data folder is missing and
@@ -201,6 +208,14 @@ public:
     bool selectPattern(std::string_view name);
     int addPattern(std::string_view name);
 
+    // The backups of the user's document that load with the request's password, newest
+    // first.
+    static std::vector<DocumentBackup> loadableBackups(const OpenRequest& request, Registry& registry);
+    // Puts backup `number` (0: the newest that loads) in place of the user's document,
+    // which is kept under a name of its own ("<ID>.KVR.damaged", " (2)" ... when taken).
+    // The data set must not be open anywhere.
+    static RestoreResult restoreBackup(const OpenRequest& request, Registry& registry, int number);
+
     // Reads a document file's bytes without opening a data set (the file check, tools):
     // the document, or the reason it was refused.
     static OpenResult readDocumentBytes(std::string_view bytes, Registry& registry);
@@ -227,6 +242,7 @@ private:
     std::string password_;
     std::string error_;
     bool closed_ = false;
+    bool readOnly_ = false;
 
     CItemArray tree_;
     std::array<CReserveArray, kReservationMenus> menus_;

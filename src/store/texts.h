@@ -53,6 +53,7 @@ struct Text {
     X(kPasswordTooLong, 28701, "ﾊﾟｽﾜｰﾄﾞは24文字以内で入力してください") \
     X(kBadPlaceFileName, 28702, "場所 '%1' のﾌｧｲﾙ名が作れません") \
     X(kBadUserId, 28704, "ﾕｰｻﾞｰ ID '%1' は使用できません") \
+    X(kFolderNotWritable, 28679, "%1\nﾌｫﾙﾀﾞに書き込めません (%2)") \
     X(kUserOpened, 16384, "ﾕｰｻﾞｰ ID: %1 を開きました") \
     X(kFileCheckQuestion, 16385, "このIDで前回使用後、正しく終了していません。ここでﾌｧｲﾙのﾁｪｯｸを行いますか?") \
     X(kListLoadStart, 16386, "ﾌｧｲﾙ %1 の読み込みを開始します") \

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/atomic_file.h"
+#include "support/private_mounts.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -12,11 +13,16 @@ namespace {
 class CliTest : public ::testing::Test {
 protected:
     test::TempDir dir;
-    test::ProgramResult cli(const std::string& args, const std::string& password = "secret") {
-        return test::runCommand("MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
-                                (dir / "data").string() + "' MORVALINE_PASSWORD='" + password + "' '" +
-                                test::buildProgram("src/app/morvaline-cli") + "' " + args + " </dev/null");
+    // morvaline-cli with its arguments and environment, as one command line.
+    std::string command(const std::string& args, const std::string& password = "secret") {
+        return "env MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
+               (dir / "data").string() + "' MORVALINE_PASSWORD='" + password + "' '" +
+               test::buildProgram("src/app/morvaline-cli") + "' " + args;
     }
+    test::ProgramResult cli(const std::string& args, const std::string& password = "secret") {
+        return test::runCommand(command(args, password) + " </dev/null");
+    }
+    std::filesystem::path userFolder() const { return dir / "data/morvaline/MVL00001"; }
 };
 
 TEST_F(CliTest, NewUserTreeListShowAndEvents) {
@@ -102,6 +108,58 @@ TEST_F(CliTest, ADamagedOrMissingListIsReportedAndLeftAsItIs) {
     EXPECT_FALSE(std::filesystem::exists(listFile));
     // A place that never stored anything simply has no messages.
     EXPECT_NE(cli("list MVL00001 送信簿").output.find("holds no messages"), std::string::npos);
+}
+
+TEST_F(CliTest, ADamagedDocumentNamesTheBackupThatLoadsAndRestoreInstallsIt) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    ASSERT_EQ(cli("reserve MVL00001 2 2").status, 0);  // a save: the new user becomes BK1
+    std::string document;
+    ASSERT_TRUE(readWholeFile(userFolder() / "MVL00001.KVR", document));
+    ASSERT_TRUE(writeFileAtomically(userFolder() / "MVL00001.KVR", document.substr(0, 300)));
+
+    auto damaged = cli("tree MVL00001");
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.output.find("の読み込みに失敗しました"), std::string::npos) << damaged.output;
+    EXPECT_NE(damaged.output.find("the backup MVL00001.BK1 saved "), std::string::npos) << damaged.output;
+    EXPECT_NE(damaged.output.find(" minutes ago) loads: 'morvaline-cli restore MVL00001' puts it in place"),
+              std::string::npos)
+        << damaged.output;
+
+    EXPECT_EQ(cli("restore MVL00001 --from BK3").status, 1);  // there is none
+    auto restored = cli("restore MVL00001");
+    ASSERT_EQ(restored.status, 0) << restored.output;
+    EXPECT_NE(restored.output.find("restored the backup MVL00001.BK1"), std::string::npos) << restored.output;
+    EXPECT_NE(restored.output.find("kept as " + (userFolder() / "MVL00001.KVR.damaged").string()),
+              std::string::npos)
+        << restored.output;
+    auto tree = cli("tree MVL00001");
+    EXPECT_EQ(tree.status, 0) << tree.output;
+    EXPECT_NE(tree.output.find("未読ﾒｰﾙを読む"), std::string::npos) << tree.output;  // as before the change
+
+    std::filesystem::remove(userFolder() / "MVL00001.KVR");  // a deleted document, too
+    EXPECT_NE(cli("list MVL00001 2").output.find("the backup MVL00001.BK1"), std::string::npos);
+}
+
+TEST_F(CliTest, AReadOnlyDataFolderIsReadButNotWrittenAndSaysWhy) {
+    if (!test::privateMountsAvailable()) GTEST_SKIP() << "no user namespaces for a read-only folder";
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    auto readOnly = [&](const std::string& args) {
+        return test::runCommand(test::withReadOnlyFolder(userFolder(), command(args)) + " </dev/null");
+    };
+    for (const char* reading : {"tree MVL00001", "list MVL00001 2", "show MVL00001 2 1", "events MVL00001"}) {
+        auto read = readOnly(reading);
+        EXPECT_EQ(read.status, 0) << reading << "\n" << read.output;
+    }
+    for (const char* writing : {"reserve MVL00001 2 2", "patrol MVL00001", "reserve-mail MVL00001 2 1 read"}) {
+        auto refused = readOnly(writing);
+        EXPECT_EQ(refused.status, 1) << writing;
+        EXPECT_NE(refused.output.find(userFolder().string() + "\nﾌｫﾙﾀﾞに書き込めません (Read-only file system)"),
+                  std::string::npos)
+            << writing << "\n" << refused.output;
+        EXPECT_EQ(refused.output.find("使用中"), std::string::npos) << refused.output;
+    }
+    // Nothing was written: the data set was closed cleanly before and still is.
+    EXPECT_EQ(cli("tree MVL00001").output.find("正しく終了していません"), std::string::npos);
 }
 
 TEST_F(CliTest, TheOldUserParameterWithItsPasswordIsUnderstood) {

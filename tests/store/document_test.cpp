@@ -160,6 +160,70 @@ TEST_F(DocumentTest, SavesRotateThreeBackups) {
     EXPECT_EQ(again.doc->integer(20), 4);
 }
 
+TEST_F(DocumentTest, ADamagedOrLostDocumentOffersItsNewestLoadingBackupAndRestoresIt) {
+    auto doc = create();
+    for (int n = 1; n <= 2; ++n) {
+        doc->setInteger(20, n);
+        ASSERT_TRUE(doc->save());
+    }
+    doc->close();
+    doc.reset();
+    // BK1 holds 1, BK2 the new user; BK1 is damaged too, so BK2 is the newest that loads.
+    std::string document, bk1;
+    ASSERT_TRUE(readWholeFile(file("USER0001.KVR"), document));
+    ASSERT_TRUE(readWholeFile(file("USER0001.BK1"), bk1));
+    ASSERT_TRUE(writeFileAtomically(file("USER0001.KVR"), document.substr(0, document.size() / 2)));
+    ASSERT_TRUE(writeFileAtomically(file("USER0001.BK1"), bk1.substr(0, 100)));
+
+    auto damaged = CTolDoc::open(request(), registry);
+    EXPECT_FALSE(damaged.doc);
+    EXPECT_EQ(damaged.errorId, texts::kDocumentDamaged.id);
+    ASSERT_TRUE(damaged.backup);
+    EXPECT_EQ(damaged.backup->number, 2);
+    EXPECT_GT(damaged.backup->saved, 0);
+    EXPECT_FALSE(CTolDoc::open(request("other"), registry).backup);  // not with this password
+
+    EXPECT_EQ(CTolDoc::restoreBackup(request(), registry, 1).status, RestoreResult::Status::NoBackup);
+    const RestoreResult restored = CTolDoc::restoreBackup(request(), registry, 0);
+    ASSERT_EQ(restored.status, RestoreResult::Status::Restored);
+    EXPECT_EQ(restored.backup.number, 2);
+    EXPECT_EQ(restored.kept, file("USER0001.KVR.damaged"));
+    std::string kept;
+    ASSERT_TRUE(readWholeFile(restored.kept, kept));
+    EXPECT_EQ(kept, document.substr(0, document.size() / 2));
+    auto opened = CTolDoc::open(request(), registry);
+    ASSERT_TRUE(opened.doc) << sjisToUtf8(opened.error);
+    EXPECT_EQ(opened.doc->integer(20), 0);
+
+    // Not while the data set is open; a lost document is offered its backup too, and a
+    // second restore keeps the document it replaces under the next free name.
+    EXPECT_EQ(CTolDoc::restoreBackup(request(), registry, 2).status, RestoreResult::Status::InUse);
+    opened.doc->close();
+    opened.doc.reset();
+    std::filesystem::remove(file("USER0001.KVR"));
+    EXPECT_EQ(CTolDoc::open(request(), registry).backup->number, 2);
+    EXPECT_TRUE(CTolDoc::restoreBackup(request(), registry, 2).kept.empty());
+    EXPECT_EQ(CTolDoc::restoreBackup(request(), registry, 2).kept, file("USER0001.KVR (2).damaged"));
+}
+
+TEST_F(DocumentTest, ReadersShareADataSetThatItsWriterHasAlone) {
+    create()->close();
+    OpenRequest reading = request();
+    reading.readOnly = true;
+    auto first = CTolDoc::open(reading, registry);
+    auto second = CTolDoc::open(reading, registry);
+    ASSERT_TRUE(first.doc);
+    ASSERT_TRUE(second.doc);
+    EXPECT_EQ(CTolDoc::open(request(), registry).errorId, texts::kUserInUse.id);
+    EXPECT_FALSE(first.doc->save());  // a reader writes nothing
+    first.doc->close();
+    second.doc->close();
+    auto writer = CTolDoc::open(request(), registry);
+    ASSERT_TRUE(writer.doc);
+    EXPECT_EQ(CTolDoc::open(reading, registry).errorId, texts::kUserInUse.id);
+    writer.doc->close();
+}
+
 // The head of a document of the given version: magic, version, times and integers.
 std::string documentHead(std::int32_t version) {
     test::ByteBuilder b;
