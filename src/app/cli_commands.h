@@ -26,6 +26,7 @@ int commandReserveMail(Session& session, Args args);
 int commandTemplate(Session& session, Args args);
 int commandAddressBook(Session& session, Args args);
 int commandSetting(Session& session, Args args);
+int commandCompose(Session& session, Args args);
 
 // The number of the template named by its name, its title or "#N"; throws CommandError when
 // there is none.

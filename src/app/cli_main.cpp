@@ -54,6 +54,9 @@ constexpr Command kCommands[] = {
     {"reserve-mail", commandReserveMail,
      "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]\n"
      "                                reserve a single mail for the next patrol"},
+    {"compose", commandCompose,
+     "compose ID PLACE INDEX|#NUMBER --out FILE\n"
+     "                                the internet message of a mail written offline"},
     {"template", commandTemplate,
      "template ID list | show NAME|#N | use USE NAME|#N|none\n"
      "   | set NAME|#N [--title T | --no-title] [--body-file F] [--counting on|off]\n"

@@ -39,7 +39,14 @@ std::optional<ComposedMail> ComposeOutgoingMail(CTolDoc& doc, const CItem& item,
             *error = list ? list->textFile().filename().string() : "the forwarded mail";
             return std::nullopt;
         }
-        mail.forwarded = std::string(AfterHostHeader(*stored).value_or(*stored));
+        const std::string_view text = AfterHostHeader(*stored).value_or(*stored);
+        // An internet mail is passed on as it came; a host mail has no header of its own
+        // and follows the comment as text.
+        if (source.hasFlag(ITEM_FLAG_INTERNET))
+            mail.forwarded = std::string(text);
+        else
+            mail.body +=
+                (mail.body.empty() || mail.body.ends_with('\n') ? "" : "\n") + std::string(text);
     } else {
         for (const std::string& path : attachedFiles(item)) mail.attachments.emplace_back(path);
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/atomic_file.h"
 #include "support/private_mounts.h"
 #include "support/run_program.h"
@@ -246,6 +248,20 @@ TEST_F(CliTest, WritingFromTemplatesAndTheAddressBook) {
               "1 entries imported\n");
     EXPECT_EQ(cli("addr MVL00001 list").output, "花子  MVL00002\n花子~1  MVL00002\n");
     EXPECT_EQ(cli("addr MVL00001 remove 花子~1").status, 0);
+
+    // A forward composed for the gateway: new addressing, then the mail passed on.
+    ASSERT_EQ(cli("write MVL00001 forward 2 1 --to 花子,b@example.com --no-template").status, 0);
+    auto composed = cli("compose MVL00001 3 3 --out '" + (dir / "fw.eml").string() + "'");
+    ASSERT_EQ(composed.status, 0) << composed.output;
+    std::string eml;
+    ASSERT_TRUE(readWholeFile(dir / "fw.eml", eml));
+    EXPECT_TRUE(eml.starts_with("From: =?ISO-2022-JP?B?"));
+    EXPECT_NE(eml.find("To: MVL00002, b@example.com\r\nSubject: FW:Morvaline =?ISO-2022-JP?B?"),
+              std::string::npos);
+    // The welcome mail is a host mail: its text follows as ISO-2022-JP, never as 8-bit bytes.
+    EXPECT_NE(eml.find("charset=iso-2022-jp\r\n\r\n"), std::string::npos);
+    EXPECT_TRUE(std::all_of(eml.begin(), eml.end(), [](char c) { return (c & 0x80) == 0; }));
+    EXPECT_NE(cli("compose MVL00001 2 1 --out x").status, 0);  // a received mail
     EXPECT_NE(cli("addr MVL00001 import '" + (dir / "none.csv").string() + "'").output.find("がｵｰﾌﾟﾝできません"),
               std::string::npos);
 }
