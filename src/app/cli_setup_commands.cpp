@@ -78,7 +78,8 @@ void printAccessPoints(const AccessPointList& list) {
     for (const AccessPoint& ap : list.entries) {
         const char* line = ap.line >= 0 && ap.line <= 2 ? kLines[ap.line] : "?";
         std::cout << ++n << (ap.enable ? "  [x] " : "  [ ] ") << utf8(ap.name) << "  " << line;
-        if (ap.line == 2) std::cout << " " << ap.telnetName << ":" << ap.telnetPort;
+        if (ap.line == static_cast<int>(LineType::Telnet))
+            std::cout << " " << ap.telnetName << ":" << ap.telnetPort;
         std::cout << "  login mode " << ap.route << (ap.disconnectAfterLogout ? "" : "  stays connected")
                   << '\n';
     }

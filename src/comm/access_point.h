@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "link/line_requests.h"
+
 namespace morvaline {
 
 class Registry;
 
-// Line types.
-enum class LineType : int { Tapi = 0, Modem = 1, Telnet = 2 };
-
-// Login modes of the login step.
-inline constexpr int kRouteAlreadyConnected = 4;
-
 struct AccessPoint {
-    int line = 0;          // LineType
+    int line = 0;          // LineType (link/line_requests.h)
     int dialType = 0;      // 0 tone, 1 pulse
     int cdAlwaysOn = 0;    // ignore carrier detect
     int port = 0;          // COM port 1 ... 9, 0 none
@@ -35,7 +31,7 @@ struct AccessPoint {
     std::string areaCode;
     std::string phoneNumber;
     std::string name;  // "APName", Shift_JIS
-    int route = 0;     // login mode 0 ... 4
+    int route = 0;     // login mode 0 ... 4 (loginModeOf, link/line_requests.h)
     int enable = 1;
     std::string telnetName;  // host name or address
     std::string telnetPort = "telnet";

@@ -315,11 +315,6 @@ void Connection::close() {
     closeSocket();
 }
 
-bool Connection::reconnect() {
-    close();
-    return connect();
-}
-
 void Connection::lineLost() {
     if (!lineUp_) return;
     record(TranscriptKind::Dropped, {});
@@ -563,12 +558,7 @@ void Connection::abortTransfer() {
 bool Connection::writeTransferBytes(std::string_view bytes, bool evenIfAborted) {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if ((rx_.transferAbort && !evenIfAborted) || !canWrite()) return false;
-    std::string escaped;
-    escaped.reserve(bytes.size() + 8);
-    for (const char c : bytes) {
-        escaped += c;
-        if (rx_.telnet && static_cast<std::uint8_t>(c) == telnet::kIac) escaped += c;
-    }
+    const std::string escaped = rx_.telnet ? rapidox::doubleTelnetIac(bytes) : std::string(bytes);
     const TransmitBatch::Writer writer = [this](std::string_view batch) {
         return socketWrite(batch);
     };

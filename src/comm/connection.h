@@ -99,8 +99,6 @@ public:
     // Request 106: closes the socket (a line that is up goes through the disconnect steps
     // first) and cancels lookups; sets HostFound so that a waiting engine wakes.
     void close();
-    // Request 109: close, then connect again.
-    bool reconnect();
 
     // --- Writing (refused unless the line is up) ---
     // Request 100: the text as it is, in batches of at most 2,000 bytes; empty: true.

@@ -5,7 +5,7 @@
 // receives collect in RxShare's raw buffer with the Telnet commands already taken out
 // (and answered), and what the transfer writes has 0xFF doubled on a Telnet line. So the
 // link is a channel of plain protocol bytes on every kind of line: run the transfer over
-// it as over a line that is not Telnet (rapidox::TransferThread with telnet = false).
+// it as over any line (rapidox::TransferThread).
 //
 // Reads and writes run on the transfer thread; writes reach the socket through the
 // dispatcher. abort() may be called on any thread.

@@ -15,13 +15,31 @@
 
 namespace morvaline {
 
+// The kinds of line of an access point; the values are the stored ones.
+enum class LineType : int {
+    Tapi = 0,    // a call placed by the telephony stand-in
+    Modem = 1,   // a modem on a serial port, dialled by the engine
+    Telnet = 2,  // Telnet over TCP, optionally after a dial-up connection
+};
+
+// How the login begins.
+enum class LoginMode : int {
+    Wait = 0,           // wait 3 s, then send "LUDRIX"
+    AfterBrace = 1,     // wait for the host's "}", then 1 s, then send "LUDRIX"
+    Script = 2,         // run the access point's login script, then as Wait
+    AlreadyAtHost = 4,  // the line is at the host already: go to the main menu, change the ID
+};
+// The login mode of an access point's stored value ("route"): 2 and 3 both run the
+// script; any value not listed is Wait.
+LoginMode loginModeOf(int route);
+
 // The access point of the current connection attempt, as the engine needs it.
 struct AttemptTarget {
-    int lineType = 2;              // 0 telephony line, 1 modem, 2 Telnet
-    std::string name;              // shown in "%1 に接続します。..." (Shift_JIS)
-    std::string hostName;          // the Telnet host
-    int loginMode = 0;             // 0 ... 4
-    std::string loginScript;       // run in login modes 2 and 3
+    LineType lineType = LineType::Telnet;
+    std::string name;      // shown in "%1 に接続します。..." (Shift_JIS)
+    std::string hostName;  // the Telnet host
+    LoginMode loginMode = LoginMode::Wait;
+    std::string loginScript;  // run in login mode Script
     bool hangUpAfterLogout = true;
 };
 
@@ -32,7 +50,8 @@ public:
     // 100: writes the Shift_JIS text to the line as it is; an empty text writes nothing.
     // False when it could not be written.
     virtual bool writeText(std::string_view text) = 0;
-    // 101: opens the serial port of a modem line.
+    // 101: opens the serial port of a modem line. (The modem and telephony lines are not
+    // built yet: the connection loop fails their attempts; these two are their hooks.)
     virtual bool openModemPort() = 0;
     // 102: places a telephony call; DataArrived is set when it is up or failed.
     virtual bool placeTapiCall() = 0;
@@ -52,8 +71,6 @@ public:
     virtual void hangUp() = 0;
     // 108: dials the dial-up entry of the access point if it has one; false to stop.
     virtual bool rasDial() = 0;
-    // 109: closes the socket and connects again.
-    virtual bool telnetReconnect() = 0;
     // The host has asked for a file transfer: starts it on the line. False when no
     // transfer can run. The outcome is recorded in the CommBlock when the transfer has
     // ended, and DataArrived is set then (see patrol/engine/file_transfer.h).

@@ -1,7 +1,7 @@
 #pragma once
 // The store operations that the patrol engine asks the main thread to perform while it
-// sends a reserved text. The codes of the other store requests (134, 135, 138) are in
-// platform/main_messages.h; their calls come with the services that use them.
+// sends a reserved text. The other store requests (134, 135, 138) come with the services
+// that use them.
 //
 // Called on the patrol thread.
 

@@ -24,10 +24,6 @@ void PatrolLink::hangUp() {
     dispatcher_.post([this] { connection_.hangUp(); });
 }
 
-bool PatrolLink::telnetReconnect() {
-    return dispatcher_.call([this] { return connection_.reconnect(); }, false);
-}
-
 void PatrolLink::setDiallingPlan(DiallingPlan* plan) {
     plan_ = plan;
     aimAtCurrent();
@@ -57,8 +53,9 @@ std::optional<AttemptTarget> PatrolLink::currentAttempt() {
         [this]() -> std::optional<AttemptTarget> {
             if (!plan_ || !plan_->current()) return std::nullopt;
             const AccessPoint& ap = *plan_->current();
-            return AttemptTarget{ap.line, ap.name, ap.telnetName, ap.route, ap.script,
-                                 ap.disconnectAfterLogout != 0};
+            return AttemptTarget{
+                static_cast<LineType>(ap.line), ap.name,   ap.telnetName,
+                loginModeOf(ap.route),          ap.script, ap.disconnectAfterLogout != 0};
         },
         std::optional<AttemptTarget>());
 }

@@ -32,7 +32,6 @@ public:
     void telnetClose() override;
     void hangUp() override;
     bool rasDial() override { return true; }
-    bool telnetReconnect() override;
     bool startTransfer(const TransferRequest& request) override;
 
 private:

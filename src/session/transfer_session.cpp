@@ -102,7 +102,7 @@ bool TransferSession::start(const TransferRequest& request) {
     Running& r = *running;
     running_ = std::move(running);
     r.thread = std::make_unique<rapidox::TransferThread>(
-        *r.engine, r.link, /*telnet=*/false, [this, &r](const TransferStatus& status) {
+        *r.engine, r.link, [this, &r](const TransferStatus& status) {
             if (status.code == TransferStatus::Code::Ended)
                 onEnded(r, status);
             else

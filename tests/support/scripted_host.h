@@ -69,7 +69,6 @@ public:
     void telnetClose() override {}
     void hangUp() override {}
     bool rasDial() override { return true; }
-    bool telnetReconnect() override { return false; }
     bool startTransfer(const TransferRequest& request) override;
 
     // StoreRequests

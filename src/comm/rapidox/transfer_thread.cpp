@@ -38,11 +38,9 @@ TransferOutcome runTransfer(TransferEngine& engine, TransferChannel& channel,
     return outcome;
 }
 
-TransferThread::TransferThread(TransferEngine& engine, TransferChannel& line, bool telnet,
+TransferThread::TransferThread(TransferEngine& engine, TransferChannel& line,
                                StatusCallback onStatus)
-    : telnet_(telnet ? std::optional<TelnetChannel>(std::in_place, line) : std::nullopt),
-      channel_(telnet_ ? static_cast<TransferChannel&>(*telnet_) : line),
-      thread_([this, &engine, onStatus = std::move(onStatus)] {
+    : channel_(line), thread_([this, &engine, onStatus = std::move(onStatus)] {
           outcome_ = runTransfer(engine, channel_, onStatus);
       }) {}
 

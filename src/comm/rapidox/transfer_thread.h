@@ -5,16 +5,14 @@
 // Download:
 //     DownloadFolder folder(downloadDir);
 //     RapidoxReceiver receiver(folder, receiveWindow);
-//     TransferThread thread(receiver, channel, isTelnet, onStatus);
+//     TransferThread thread(receiver, channel, onStatus);
 //     const TransferOutcome& outcome = thread.wait();   // folder.files() names the files
 // Upload: the same with UploadFiles and RapidoxSender.
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 
-#include "comm/rapidox/telnet_channel.h"
 #include "comm/rapidox/transfer_channel.h"
 #include "comm/rapidox/transfer_engine.h"
 
@@ -38,11 +36,10 @@ TransferOutcome runTransfer(TransferEngine& engine, TransferChannel& channel,
 
 class TransferThread {
 public:
-    // Starts the transfer at once. On a Telnet line the channel is wrapped so that 0xFF is
-    // doubled on output and Telnet commands are removed from the input. Engine and line
-    // must outlive the thread. Main thread.
-    TransferThread(TransferEngine& engine, TransferChannel& line, bool telnet,
-                   StatusCallback onStatus);
+    // Starts the transfer at once over a channel of plain protocol bytes (on a Telnet line,
+    // the connection doubles 0xFF and takes out the Telnet commands). Engine and line must
+    // outlive the thread. Main thread.
+    TransferThread(TransferEngine& engine, TransferChannel& line, StatusCallback onStatus);
     // Aborts a transfer still running and waits for its end.
     ~TransferThread();
     TransferThread(const TransferThread&) = delete;
@@ -54,7 +51,6 @@ public:
     const TransferOutcome& wait();
 
 private:
-    std::optional<TelnetChannel> telnet_;
     TransferChannel& channel_;
     TransferOutcome outcome_;
     std::thread thread_;

@@ -13,7 +13,7 @@ int PatrolRun::connect() {
     if (block.lineUp()) {
         // The user connected in the terminal: log in on that line.
         if (const auto current = line.currentAttempt()) attempt_ = *current;
-        attempt_.loginMode = 4;
+        attempt_.loginMode = LoginMode::AlreadyAtHost;
         return result::Ok;
     }
     block.setInConnect(true);
@@ -26,9 +26,9 @@ int PatrolRun::connect() {
         if (!current) break;
         attempt_ = *current;
         engine_.events().report(texts::kConnectingAccessPoint, attempt_.name);
-        switch (static_cast<int>(attempt_.lineType)) {
-            case 0:
-            case 1:
+        switch (attempt_.lineType) {
+            case LineType::Tapi:
+            case LineType::Modem:
                 // Telephone lines cannot be used in this build: the attempt fails and the
                 // loop goes on with the next access point.
                 engine_.events().report(texts::kNoConnect);

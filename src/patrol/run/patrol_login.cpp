@@ -30,17 +30,17 @@ void PatrolRun::runScript(const std::string& script) {
 
 int PatrolRun::login() {
     engine_.events().activity(Animation::LoggingIn);
-    const int mode = attempt_.loginMode;
-    if (mode != 4) engine_.events().report(texts::kLoggingIn);
-    if (mode == 2 || mode == 3) runScript(attempt_.loginScript);
+    const LoginMode mode = attempt_.loginMode;
+    if (mode != LoginMode::AlreadyAtHost) engine_.events().report(texts::kLoggingIn);
+    if (mode == LoginMode::Script) runScript(attempt_.loginScript);
     const LoginTexts& t = loginTexts();
-    if (mode == 4) {
+    if (mode == LoginMode::AlreadyAtHost) {
         doc_.setTime(doctime::kLastLogout, fileTimeNow());
         if (engine_.SendEchoed("JMAIN\r") != result::Ok) return engine_.result();
         if (engine_.WaitForMenuPrompt() != result::Ok) return engine_.result();
         if (engine_.SendEchoed("CID\r") != result::Ok) return engine_.result();
     } else {
-        if (mode == 1) {
+        if (mode == LoginMode::AfterBrace) {
             if (engine_.WaitFor("}", false) != result::Ok) return engine_.result();
             engine_.clock().sleepFor(1000);
         } else {

@@ -1,7 +1,7 @@
 // The transfer thread over real sockets: both sides on their own threads over a
-// socketpair on a Telnet line, a scripted host that leaves text after the transfer, and
-// an abort from outside. Also the Telnet byte handling of the channel and the texts of
-// what the thread reports.
+// socketpair, a scripted host that leaves text after the transfer, and an abort from
+// outside. Also the Telnet byte handling of a line and the texts of what the thread
+// reports.
 
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -100,9 +100,9 @@ TEST(RapidoxTelnet, DataBytesAreDoubledAndUndoubled) {
     }
 }
 
-TEST(RapidoxTransferThread, BothSidesOnTheirOwnThreadsOverATelnetSocket) {
+TEST(RapidoxTransferThread, BothSidesOnTheirOwnThreadsOverASocket) {
     TempDir up, down;
-    std::string content(70 * 128 + 3, '\xFF');  // every byte needs Telnet doubling
+    std::string content(70 * 128 + 3, '\xFF');
     std::mt19937 random(5);
     for (std::size_t i = 0; i < content.size(); i += 3) content[i] = static_cast<char>(random());
     ASSERT_TRUE(writeFileAtomically(up / "FF.BIN", content));
@@ -116,9 +116,9 @@ TEST(RapidoxTransferThread, BothSidesOnTheirOwnThreadsOverATelnetSocket) {
     RapidoxReceiver rx(folder, 20);
     // Filled on the receiving thread, read after it was joined.
     std::vector<TransferStatus::Code> codes;
-    TransferThread receiving(rx, receiverLine, true,
+    TransferThread receiving(rx, receiverLine,
                              [&codes](const TransferStatus& s) { codes.push_back(s.code); });
-    TransferThread sending(tx, senderLine, true, nullptr);
+    TransferThread sending(tx, senderLine, nullptr);
     EXPECT_EQ(sending.wait().result, TransferResult::Ok);
     EXPECT_EQ(receiving.wait().result, TransferResult::Ok);
 
@@ -136,7 +136,7 @@ TEST(RapidoxTransferThread, HostTextAfterTheTransferIsHandedBack) {
     FdChannel channel(line.near(), line.near());
     UploadFiles nothing({});
     RapidoxSender tx(nothing, 20);
-    TransferThread sending(tx, channel, false, nullptr);
+    TransferThread sending(tx, channel, nullptr);
     line.writeFar("\x15");
     EXPECT_EQ(line.readFar(132), parameters20());
     line.writeFar(kR20);
@@ -154,7 +154,7 @@ TEST(RapidoxTransferThread, AnAbortEndsADownloadWithTimeOutAndOneCan) {
     FdChannel channel(line.near(), line.near());
     DownloadFolder folder(down.path());
     RapidoxReceiver rx(folder, 20);
-    TransferThread receiving(rx, channel, false, nullptr);
+    TransferThread receiving(rx, channel, nullptr);
     EXPECT_EQ(line.readFar(1), "\x15");
     receiving.abort();
     EXPECT_EQ(receiving.wait().result, TransferResult::TimedOut);
