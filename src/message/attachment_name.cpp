@@ -1,9 +1,10 @@
 #include "message/attachment_name.h"
 
-#include "message/ascii_case.h"
 #include "message/header_words.h"
+#include "platform/ascii_case.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 
 namespace morvaline {
 namespace {
@@ -23,9 +24,7 @@ bool isKeptAscii(char c) {
 }
 
 std::string_view trimSpaces(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return trim(text, " ");
 }
 
 // Length of the longest prefix of a UTF-8 text within maxBytes that ends on a character

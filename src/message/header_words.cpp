@@ -1,8 +1,8 @@
 #include "message/header_words.h"
 
-#include "message/ascii_case.h"
 #include "message/base64.h"
 #include "message/iso2022jp.h"
+#include "platform/ascii_case.h"
 #include "platform/sjis.h"
 
 namespace morvaline {

@@ -3,11 +3,11 @@
 #include <array>
 #include <fstream>
 
-#include "message/ascii_case.h"
 #include "message/base64.h"
 #include "message/header_words.h"
 #include "message/iso2022jp.h"
 #include "message/jis_lossy.h"
+#include "platform/ascii_case.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 #include "store/line_breaker.h"

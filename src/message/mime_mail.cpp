@@ -1,12 +1,12 @@
 #include "message/mime_mail.h"
 
-#include "message/ascii_case.h"
 #include "message/attachment_name.h"
 #include "message/base64.h"
 #include "message/iso2022jp.h"
 #include "message/mime_part.h"
 #include "message/quoted_printable.h"
 #include "message/uu_block.h"
+#include "platform/ascii_case.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {

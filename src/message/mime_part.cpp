@@ -1,7 +1,7 @@
 #include "message/mime_part.h"
 
-#include "message/ascii_case.h"
 #include "message/mime_token.h"
+#include "platform/ascii_case.h"
 
 #include <algorithm>
 

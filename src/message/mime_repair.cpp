@@ -1,6 +1,6 @@
 #include "message/mime_repair.h"
 
-#include "message/ascii_case.h"
+#include "platform/ascii_case.h"
 
 #include <cstring>
 

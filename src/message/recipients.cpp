@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/text_trim.h"
 #include "store/address_book.h"
 #include "store/document.h"
 
@@ -27,9 +28,7 @@ std::string withoutControls(std::string_view text) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
+    return trim(text, " \t");
 }
 
 std::string orDefault(const std::string& value, const std::string& fallback) {

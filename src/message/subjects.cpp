@@ -4,8 +4,9 @@
 #include <climits>
 #include <optional>
 
-#include "message/ascii_case.h"
+#include "platform/ascii_case.h"
 #include "platform/sjis.h"
+#include "platform/text_trim.h"
 
 namespace morvaline {
 namespace {
@@ -92,9 +93,7 @@ std::optional<int> numberAfter(std::string_view text) {
 }
 
 std::string_view trimSpaces(std::string_view text) {
-    text = skipSpaces(text);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
+    return trim(text, " ");
 }
 
 }  // namespace

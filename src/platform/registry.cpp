@@ -6,26 +6,19 @@
 
 #include <charconv>
 
+#include "platform/ascii_case.h"
 #include "platform/atomic_file.h"
 #include "platform/base_paths.h"
+#include "platform/text_trim.h"
 
 namespace morvaline {
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 template <typename Range>
 auto findNamed(Range& range, std::string_view name, auto nameOf) {
     auto it = range.begin();
     for (; it != range.end(); ++it)
-        if (equalsIgnoringCase(nameOf(*it), name)) break;
+        if (equalsNoCase(nameOf(*it), name)) break;
     return it;
 }
 
@@ -88,11 +81,9 @@ std::string unescape(std::string_view s) {
     return out;
 }
 
+// Blanks and tabs around a name or value, and the CR of a line written on another system.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return trimBack(trimFront(s, " \t"), " \t\r");
 }
 
 // Holds an exclusive lock on the settings file's lock file while alive.

@@ -4,6 +4,7 @@
 
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 #include "store/host_lines.h"
 #include "store/item_array.h"
 
@@ -11,9 +12,7 @@ namespace morvaline {
 namespace {
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\r' || s.front() == '\n')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n')) s.remove_suffix(1);
-    return s;
+    return trim(s, " \r\n");
 }
 
 std::string_view from(std::string_view s, std::size_t pos) {

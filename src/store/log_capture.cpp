@@ -2,6 +2,7 @@
 
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 #include "store/host_date.h"
 #include "store/host_lines.h"
 #include "store/item_array.h"
@@ -12,9 +13,7 @@ namespace {
 constexpr int kHighestNamedRoom = 20;
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
+    return trim(s, " ");
 }
 
 // The message number of a tag: the digits after its last "/".

@@ -3,6 +3,7 @@
 #include "patrol/run/login_texts.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 #include "store/host_date.h"
 
 namespace morvaline {
@@ -11,19 +12,6 @@ namespace {
 std::string_view from(std::string_view s, std::size_t pos,
                       std::size_t count = std::string_view::npos) {
     return pos < s.size() ? s.substr(pos, count) : std::string_view();
-}
-
-// Drops trailing blanks, CR, LF and full-width blanks.
-std::string trimEnd(std::string text) {
-    static const std::string kWideBlank = sj("　");
-    for (;;) {
-        if (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
-            text.pop_back();
-        else if (text.ends_with(kWideBlank))
-            text.resize(text.size() - kWideBlank.size());
-        else
-            return text;
-    }
 }
 
 }  // namespace
@@ -64,11 +52,11 @@ FileTime bannerLogoutTime(std::string_view line) {
             }
             i += 2;  // each of these is one double-byte character
         }
-        return parseHostDate(trimEnd(text));
+        return parseHostDate(trimHostTextEnd(text));
     }
     if (line.find(t.lastLogoutBannerKana) != std::string_view::npos) {
         const std::string text = std::string(from(line, 25, 8)) + std::string(from(line, 43, 9));
-        return parseHostDate(trimEnd(text));
+        return parseHostDate(trimHostTextEnd(text));
     }
     return 0;
 }

@@ -115,42 +115,7 @@ bool endsWithCharacter(std::string_view text, std::string_view c) {
     return !text.empty() && text.substr(last) == c;
 }
 
-// Trailing CR, LF, blanks and full-width blanks removed. The end of the last other
-// character is found from the start, so that a trail byte never counts as a character.
-std::string_view trimEnd(std::string_view text) {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (isSjisLeadByte(c) && i + 1 < text.size()) {
-            if (!(c == 0x81 && static_cast<unsigned char>(text[i + 1]) == 0x40)) end = i + 2;
-            i += 2;
-        } else {
-            if (c != ' ' && c != '\r' && c != '\n') end = i + 1;
-            ++i;
-        }
-    }
-    return text.substr(0, end);
-}
-
 }  // namespace
-
-std::string_view trimHostText(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    return trimEnd(text);
-}
-
-std::string_view trimBlanks(std::string_view text) {
-    static const std::string kWideBlank = sj("　");
-    for (;;) {
-        if (text.starts_with(' '))
-            text.remove_prefix(1);
-        else if (text.starts_with(kWideBlank))
-            text.remove_prefix(kWideBlank.size());
-        else
-            break;
-    }
-    return trimEnd(text);
-}
 
 std::optional<ReceivedListEntry> parseReceivedListLine(std::string_view line) {
     if (line.size() <= kSenderAt) return std::nullopt;
@@ -204,10 +169,10 @@ std::optional<SentListEntry> parseSentListLine(std::string_view line) {
         std::string(trimHostText(line.substr(kConfirmationAt, kConfirmationWidth)));
     if (entry.confirmation.empty()) return std::nullopt;
     static const std::string kForwarded = sj("転");
-    std::string_view rest = trimEnd(line);
+    std::string_view rest = trimHostTextEnd(line);
     if (endsWithCharacter(from(rest, kAddresseeAt), kForwarded)) {
         entry.forwarded = true;
-        rest = trimEnd(rest.substr(0, rest.size() - kForwarded.size()));
+        rest = trimHostTextEnd(rest.substr(0, rest.size() - kForwarded.size()));
     }
     entry.addressee = parseParty(rest, kAddresseeAt, kNameAt);
     if (entry.addressee.address.empty()) return std::nullopt;

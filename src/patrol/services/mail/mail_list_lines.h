@@ -21,13 +21,9 @@
 #include <string_view>
 
 #include "platform/file_time.h"
+#include "platform/text_trim.h"
 
 namespace morvaline {
-
-// Leading blanks and trailing CR, LF, blanks and full-width blanks removed.
-std::string_view trimHostText(std::string_view text);
-// Blanks and full-width blanks removed at both ends, and a trailing CR or LF.
-std::string_view trimBlanks(std::string_view text);
 
 // A sender or addressee: a gateway address (internet and other networks) or a host ID.
 struct ListedParty {

@@ -4,6 +4,7 @@
 #include "message/uu_block.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "platform/sjis.h"
+#include "platform/text_trim.h"
 #include "store/host_lines.h"
 #include "store/item.h"
 
@@ -13,9 +14,7 @@ namespace {
 constexpr std::size_t kNameLimit = kNameSize - 1;
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
+    return trim(s, " \t");
 }
 
 std::string_view unquoted(std::string_view s) {

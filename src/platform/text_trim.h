@@ -1,0 +1,23 @@
+#pragma once
+// Trimming text. The plain trims take the set of ASCII bytes to remove; the host-text trims
+// also remove the full-width blank "　" and read Shift_JIS from the start, so that the
+// trail byte of a character is never taken for a blank.
+
+#include <string_view>
+
+namespace morvaline {
+
+std::string_view trimFront(std::string_view text, std::string_view bytes);
+std::string_view trimBack(std::string_view text, std::string_view bytes);
+inline std::string_view trim(std::string_view text, std::string_view bytes) {
+    return trimBack(trimFront(text, bytes), bytes);
+}
+
+// Trailing blanks, CR, LF and full-width blanks removed.
+std::string_view trimHostTextEnd(std::string_view text);
+// Leading blanks, and trailing blanks, CR, LF and full-width blanks, removed.
+std::string_view trimHostText(std::string_view text);
+// Blanks and full-width blanks removed at both ends (CR and LF at the end too).
+std::string_view trimBlanks(std::string_view text);
+
+}  // namespace morvaline
