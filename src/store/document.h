@@ -52,7 +52,6 @@ inline constexpr int kPatrolLevel = 46;           // priority level of a patrol,
 // unsplittable-word rule, kinsoku. A normal width of 0 means never stored (defaults).
 inline constexpr int kEditorFirst = 47;
 inline constexpr int kReserveAtOnce = 53;        // new items are reserved for the patrol at once
-inline constexpr int kReplyCountingStyle = 54;   // reply subjects count "RE^2:", "RE^3:" ...
 inline constexpr int kStrictUserIds = 55;        // recipients must be IDs or gateway addresses
 inline constexpr int kCounterU = 61;
 inline constexpr int kCounterR = 62;
