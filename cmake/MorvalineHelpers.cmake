@@ -1,10 +1,37 @@
 # morvaline_add_library(NAME SOURCES ... [LIBRARIES ...])
-# builds the static library morvaline_NAME; headers are included as "area/file.h".
+# builds the static library morvaline_NAME; headers are included as "area/file.h". The
+# library belongs to the layer of its folder (cmake/Layering.cmake).
 function(morvaline_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_library(morvaline_${name} STATIC ${ARG_SOURCES})
   target_include_directories(morvaline_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(morvaline_${name} PUBLIC ${ARG_LIBRARIES})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  morvaline_layer_of(layer "${folder}")
+  if(NOT layer)
+    message(FATAL_ERROR "src/${folder} has no place in cmake/Layering.cmake")
+  endif()
+  set_target_properties(morvaline_${name} PROPERTIES MORVALINE_LAYER ${layer})
+  set_property(GLOBAL APPEND PROPERTY MORVALINE_LIBRARIES morvaline_${name})
+endfunction()
+
+# morvaline_check_links(): fails the configuration when a library links a library of a
+# layer that its own may not use. Called once every library exists.
+function(morvaline_check_links)
+  get_property(libraries GLOBAL PROPERTY MORVALINE_LIBRARIES)
+  set(faults "")
+  foreach(library IN LISTS libraries)
+    get_target_property(layer ${library} MORVALINE_LAYER)
+    get_target_property(links ${library} LINK_LIBRARIES)
+    foreach(link IN LISTS links)
+      if(TARGET ${link} AND link IN_LIST libraries)
+        get_target_property(linkLayer ${link} MORVALINE_LAYER)
+        morvaline_layer_check(faults ${layer} ${linkLayer}
+                              "${library} (${layer}/) may not link ${link} (${linkLayer}/)")
+      endif()
+    endforeach()
+  endforeach()
+  morvaline_layer_report("Links" ${faults})
 endfunction()
 
 # morvaline_add_test(NAME SOURCES ... [LIBRARIES ...] [PARTS PART ...])
