@@ -137,7 +137,9 @@ void TelnetNegotiator::answerSubNegotiation(std::vector<TelnetAction>& actions,
         line += "]\r\n";
         actions.push_back({TelnetAction::Kind::Show, std::move(line)});
     }
-    // TERMINAL TYPE SEND: answer IS "UNKNOWN", followed by one NUL byte.
+    // TERMINAL TYPE SEND: answer IS "UNKNOWN", followed by one NUL byte. The stored
+    // subnegotiation is SB (0xFA), TERMINAL-TYPE (0x18), SEND (0x01), IAC (0xFF); the answer
+    // IAC SB TERMINAL-TYPE IS (0x00) "UNKNOWN" IAC SE (0xF0), then the NUL.
     static constexpr std::string_view kTerminalTypeSend{"\xFA\x18\x01\xFF", 4};
     static constexpr std::string_view kTerminalTypeIs{"\xFF\xFA\x18\x00UNKNOWN\xFF\xF0\x00", 14};
     if (stored.starts_with(kTerminalTypeSend))

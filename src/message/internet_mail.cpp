@@ -249,6 +249,8 @@ ComposeResult ComposeInternetMail(const InternetMail& mail, const MailDomains& d
 
     if (mail.forwarded) {
         std::string_view source = *mail.forwarded;
+        // A stored mail text may open with a page break (form feed, CR, LF), which is no
+        // part of the message the gateway passes on.
         if (source.starts_with("\x0C\r\n")) source.remove_prefix(3);
         w.put(FilterForwardHeaders(source));
         result.ok = w.ok();

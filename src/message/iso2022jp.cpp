@@ -11,6 +11,8 @@
 namespace morvaline {
 namespace {
 
+// The escape sequences of ISO-2022-JP: ESC $ B enters JIS X 0208 (two bytes a character),
+// ESC ( B returns to ASCII.
 constexpr char kEnterTwoByte[] = "\x1B$B";
 constexpr char kEnterAscii[] = "\x1B(B";
 constexpr unsigned char kEsc = 0x1B, kShiftOut = 0x0E, kShiftIn = 0x0F;

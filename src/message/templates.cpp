@@ -5,12 +5,11 @@
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 #include "store/item.h"
+#include "store/template_markers.h"
 
 namespace morvaline {
 namespace {
 
-constexpr char kOpen = '\x01';
-constexpr char kClose = '\x02';
 constexpr std::size_t kMaxExpandedLine = 49999;
 
 enum Field {
@@ -124,13 +123,13 @@ std::string ExpandTemplateLine(std::string_view line, const TemplateFields& fiel
     bool inside = false;
     for (const char c : line) {
         if (!inside) {
-            if (c == kOpen) {
+            if (c == kTemplateFieldOpen) {
                 inside = true;
                 field.clear();
             } else {
                 out += c;
             }
-        } else if (c == kClose) {
+        } else if (c == kTemplateFieldClose) {
             inside = false;
             const std::size_t space = field.find(' ');
             const std::string_view text = field;
@@ -170,9 +169,9 @@ std::string FieldsFromText(std::string_view text) {
             if (close != std::string_view::npos &&
                 fieldIndex(nameOf(text.substr(i + 1, close - i - 1))) >= 0 &&
                 text.substr(i + 1, close - i - 1).find('\n') == std::string_view::npos) {
-                out += kOpen;
+                out += kTemplateFieldOpen;
                 out.append(text.substr(i + 1, close - i - 1));
-                out += kClose;
+                out += kTemplateFieldClose;
                 i = close + 1;
                 continue;
             }
@@ -186,9 +185,9 @@ std::string FieldsFromText(std::string_view text) {
 std::string FieldsAsText(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c == kOpen)
+        if (c == kTemplateFieldOpen)
             c = '(';
-        else if (c == kClose)
+        else if (c == kTemplateFieldClose)
             c = ')';
     }
     return out;

@@ -7,6 +7,7 @@
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/reserve_defaults.h"
+#include "store/template_markers.h"
 
 namespace morvaline {
 namespace {
@@ -131,8 +132,8 @@ void CTolDoc::addDefaultTemplates() {
         std::string text = sj(kTemplates[i].text);
         text.resize(std::min(text.size(), kMaxTemplateText));
         for (char& c : text) {
-            if (c == '(') c = '\x01';
-            else if (c == ')') c = '\x02';
+            if (c == '(') c = kTemplateFieldOpen;
+            else if (c == ')') c = kTemplateFieldClose;
         }
         char name[32];
         std::snprintf(name, sizeof name, "~T%06d.MSG", number);

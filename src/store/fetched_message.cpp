@@ -15,10 +15,6 @@ std::string_view trimmed(std::string_view s) {
     return trim(s, " \r\n");
 }
 
-std::string_view from(std::string_view s, std::size_t pos) {
-    return pos < s.size() ? s.substr(pos) : std::string_view();
-}
-
 }  // namespace
 
 void removePromptLines(std::vector<std::string>& lines) {
@@ -62,12 +58,12 @@ MailSender parseSenderLine(std::string_view line) {
     static const std::string kLabel = sj("発信者：");
     MailSender sender;
     if (!line.starts_with(kLabel)) return sender;
-    const std::string_view rest = from(line, kLabel.size());
+    const std::string_view rest = textFrom(line, kLabel.size());
     // Internet mail through a gateway: the address after the prefix up to the next blank,
     // the name after it.
     for (const std::string_view prefix : {std::string_view("TRUNKGW#"), std::string_view("INET#")}) {
         if (!rest.starts_with(prefix)) continue;
-        const std::string_view text = from(rest, prefix.size());
+        const std::string_view text = textFrom(rest, prefix.size());
         const std::size_t blank = text.find(' ');
         sender.address = std::string(trimmed(text.substr(0, blank)));
         if (blank != std::string_view::npos) sender.name = sjisBoundedCopy(trimmed(text.substr(blank)), 39);
@@ -78,13 +74,13 @@ MailSender parseSenderLine(std::string_view line) {
         if (!rest.starts_with(prefix)) continue;
         // Another network: the address keeps its prefix, the name is what follows it.
         sender.address = std::string(trimmed(rest));
-        sender.name = sjisBoundedCopy(trimmed(from(rest, prefix.size())), 39);
+        sender.name = sjisBoundedCopy(trimmed(textFrom(rest, prefix.size())), 39);
         return sender;
     }
     // A host user ID of 8 bytes, the handle name from byte 22 of the line.
     constexpr std::size_t kNameAt = 22;
     sender.address = std::string(trimmed(rest.substr(0, 8)));
-    sender.name = sjisBoundedCopy(trimmed(from(line, kNameAt)), 39);
+    sender.name = sjisBoundedCopy(trimmed(textFrom(line, kNameAt)), 39);
     return sender;
 }
 

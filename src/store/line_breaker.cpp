@@ -1,12 +1,11 @@
 #include "store/line_breaker.h"
 
 #include "platform/sjis.h"
+#include "store/template_markers.h"
 
 namespace morvaline {
 namespace {
 
-constexpr char kFieldOpen = '\x01';
-constexpr char kFieldClose = '\x02';
 constexpr int kWidestKinsokuWidth = 79;  // at this width a line-start character may not hang
 
 bool isAlphanumeric(char c) {
@@ -16,7 +15,7 @@ bool isAlphanumeric(char c) {
 // Columns taken by the character at i when the sum so far is `column`; 0 for the markers.
 int advance(std::string_view text, std::size_t i, int column, int tabWidth) {
     const char c = text[i];
-    if (c == kFieldOpen || c == kFieldClose) return column;
+    if (c == kTemplateFieldOpen || c == kTemplateFieldClose) return column;
     if (c == '\t') return tabWidth > 0 ? (column / tabWidth + 1) * tabWidth : column + 1;
     return column + static_cast<int>(sjisCharWidth(text, i));
 }
@@ -121,9 +120,9 @@ std::size_t widthBreak(std::string_view text, std::size_t lineStart, int width, 
     std::size_t openSpan = std::string_view::npos;
     for (std::size_t i = lineStart; i < text.size() && !loneLeadByteAtEnd(text, i);
          i += sjisCharWidth(text, i)) {
-        if (text[i] == kFieldOpen)
+        if (text[i] == kTemplateFieldOpen)
             openSpan = i;
-        else if (text[i] == kFieldClose)
+        else if (text[i] == kTemplateFieldClose)
             openSpan = std::string_view::npos;
         column = advance(text, i, column, tabWidth);
         if (column > width) return openSpan != std::string_view::npos ? openSpan : i;
@@ -147,7 +146,7 @@ std::vector<std::size_t> breakParagraph(std::string_view text, const EditorSetti
         if (candidate == lineStart) {
             // A field span at the line start wider than the line: break after it, or, when
             // it is never closed, at the width.
-            const std::size_t close = text.find(kFieldClose, lineStart);
+            const std::size_t close = text.find(kTemplateFieldClose, lineStart);
             candidate = close != std::string_view::npos
                             ? close + 1
                             : widthBreakIgnoringSpans(text, lineStart, width, s.tabWidth);

@@ -26,7 +26,7 @@ std::string expandCaretNotation(std::string_view script) {
         else if (next >= 96 && next <= 126)
             out += static_cast<char>(next - 96);
         else if (next == '?')
-            out += '\x7F';
+            out += '\x7F';  // DEL
         else if (next == ' ')
             out += '\0';
         // A caret before anything else is dropped with it.

@@ -7,14 +7,6 @@
 #include "store/host_date.h"
 
 namespace morvaline {
-namespace {
-
-std::string_view from(std::string_view s, std::size_t pos,
-                      std::size_t count = std::string_view::npos) {
-    return pos < s.size() ? s.substr(pos, count) : std::string_view();
-}
-
-}  // namespace
 
 bool isLogoutBanner(std::string_view line) {
     const LoginTexts& t = loginTexts();
@@ -30,7 +22,7 @@ FileTime bannerLogoutTime(std::string_view line) {
         static const std::string kDropped[] = {sj("日"), sj("秒")};
         static const std::string kWideBlank = sj("　");
         std::string text;
-        const std::string_view rest = from(line, 22);
+        const std::string_view rest = textFrom(line, 22);
         for (std::size_t i = 0; i < rest.size();) {
             const std::string_view here = rest.substr(i);
             auto startsWithAny = [&here](const std::string(&set)[2]) {
@@ -55,7 +47,7 @@ FileTime bannerLogoutTime(std::string_view line) {
         return parseHostDate(trimHostTextEnd(text));
     }
     if (line.find(t.lastLogoutBannerKana) != std::string_view::npos) {
-        const std::string text = std::string(from(line, 25, 8)) + std::string(from(line, 43, 9));
+        const std::string text = std::string(textFrom(line, 25, 8)) + std::string(textFrom(line, 43, 9));
         return parseHostDate(trimHostTextEnd(text));
     }
     return 0;

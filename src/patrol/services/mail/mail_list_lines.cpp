@@ -4,6 +4,7 @@
 
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 #include "store/host_date.h"
 #include "store/item.h"
 
@@ -24,10 +25,6 @@ constexpr std::size_t kContinuationAt = 9;
 constexpr std::size_t kConfirmationAt = 15;
 constexpr std::size_t kConfirmationWidth = 14;
 constexpr std::size_t kAddresseeAt = 31;
-
-std::string_view from(std::string_view s, std::size_t pos) {
-    return pos < s.size() ? s.substr(pos) : std::string_view();
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -73,7 +70,7 @@ FileTime listedDay(std::string_view text) {
 
 ListedParty parseParty(std::string_view line, std::size_t at, std::size_t nameAt) {
     ListedParty party;
-    const std::string_view field = from(line, at);
+    const std::string_view field = textFrom(line, at);
     // Through a gateway to the internet: the address without its prefix.
     for (const std::string_view prefix :
          {std::string_view("TRUNKGW#"), std::string_view("INET#")}) {
@@ -92,7 +89,7 @@ ListedParty parseParty(std::string_view line, std::size_t at, std::size_t nameAt
         }
     }
     party.address = std::string(trimHostText(field.substr(0, kIdWidth)));
-    party.name = sjisBoundedCopy(trimHostText(from(line, nameAt)), kNameSize - 1);
+    party.name = sjisBoundedCopy(trimHostText(textFrom(line, nameAt)), kNameSize - 1);
     return party;
 }
 
@@ -141,7 +138,7 @@ bool looksLikeSentEntry(std::string_view line) {
 
 SubjectLine subjectLineKind(std::string_view line) {
     if (line.substr(std::min(line.size(), kFileMarkAt), 3) == "***") return SubjectLine::File;
-    const std::string_view after = from(line, kContinuationAt).substr(0, 3);
+    const std::string_view after = textFrom(line, kContinuationAt).substr(0, 3);
     if (leadingNumber(line.substr(0, kContinuationAt)) == 0 && !after.empty() &&
         after.find_first_not_of(' ') != std::string_view::npos)
         return SubjectLine::AddressGoesOn;
@@ -150,11 +147,11 @@ SubjectLine subjectLineKind(std::string_view line) {
 
 std::string_view subjectOf(std::string_view line) {
     return trimHostText(
-        from(line, subjectLineKind(line) == SubjectLine::File ? kFileSubjectAt : kSubjectAt));
+        textFrom(line, subjectLineKind(line) == SubjectLine::File ? kFileSubjectAt : kSubjectAt));
 }
 
 std::string_view addressContinuation(std::string_view line) {
-    return trimHostText(from(line, kContinuationAt));
+    return trimHostText(textFrom(line, kContinuationAt));
 }
 
 std::optional<SentListEntry> parseSentListLine(std::string_view line) {
@@ -170,7 +167,7 @@ std::optional<SentListEntry> parseSentListLine(std::string_view line) {
     if (entry.confirmation.empty()) return std::nullopt;
     static const std::string kForwarded = sj("転");
     std::string_view rest = trimHostTextEnd(line);
-    if (endsWithCharacter(from(rest, kAddresseeAt), kForwarded)) {
+    if (endsWithCharacter(textFrom(rest, kAddresseeAt), kForwarded)) {
         entry.forwarded = true;
         rest = trimHostTextEnd(rest.substr(0, rest.size() - kForwarded.size()));
     }
