@@ -22,10 +22,11 @@ struct ComposedMail {
 };
 
 // Composes an outgoing mail (its text, its attached files; a forward passes its received
-// internet mail on, or follows its comment with the text of a host mail) for `recipients`, the list with address-book names already expanded. Nothing,
-// with *error (UTF-8) naming what could not be read or written (its text file, an attached
-// file, the forwarded mail, the temporary file), when composing fails: a partly composed
-// mail never leaves this function.
+// internet mail on, or follows its comment with the text of a host mail) for `recipients`,
+// the list with address-book names already expanded. Nothing, with *error (UTF-8) naming
+// what could not be read or written (its text file, an attached file, the forwarded mail,
+// the temporary file), when composing fails: a partly composed mail never leaves this
+// function.
 std::optional<ComposedMail> ComposeOutgoingMail(CTolDoc& doc, const CItem& item,
                                                 std::string_view recipients, std::string* error);
 

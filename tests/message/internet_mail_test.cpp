@@ -110,6 +110,15 @@ TEST(InternetMail, HeaderLinesStayShortAndSayEverything) {
     const Composed plain = compose(mail);
     EXPECT_TRUE(plain.text.starts_with("Subject: Plain subject\r\n")) << plain.text;
 
+    // Line ends and control bytes in a subject or sender name start no header of their own.
+    mail.senderName = "Taro\r\nBcc: x@example.com";
+    mail.subject = "Hi\nBcc: y@example.com\x07";
+    const std::string injected = compose(mail).text;
+    EXPECT_TRUE(injected.starts_with("From: TaroBcc: x@example.com <MVL00001@ludrix.example>\r\n"
+                                     "Subject: HiBcc: y@example.com\r\n"))
+        << injected;
+    mail.senderName = "0anonymous";
+
     // Addresses go on as many lines as they need, a long one on a line of its own.
     mail.recipients = std::string(80, 'a') + "@example.com,b@example.com,c@example.com";
     const auto wrapped = linesOf(compose(mail).text);
@@ -150,6 +159,13 @@ TEST(InternetMail, AttachmentsAreBase64PartsBetweenBoundaries) {
     EXPECT_EQ(*(bt + 3), "Qg==");
     EXPECT_TRUE(
         c.text.ends_with("filename=\"empty.bin\"\r\n\r\n\r\n\r\n--" + kBoundary + "--\r\n"));
+
+    // A file's name ends neither its quoted string nor its line, and is not expanded.
+    const std::filesystem::path odd = dir / "a\"b\r\nX-Evil: 1%NAME%.bin";
+    ASSERT_TRUE(writeFileAtomically(odd, "z"));
+    mail.attachments = {odd};
+    EXPECT_NE(compose(mail).text.find("filename=\"abX-Evil: 1%NAME%.bin\"\r\n"),
+              std::string::npos);
 
     // A file that cannot be read fails the composition with its name.
     mail.attachments.push_back(dir / "missing.bin");
