@@ -10,6 +10,7 @@
 #include "platform/ascii_case.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_lines.h"
 #include "store/line_breaker.h"
 
 namespace morvaline {
@@ -49,20 +50,6 @@ std::string headerText(std::string_view text) {
     std::string out;
     for (const char c : text)
         if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
-    return out;
-}
-
-// The lines of a text, split at LF, CR LF or CR.
-std::vector<std::string_view> lines(std::string_view text) {
-    std::vector<std::string_view> out;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        out.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) out.push_back(text.substr(start));
     return out;
 }
 
@@ -202,7 +189,7 @@ std::string FilterForwardHeaders(std::string_view text) {
     std::string out;
     bool inHeader = true;
     bool dropping = false;
-    for (const std::string_view line : lines(text)) {
+    for (const std::string& line : splitTextLines(text)) {
         if (inHeader && line.empty()) inHeader = false;
         if (inHeader) {
             const bool continuation = line.starts_with(' ') || line.starts_with('\t');
@@ -268,7 +255,7 @@ ComposeResult ComposeInternetMail(const InternetMail& mail, const MailDomains& d
     }
     w.put("Content-Type: text/plain; charset=iso-2022-jp\r\n");
     w.put("\r\n");
-    for (const std::string_view line : lines(mail.body)) {
+    for (const std::string& line : splitTextLines(mail.body)) {
         addLost(result, line);
         for (const std::string& piece : bodyLines(line, editor)) w.put(SjisToJis(piece) + "\r\n");
     }

@@ -2,6 +2,7 @@
 
 #include "message/uu_encode.h"
 #include "platform/atomic_file.h"
+#include "platform/text_lines.h"
 #include "store/item.h"
 #include "store/outgoing_mail.h"
 
@@ -29,19 +30,6 @@ std::string hostField(std::string_view text) {
     for (const char c : text)
         if (!isControl(static_cast<unsigned char>(c))) out += c;
     return out;
-}
-
-std::vector<std::string> splitTextLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
-    return lines;
 }
 
 std::optional<OutgoingText> loadOutgoingText(const std::filesystem::path& dataDirectory,

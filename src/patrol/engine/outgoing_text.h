@@ -23,9 +23,6 @@ std::string hostTextLine(std::string_view line);
 // A title or an address, made safe for a line of its own.
 std::string hostField(std::string_view text);
 
-// The lines of a text whose lines end in CR LF, LF or CR.
-std::vector<std::string> splitTextLines(std::string_view text);
-
 struct OutgoingText {
     std::vector<std::string> lines;  // made safe for the host
     bool attachment = false;         // the lines end with a uuencoded file

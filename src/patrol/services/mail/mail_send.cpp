@@ -15,6 +15,7 @@
 #include "patrol/services/mail/mail_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
+#include "platform/text_lines.h"
 #include "store/document.h"
 #include "store/outgoing_mail.h"
 

@@ -7,6 +7,7 @@
 #include "patrol/engine/file_transfer.h"
 #include "patrol/engine/menu_texts.h"
 #include "patrol/services/mail/mail_texts.h"
+#include "platform/text_lines.h"
 #include "store/document.h"
 #include "store/outgoing_mail.h"
 

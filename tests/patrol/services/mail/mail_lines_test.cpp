@@ -9,6 +9,7 @@
 #include "patrol/services/mail/mail_list_lines.h"
 #include "patrol/services/mail/mail_text.h"
 #include "platform/text_codec.h"
+#include "platform/text_lines.h"
 #include "store/host_date.h"
 #include "store/item_kinds.h"
 
