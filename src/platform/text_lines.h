@@ -1,0 +1,25 @@
+#pragma once
+// Splitting a text into its lines, whichever line ends it was written with.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvaline {
+
+// The lines of a text whose lines end in CR LF, LF or CR; a last line without its end
+// counts, an empty text has none.
+inline std::vector<std::string> splitTextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace morvaline
