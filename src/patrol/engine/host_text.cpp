@@ -1,7 +1,7 @@
 #include "patrol/engine/host_text.h"
 
+#include "patrol/engine/menu_texts.h"
 #include "platform/sjis.h"
-#include "platform/text_codec.h"
 
 namespace morvaline {
 namespace {
@@ -65,7 +65,6 @@ std::size_t nextNumberMark(std::string_view text, std::size_t pos, NumberMark* m
 }  // namespace
 
 long pageMarkerPosition(std::string_view text) {
-    static const std::string kNextScreen = sj("\"N(ﾘﾀｰﾝ)\"で続きの画面を表示します。");
     if (text.ends_with("\r\n")) text.remove_suffix(2);
     const std::size_t newline = text.rfind('\n');
     const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
@@ -73,7 +72,7 @@ long pageMarkerPosition(std::string_view text) {
     const bool counter = line.size() >= 7 && isDigitOrBlank(line[0]) && isDigitOrBlank(line[1]) &&
                          isDigitOrBlank(line[2]) && line[3] == '/' && isDigitOrBlank(line[4]) &&
                          isDigitOrBlank(line[5]) && isDigitOrBlank(line[6]);
-    return counter || line == kNextScreen ? static_cast<long>(start) : -1;
+    return counter || line == menuTexts().nextScreen ? static_cast<long>(start) : -1;
 }
 
 long pageMarkerPosition(std::string_view text, std::string_view prompt) {

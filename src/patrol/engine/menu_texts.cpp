@@ -10,6 +10,7 @@ MenuTexts::MenuTexts()
       promptOpen(promptStart + "("),
       promptMore(promptStart + "<"),
       pressReturn(sj("リターンキーを押して下さい=")),
+      nextScreen(sj("\"N(ﾘﾀｰﾝ)\"で続きの画面を表示します。")),
       startDownload(sj("ファイル転送プログラムを起動して下さい。(Rapidox:ダウンロード)")),
       startUpload(sj("ファイル転送プログラムを起動して下さい。(Rapidox:アップロード)")) {}
 

@@ -18,6 +18,7 @@ struct MenuTexts {
     std::string promptMore;   // "番号またはコマンド<": a paged list goes on
     std::string promptEnd = ")=";
     std::string pressReturn;    // "リターンキーを押して下さい="
+    std::string nextScreen;     // the line under a screen that goes on when "N" is sent
     std::string startDownload;  // the host asks for the transfer program to receive
     std::string startUpload;    // ... and to send
 };

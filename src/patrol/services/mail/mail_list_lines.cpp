@@ -1,9 +1,7 @@
 #include "patrol/services/mail/mail_list_lines.h"
 
-#include <array>
-
+#include "patrol/services/mail/mail_texts.h"
 #include "platform/sjis.h"
-#include "platform/text_codec.h"
 #include "platform/text_trim.h"
 #include "store/host_date.h"
 #include "store/item.h"
@@ -94,8 +92,7 @@ ListedParty parseParty(std::string_view line, std::size_t at, std::size_t nameAt
 }
 
 bool isState(std::string_view text) {
-    static const std::array<std::string, 3> kStates = {sj("　未　"), sj("　済　"), sj("　転　")};
-    for (const std::string& state : kStates)
+    for (const std::string& state : mailTexts().listStates)
         if (text == state) return true;
     return false;
 }
@@ -165,11 +162,11 @@ std::optional<SentListEntry> parseSentListLine(std::string_view line) {
     entry.confirmation =
         std::string(trimHostText(line.substr(kConfirmationAt, kConfirmationWidth)));
     if (entry.confirmation.empty()) return std::nullopt;
-    static const std::string kForwarded = sj("転");
+    const std::string& forwardedMark = mailTexts().forwardedMark;
     std::string_view rest = trimHostTextEnd(line);
-    if (endsWithCharacter(textFrom(rest, kAddresseeAt), kForwarded)) {
+    if (endsWithCharacter(textFrom(rest, kAddresseeAt), forwardedMark)) {
         entry.forwarded = true;
-        rest = trimHostTextEnd(rest.substr(0, rest.size() - kForwarded.size()));
+        rest = trimHostTextEnd(rest.substr(0, rest.size() - forwardedMark.size()));
     }
     entry.addressee = parseParty(rest, kAddresseeAt, kNameAt);
     if (entry.addressee.address.empty()) return std::nullopt;

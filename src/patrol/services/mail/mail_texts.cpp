@@ -5,7 +5,9 @@
 namespace morvaline {
 
 MailTexts::MailTexts()
-    : arrived(sj("到着メール　総数：")),
+    : listStates{sj("　未　"), sj("　済　"), sj("　転　")},
+      forwardedMark(sj("転")),
+      arrived(sj("到着メール　総数：")),
       noMail(sj("メールは届いていません。")),
       maintenance(sj("誠に申し訳ありませんが、システムメンテナンスのため、")),
       unavailable(sj("現在このサービスはご利用できません。")),

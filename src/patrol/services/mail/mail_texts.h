@@ -3,6 +3,7 @@
 // writer ("JSEND", "FW") and the sent list ("JSMAIL"), with the screen sets the service
 // waits for.
 
+#include <array>
 #include <string>
 
 #include "patrol/engine/wait_outcome.h"
@@ -15,6 +16,10 @@ struct MailTexts {
     MailTexts& operator=(const MailTexts&) = delete;
 
     // --- The mail reader ---
+    // The states of a mail in the list ("　未　" unread, "　済　" read, "　転　" forwarded),
+    // and the mark "転" after a forwarded entry of the sent list.
+    std::array<std::string, 3> listStates;
+    std::string forwardedMark;
     std::string arrived;  // "到着メール　総数：": the list follows
     std::string noMail;   // "メールは届いていません。"
     // The service is down: the two halves of the host's sentence, and the whole of it.
