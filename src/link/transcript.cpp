@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "platform/ascii_digits.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 
@@ -44,13 +45,6 @@ void appendPrintable(std::string& out, std::string_view run) {
         }
         pos += length;
     }
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 char kindLetter(TranscriptKind kind) {
@@ -154,8 +148,8 @@ std::optional<std::string> unescapeTranscriptText(std::string_view text) {
                 break;
             case 'x': {
                 if (pos + 3 >= text.size()) return std::nullopt;
-                const int high = hexValue(text[pos + 2]);
-                const int low = hexValue(text[pos + 3]);
+                const int high = hexDigitValue(text[pos + 2]);
+                const int low = hexDigitValue(text[pos + 3]);
                 if (high < 0 || low < 0) return std::nullopt;
                 out += static_cast<char>(high * 16 + low);
                 pos += 4;

@@ -2,21 +2,19 @@
 
 #include <array>
 
+#include "platform/ascii_digits.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool isUpper(char c) {
     return c >= 'A' && c <= 'Z';
 }
 
 bool isTokenChar(char c) {
-    return isDigit(c) || isUpper(c) || c == '%' || c == '-' || c == '.' || c == '_' || c == '~';
+    return isAsciiDigit(c) || isUpper(c) || c == '%' || c == '-' || c == '.' || c == '_' || c == '~';
 }
 
 bool isWebChar(char c) {
@@ -26,7 +24,7 @@ bool isWebChar(char c) {
 }
 
 bool isLocationChar(char c) {
-    return c == '/' || isDigit(c) || isUpper(c) || c == '_';
+    return c == '/' || isAsciiDigit(c) || isUpper(c) || c == '_';
 }
 
 constexpr std::array<std::string_view, 5> kWebSchemes = {"HTTP://", "HTTPS://", "FTP://",
@@ -56,16 +54,16 @@ std::size_t runWhile(std::string_view text, std::size_t from, Test test) {
 // End of a library reference whose digits begin at `at`: digits, then digits or "/", "-"
 // and digits again; 0 when the text breaks the form.
 std::size_t libraryEnd(std::string_view text, std::size_t at) {
-    if (at >= text.size() || !isDigit(text[at])) return 0;
-    at = runWhile(text, at, [](char c) { return isDigit(c) || c == '/'; });
-    if (at + 1 >= text.size() || text[at] != '-' || !isDigit(text[at + 1])) return 0;
-    return runWhile(text, at + 1, isDigit);
+    if (at >= text.size() || !isAsciiDigit(text[at])) return 0;
+    at = runWhile(text, at, [](char c) { return isAsciiDigit(c) || c == '/'; });
+    if (at + 1 >= text.size() || text[at] != '-' || !isAsciiDigit(text[at + 1])) return 0;
+    return runWhile(text, at + 1, isAsciiDigit);
 }
 
 bool isUserId(std::string_view token) {
     if (token.size() != 8) return false;
     for (std::size_t i = 0; i < 8; ++i) {
-        if (i < 3 ? !isUpper(token[i]) : !isDigit(token[i])) return false;
+        if (i < 3 ? !isUpper(token[i]) : !isAsciiDigit(token[i])) return false;
     }
     for (const auto excluded : kNotUserIds)
         if (token.starts_with(excluded)) return false;
@@ -122,9 +120,9 @@ private:
             if (const std::size_t end = digits ? libraryEnd(text_, digits) : 0)
                 return add(at, end, LinkKind::LibraryFile);
         }
-        if (on(LinkKind::MessageNumber) && rest.size() > 1 && rest[0] == '#' && isDigit(rest[1]) &&
+        if (on(LinkKind::MessageNumber) && rest.size() > 1 && rest[0] == '#' && isAsciiDigit(rest[1]) &&
             !isTokenChar(before) && before != '.')
-            return add(at, runWhile(text_, at + 1, isDigit), LinkKind::MessageNumber);
+            return add(at, runWhile(text_, at + 1, isAsciiDigit), LinkKind::MessageNumber);
         if (isTokenChar(rest[0]) && !isTokenChar(before)) return tokenAt(at);
         return at;
     }

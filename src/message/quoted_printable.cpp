@@ -1,20 +1,11 @@
 #include "message/quoted_printable.h"
 
 #include "message/append_through.h"
+#include "platform/ascii_digits.h"
 
 #include <cstring>
 
 namespace morvaline {
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::string DecodeQuotedPrintable(std::string_view text) {
     std::string out;
@@ -36,8 +27,8 @@ std::string DecodeQuotedPrintable(std::string_view text) {
                 i += (left >= 2 && text[i + 2] == '\n') ? 3 : 2;  // soft line break
                 continue;
             }
-            const int high = left >= 2 ? hexValue(text[i + 1]) : -1;
-            const int low = left >= 2 ? hexValue(text[i + 2]) : -1;
+            const int high = left >= 2 ? hexDigitValue(text[i + 1]) : -1;
+            const int low = left >= 2 ? hexDigitValue(text[i + 2]) : -1;
             if (high < 0 || low < 0) {
                 *p++ = '=';
                 ++i;

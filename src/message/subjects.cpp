@@ -5,19 +5,16 @@
 #include <optional>
 
 #include "platform/ascii_case.h"
+#include "platform/ascii_digits.h"
 #include "platform/sjis.h"
 #include "platform/text_trim.h"
 
 namespace morvaline {
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::size_t digitRun(std::string_view text, std::size_t from) {
     std::size_t end = from;
-    while (end < text.size() && isDigit(text[end])) ++end;
+    while (end < text.size() && isAsciiDigit(text[end])) ++end;
     return end - from;
 }
 
@@ -72,7 +69,7 @@ constexpr Prefix kReplyPrefixes[] = {
 bool matchesPrefix(std::string_view text, std::string_view prefix) {
     if (text.size() <= prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (prefix[i] == '9' ? !isDigit(text[i]) : asciiLower(text[i]) != asciiLower(prefix[i]))
+        if (prefix[i] == '9' ? !isAsciiDigit(text[i]) : asciiLower(text[i]) != asciiLower(prefix[i]))
             return false;
     }
     return true;

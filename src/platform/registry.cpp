@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "platform/ascii_case.h"
+#include "platform/ascii_digits.h"
 #include "platform/atomic_file.h"
 #include "platform/base_paths.h"
 #include "platform/text_trim.h"
@@ -57,13 +58,6 @@ std::string escape(std::string_view s, std::string_view special) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 std::string unescape(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -71,8 +65,8 @@ std::string unescape(std::string_view s) {
             out += '\\';
             ++i;
         } else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' &&
-                   hexValue(s[i + 2]) >= 0 && hexValue(s[i + 3]) >= 0) {
-            out += static_cast<char>(hexValue(s[i + 2]) * 16 + hexValue(s[i + 3]));
+                   hexDigitValue(s[i + 2]) >= 0 && hexDigitValue(s[i + 3]) >= 0) {
+            out += static_cast<char>(hexDigitValue(s[i + 2]) * 16 + hexDigitValue(s[i + 3]));
             i += 3;
         } else {
             out += s[i];

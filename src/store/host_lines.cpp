@@ -1,12 +1,11 @@
 #include "store/host_lines.h"
 
+#include "platform/ascii_digits.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
 
 namespace morvaline {
 namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The number in a part of a page counter, -1 when the part holds no digit.
 int counterNumber(std::string_view part) {
@@ -28,7 +27,7 @@ std::size_t messageTagLength(std::string_view line) {
         const char c = line[i];
         if (c == ' ' || (isSjisLeadByte(static_cast<unsigned char>(c)) && i > 1)) break;
         if (c == '/') slash = true;
-        else if (!isDigit(c)) return 0;  // also a double-byte character right after "#"
+        else if (!isAsciiDigit(c)) return 0;  // also a double-byte character right after "#"
     }
     return slash ? i : 0;
 }
@@ -39,7 +38,7 @@ bool isTitleLine(std::string_view line) {
     for (std::size_t i = kHead.size(); i < line.size(); ++i) {
         const char c = line[i];
         if (c == ')') return true;
-        if (!(c == ' ' || isDigit(c) || (c >= 'A' && c <= 'Z'))) return false;
+        if (!(c == ' ' || isAsciiDigit(c) || (c >= 'A' && c <= 'Z'))) return false;
     }
     return false;
 }
@@ -50,7 +49,7 @@ PageLine pageLine(std::string_view line) {
     if (slash == std::string_view::npos || line.find('/', slash + 1) != std::string_view::npos)
         return PageLine::None;
     for (const char c : line)
-        if (!(c == ' ' || c == '/' || isDigit(c))) return PageLine::None;
+        if (!(c == ' ' || c == '/' || isAsciiDigit(c))) return PageLine::None;
     const int page = counterNumber(line.substr(0, slash));
     const int pages = counterNumber(line.substr(slash + 1));
     if (page < 0 || pages < 0) return PageLine::None;
@@ -74,7 +73,7 @@ bool isMailListLine(std::string_view line) {
     if (line.size() != 38 || line[0] != '#') return false;
     static constexpr std::string_view kShape = "#dddddddd         dd/dd/dd    dd:dd:dd";
     for (std::size_t i = 0; i < kShape.size(); ++i) {
-        if (kShape[i] == 'd' ? !isDigit(line[i]) : line[i] != kShape[i]) return false;
+        if (kShape[i] == 'd' ? !isAsciiDigit(line[i]) : line[i] != kShape[i]) return false;
     }
     return true;
 }

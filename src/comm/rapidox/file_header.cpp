@@ -1,13 +1,11 @@
 #include "comm/rapidox/file_header.h"
 
+#include "platform/ascii_digits.h"
+
 #include <cstdio>
 
 namespace morvaline::rapidox {
 namespace {
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The value of exactly `count` digits at `pos`; empty when they are not all digits or
 // run past the end.
@@ -15,7 +13,7 @@ std::optional<int> digitsAt(std::string_view data, std::size_t pos, std::size_t 
     if (pos + count > data.size()) return std::nullopt;
     int value = 0;
     for (char c : data.substr(pos, count)) {
-        if (!isDigit(c)) return std::nullopt;
+        if (!isAsciiDigit(c)) return std::nullopt;
         value = value * 10 + (c - '0');
     }
     return value;
@@ -33,7 +31,7 @@ std::optional<std::int64_t> parseSize(std::string_view text) {
     if (text.empty() || text.size() > 13) return std::nullopt;
     std::int64_t value = 0;
     for (char c : text) {
-        if (!isDigit(c)) return std::nullopt;
+        if (!isAsciiDigit(c)) return std::nullopt;
         value = value * 10 + (c - '0');
     }
     if (value > kMaxFileSize) return std::nullopt;

@@ -1,17 +1,15 @@
 #include "comm/rapidox/packet_fields.h"
 
+#include "platform/ascii_digits.h"
+
 namespace morvaline::rapidox {
 namespace {
 
 constexpr char kMarker = static_cast<char>(0x80);
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The window as two decimal digits; 0 (refused) when they are not digits.
 int twoDigits(char tens, char units) {
-    if (!isDigit(tens) || !isDigit(units)) return 0;
+    if (!isAsciiDigit(tens) || !isAsciiDigit(units)) return 0;
     return (tens - '0') * 10 + (units - '0');
 }
 
@@ -74,7 +72,7 @@ std::optional<std::int64_t> parseNumberFields(std::string_view fields) {
     if (fields.size() < 2 || fields.size() > 16 || fields[0] != kMarker) return std::nullopt;
     std::int64_t value = 0;
     for (char c : fields.substr(1)) {
-        if (!isDigit(c)) return std::nullopt;
+        if (!isAsciiDigit(c)) return std::nullopt;
         value = value * 10 + (c - '0');
     }
     return value;

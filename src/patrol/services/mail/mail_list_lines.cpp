@@ -1,6 +1,7 @@
 #include "patrol/services/mail/mail_list_lines.h"
 
 #include "patrol/services/mail/mail_texts.h"
+#include "platform/ascii_digits.h"
 #include "platform/sjis.h"
 #include "platform/text_trim.h"
 #include "store/host_date.h"
@@ -24,10 +25,6 @@ constexpr std::size_t kConfirmationAt = 15;
 constexpr std::size_t kConfirmationWidth = 14;
 constexpr std::size_t kAddresseeAt = 31;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // One run of digits among blanks ("   7", "7   ", " 12 ", "0007"); -1 when the field is
 // anything else or has no digit.
 int fieldNumber(std::string_view field) {
@@ -36,7 +33,7 @@ int fieldNumber(std::string_view field) {
     for (const char c : field) {
         if (c == ' ') {
             ended = value >= 0;
-        } else if (isDigit(c) && !ended) {
+        } else if (isAsciiDigit(c) && !ended) {
             value = (value < 0 ? 0 : value * 10) + (c - '0');
         } else {
             return -1;
@@ -51,7 +48,7 @@ int leadingNumber(std::string_view field) {
     std::size_t i = 0;
     while (i < field.size() && field[i] == ' ') ++i;
     int value = 0;
-    for (; i < field.size() && isDigit(field[i]); ++i) value = value * 10 + (field[i] - '0');
+    for (; i < field.size() && isAsciiDigit(field[i]); ++i) value = value * 10 + (field[i] - '0');
     return value;
 }
 
@@ -60,9 +57,9 @@ int leadingNumber(std::string_view field) {
 FileTime listedDay(std::string_view text) {
     if (text.size() != kDateWidth || text[2] != '/' || text[5] != '/') return 0;
     for (const std::size_t i : {0, 1, 4, 7})
-        if (!isDigit(text[i])) return 0;
+        if (!isAsciiDigit(text[i])) return 0;
     for (const std::size_t i : {3, 6})
-        if (!isDigit(text[i]) && text[i] != ' ') return 0;
+        if (!isAsciiDigit(text[i]) && text[i] != ' ') return 0;
     return parseHostDate(text, hostdate::kDateOnly);
 }
 

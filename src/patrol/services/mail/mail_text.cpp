@@ -3,6 +3,7 @@
 #include "message/header_words.h"
 #include "message/uu_block.h"
 #include "patrol/services/mail/mail_list_lines.h"
+#include "platform/ascii_case.h"
 #include "platform/sjis.h"
 #include "platform/text_trim.h"
 #include "store/host_lines.h"
@@ -24,16 +25,6 @@ std::string_view unquoted(std::string_view s) {
 
 std::string displayName(std::string_view name) {
     return sjisBoundedCopy(DecodeHeaderWords(unquoted(trimmed(name))), kNameLimit);
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 
 }  // namespace
