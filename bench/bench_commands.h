@@ -10,6 +10,7 @@ using Args = std::vector<std::string>;
 
 int listGen(const Args& args);
 int listLoad(const Args& args);
+int browserOpen(const Args& args);
 int readFile(const Args& args);
 int benchRecv(const Args& args);
 int benchRapidox(const Args& args);

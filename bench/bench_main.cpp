@@ -16,6 +16,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"list-gen", morvaline::bench::listGen, "list-gen N FILE   write a message list of N items with texts"},
     {"list-load", morvaline::bench::listLoad, "list-load FILE    load a message list, print its item count"},
+    {"browser-open", morvaline::bench::browserOpen,
+     "browser-open FILE  open a message list as the browser window does, to its first screen"},
     {"read-file", morvaline::bench::readFile, "read-file FILE    read a file's bytes (the peer of list-load)"},
     {"recv", morvaline::bench::benchRecv, "recv HOST:PORT    receive a host's text through the receive path"},
     {"rapidox", morvaline::bench::benchRapidox,

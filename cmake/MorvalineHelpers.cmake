@@ -34,25 +34,26 @@ function(morvaline_check_links)
   morvaline_layer_report("Links" ${faults})
 endfunction()
 
-# morvaline_add_test(NAME SOURCES ... [LIBRARIES ...] [PARTS PART ...])
+# morvaline_add_test(NAME SOURCES ... [LIBRARIES ...] [PARTS PART ...] [LAUNCHER ...])
 # builds the GoogleTest program test_NAME and registers it with CTest. With PARTS, each
 # PART is a CTest test of its own, NAME_PART, running the tests whose names end in /PART
-# (the instances of a parameterised test), so that long ones run side by side.
+# (the instances of a parameterised test), so that long ones run side by side. A LAUNCHER
+# command runs the program (xvfb-run for the tests of windows).
 function(morvaline_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PARTS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;PARTS;LAUNCHER" ${ARGN})
   add_executable(test_${name} ${ARG_SOURCES})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest_main)
   set(tests)
   if(ARG_PARTS)
     foreach(part IN LISTS ARG_PARTS)
-      add_test(NAME ${name}_${part} COMMAND test_${name} --gtest_filter=*/${part})
+      add_test(NAME ${name}_${part} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:test_${name}> --gtest_filter=*/${part})
       # A part that names no test would pass without running one.
       set_tests_properties(${name}_${part} PROPERTIES FAIL_REGULAR_EXPRESSION "\\] 0 tests from")
       list(APPEND tests ${name}_${part})
     endforeach()
   else()
-    add_test(NAME ${name} COMMAND test_${name})
+    add_test(NAME ${name} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:test_${name}>)
     set(tests ${name})
   endif()
   set_tests_properties(${tests} PROPERTIES

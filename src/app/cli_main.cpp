@@ -8,6 +8,7 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_terminal.h"
+#include "app/user_parameter.h"
 
 namespace {
 
@@ -73,19 +74,12 @@ constexpr Command kCommands[] = {
 };
 
 // The arguments after the command's name. A user parameter of the form "ID;PASSWORD" is
-// still understood: the password is taken and wiped from the process's arguments at once,
-// so that no process listing shows it.
+// still understood: the password is taken and wiped from the process's arguments at once.
 Args takeArguments(int argc, char** argv, Session& session) {
     Args args;
     for (int i = 2; i < argc; ++i) {
-        std::string arg = argv[i];
-        const std::size_t semicolon = arg.find(';');
-        if (semicolon != std::string::npos && semicolon > 0 && semicolon <= 8 && !arg.starts_with("-")) {
-            session.setPassword(arg.substr(semicolon + 1));
-            std::fill(argv[i] + semicolon, argv[i] + arg.size(), '\0');
-            arg.resize(semicolon);
-        }
-        args.push_back(std::move(arg));
+        if (auto password = morvaline::takeUserPassword(argv[i])) session.setPassword(*password);
+        args.emplace_back(argv[i]);
     }
     return args;
 }
@@ -110,6 +104,10 @@ int main(int argc, char** argv) {
     const std::string_view name = argv[1];
     for (const Command& command : kCommands) {
         if (command.name != name) continue;
+        if (std::find(argv + 2, argv + argc, std::string_view("--help")) != argv + argc) {
+            std::cout << "usage: morvaline-cli " << command.help << '\n';
+            return 0;
+        }
         try {
             Session session;
             return command.run(session, takeArguments(argc, argv, session));

@@ -155,6 +155,8 @@ void CTolDoc::empty() {
     ints_[docint::kNewWindow] = 0;
     ints_[docint::kEventLogMax] = EventLog::kDefaultMax;
     ints_[docint::kPatrolLevel] = 4;
+    ints_[docint::kConfirmUnreadMove] = 1;
+    ints_[docint::kConfirmMove] = 1;
     strings_.fill({});
     strings_[docstr::kLogFileName] = "LUDRIX.LOG";
     block_.clear();
@@ -230,6 +232,26 @@ FileTime CTolDoc::time(int position) const {
 void CTolDoc::setTime(int position, FileTime t) {
     std::lock_guard lock(valuesMutex_);
     times_.at(static_cast<std::size_t>(position)) = t;
+}
+
+std::vector<CTolDoc::WindowRecord> CTolDoc::windowRecords() const {
+    std::lock_guard lock(valuesMutex_);
+    return windowRecords_;
+}
+
+void CTolDoc::setWindowRecords(std::vector<WindowRecord> records) {
+    std::lock_guard lock(valuesMutex_);
+    windowRecords_ = std::move(records);
+}
+
+CTolDoc::WindowRecord CTolDoc::mainWindowRecord() const {
+    std::lock_guard lock(valuesMutex_);
+    return mainWindow_;
+}
+
+void CTolDoc::setMainWindowRecord(const WindowRecord& record) {
+    std::lock_guard lock(valuesMutex_);
+    mainWindow_ = record;
 }
 
 void CTolDoc::startGeneration() {

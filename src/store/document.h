@@ -61,6 +61,10 @@ inline constexpr int kMoveAsks = 65;
 inline constexpr int kMoveCommentChoice = 66;
 inline constexpr int kAutoDeleteOn = 67;
 inline constexpr int kAutoDeleteAsks = 68;
+// The browser asks before moving to another place in search of unread messages, and of
+// new, marked or being-written ones.
+inline constexpr int kConfirmUnreadMove = 69;
+inline constexpr int kConfirmMove = 70;
 }  // namespace docint
 
 // Positions of the document times.
@@ -193,6 +197,13 @@ public:
     EditorSettings editorSettings() const;
     void setEditorSettings(const EditorSettings& settings);
     const std::array<FileTime, kPatrolTimes>& patrolTimes() const { return patrolTimes_; }
+    // The layout records of the open windows and the record of the main window, as the
+    // user interface wrote them (27 integers each; their meaning is the interface's).
+    using WindowRecord = std::array<std::int32_t, 27>;
+    std::vector<WindowRecord> windowRecords() const;
+    void setWindowRecords(std::vector<WindowRecord> records);
+    WindowRecord mainWindowRecord() const;
+    void setMainWindowRecord(const WindowRecord& record);
     // Starts a patrol generation: the generation rises and the start time is remembered.
     void startGeneration();
 
@@ -262,8 +273,8 @@ private:
     std::array<std::int32_t, kDeleteSlots> deleteSlots_{};
     std::array<std::int32_t, 25> display_{};
     std::array<FileTime, kPatrolTimes> patrolTimes_{};
-    std::vector<std::array<std::int32_t, 27>> windowRecords_;
-    std::array<std::int32_t, 27> mainWindow_{};
+    std::vector<WindowRecord> windowRecords_;
+    WindowRecord mainWindow_{};
     struct Triple {
         std::uint8_t byte = 0;
         std::uint16_t first = 0, second = 0;
@@ -279,7 +290,7 @@ private:
     Reporter reporter_;
     int closeFlag_ = 1;
 
-    mutable std::mutex valuesMutex_;  // guards ints_, times_ and patrolTimes_
+    mutable std::mutex valuesMutex_;  // guards ints_, times_, patrolTimes_ and the window records
     std::mutex listsMutex_;
     std::map<std::string, std::unique_ptr<CItemArray>> lists_;
 };
