@@ -1,5 +1,7 @@
 #include "models/message_snapshot.h"
 
+#include <algorithm>
+
 #include "store/item_array.h"
 
 namespace morvaline {
@@ -48,26 +50,34 @@ MessageSnapshot MessageSnapshot::of(const CItemArray& list, int placeKind) {
         s.rows_.reserve(items.size());
         for (const auto& item : items) s.rows_.push_back(MessageRow::of(*item));
     });
-    s.bySerial_.reserve(s.rows_.size());
-    for (int i = 0; i < s.size(); ++i) s.bySerial_.emplace(s.rows_[static_cast<std::size_t>(i)].serial, i);
     return s;
 }
 
 bool MessageSnapshot::threaded() const { return kind::isThreaded(placeKind_); }
 
 int MessageSnapshot::indexOfSerial(int serial) const {
-    const auto it = bySerial_.find(serial);
-    return it == bySerial_.end() ? -1 : it->second;
+    if (!bySerialMade_) {
+        bySerial_.clear();
+        bySerial_.reserve(rows_.size());
+        for (int i = 0; i < size(); ++i) bySerial_.emplace_back(rows_[static_cast<std::size_t>(i)].serial, i);
+        std::sort(bySerial_.begin(), bySerial_.end());
+        bySerialMade_ = true;
+    }
+    const auto it = std::lower_bound(bySerial_.begin(), bySerial_.end(), std::pair<int, int>(serial, -1));
+    return it != bySerial_.end() && it->first == serial ? it->second : -1;
 }
 
 void MessageSnapshot::replace(int index, MessageRow row) {
-    bySerial_.erase(rows_.at(static_cast<std::size_t>(index)).serial);
-    bySerial_[row.serial] = index;
+    if (row.serial != rows_.at(static_cast<std::size_t>(index)).serial) bySerialMade_ = false;
     rows_[static_cast<std::size_t>(index)] = std::move(row);
 }
 
 void MessageSnapshot::append(MessageRow row) {
-    bySerial_[row.serial] = size();
+    if (bySerialMade_) {
+        const std::pair<int, int> entry(row.serial, size());
+        if (bySerial_.empty() || bySerial_.back() < entry) bySerial_.push_back(entry);
+        else bySerialMade_ = false;
+    }
     rows_.push_back(std::move(row));
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/file_time.h"
@@ -62,7 +61,10 @@ public:
 
 private:
     std::vector<MessageRow> rows_;
-    std::unordered_map<int, int> bySerial_;
+    // (serial, index) sorted by serial, made at the first lookup: opening a long list needs
+    // none, and serials mostly grow with the index, so that appending keeps the order.
+    mutable std::vector<std::pair<int, int>> bySerial_;
+    mutable bool bySerialMade_ = false;
     int placeKind_ = 0;
 };
 
