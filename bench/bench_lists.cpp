@@ -1,10 +1,11 @@
-// Message list benchmarks: writing a large list, loading it, and reading the same bytes
-// plainly as the peer of the load.
+// Message list benchmarks: writing a large list, loading it, opening it as the browser
+// window does, and reading the same bytes plainly as the peer of both.
 
 #include <cstdio>
 #include <string>
 
 #include "bench_commands.h"
+#include "models/subject_list_model.h"
 #include "platform/atomic_file.h"
 #include "platform/text_codec.h"
 #include "store/item_array.h"
@@ -44,18 +45,43 @@ int listGen(const Args& args) {
     return 0;
 }
 
-int listLoad(const Args& args) {
+namespace {
+
+// Loads the list file named by the one argument; false (said) when it cannot.
+bool loadList(const Args& args, const char* usage, CItemArray& list) {
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: morvaline-bench list-load FILE\n");
-        return 2;
+        std::fprintf(stderr, "usage: morvaline-bench %s FILE\n", usage);
+        return false;
     }
-    CItemArray list;
     list.setFiles(args[0], args[0] + ".text");
-    if (list.open() != ListLoad::Loaded) {
-        std::fprintf(stderr, "cannot load %s\n", args[0].c_str());
-        return 1;
-    }
+    if (list.open() == ListLoad::Loaded) return true;
+    std::fprintf(stderr, "cannot load %s\n", args[0].c_str());
+    return false;
+}
+
+}  // namespace
+
+int listLoad(const Args& args) {
+    CItemArray list;
+    if (!loadList(args, "list-load", list)) return 1;
     std::printf("%d\n", list.size());
+    return 0;
+}
+
+// A place's message list opened as the browser window opens it, to the first screen of
+// subjects: the list loaded, the subject list filled (snapshot, order, nodes) and the lines
+// of the first rows built.
+int browserOpen(const Args& args) {
+    CItemArray list;
+    if (!loadList(args, "browser-open", list)) return 1;
+    SubjectListModel model;
+    model.setList(&list, kind::kRoom);
+    constexpr int kFirstScreen = 40;
+    const QModelIndex root = model.index(0, 0);
+    std::size_t characters = 0;
+    for (int row = 0; row < kFirstScreen && row < model.rowCount(root); ++row)
+        characters += static_cast<std::size_t>(model.index(row, 0, root).data().toString().size());
+    std::printf("%d %zu\n", model.rowCount(root), characters);
     return 0;
 }
 

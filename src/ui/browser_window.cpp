@@ -402,46 +402,47 @@ void BrowserWindow::followLink(LinkKind kind, const std::string& text) {
 
 // --- Marks and state ----------------------------------------------------------------------------
 
-void BrowserWindow::toggleMark() {
+void BrowserWindow::changeSelected(const std::function<void(CItemArray&, int)>& change) {
     const int item = selectedMessageIndex();
     if (item <= 0) return;
-    list_->toggleMark(item);
+    change(*list_, item);
     listChanged(item);
 }
 
-void BrowserWindow::clearMarks() {
+void BrowserWindow::changeList(const std::function<void(CItemArray&)>& change) {
     if (!list_) return;
-    list_->clearMarks();
-    setSubjectOptions(subjects_.options());
+    const Selection s = selection();
+    change(*list_);
+    subjects_.refill();
+    subjectView_->expand(subjectPresentation_.index(0, 0));
+    if (s.message >= 0) show(s, false);
     places_.sync();
 }
 
-void BrowserWindow::invertMarks() {
-    if (!list_) return;
-    for (int i = 1; i < list_->size(); ++i) list_->toggleMark(i);
-    setSubjectOptions(subjects_.options());
-    places_.sync();
+void BrowserWindow::toggleMark() {
+    changeSelected([](CItemArray& list, int item) { list.toggleMark(item); });
 }
 
 void BrowserWindow::markUnread() {
-    const int item = selectedMessageIndex();
-    if (item <= 0) return;
-    list_->markUnread(item);
-    listChanged(item);
+    changeSelected([](CItemArray& list, int item) { list.markUnread(item); });
+}
+
+void BrowserWindow::clearMarks() {
+    changeList([](CItemArray& list) { list.clearMarks(); });
+}
+
+void BrowserWindow::invertMarks() {
+    changeList([](CItemArray& list) {
+        for (int i = 1; i < list.size(); ++i) list.toggleMark(i);
+    });
 }
 
 void BrowserWindow::markAllRead() {
-    if (!list_) return;
-    list_->markAllRead();
-    setSubjectOptions(subjects_.options());
-    places_.sync();
+    changeList([](CItemArray& list) { list.markAllRead(); });
 }
 
 void BrowserWindow::markNewUnread() {
-    if (!list_) return;
-    list_->markNewUnread(doc_.generation(), doc_.newWindow());
-    setSubjectOptions(subjects_.options());
-    places_.sync();
+    changeList([this](CItemArray& list) { list.markNewUnread(doc_.generation(), doc_.newWindow()); });
 }
 
 void BrowserWindow::reservePlace(int reservation) {

@@ -7,6 +7,8 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include <functional>
+
 #include "models/history.h"
 #include "models/navigation.h"
 #include "models/place_tree_model.h"
@@ -98,6 +100,9 @@ private:
     Navigator navigator();
     int selectedMessageIndex() const;  // in the list; -1 when none
     void listChanged(int index);
+    // Changes the selected message, or the whole list, and shows the change.
+    void changeSelected(const std::function<void(CItemArray&, int)>& change);
+    void changeList(const std::function<void(CItemArray&)>& change);
     void showEvent(QShowEvent* event) override;
 
     CTolDoc& doc_;
