@@ -7,7 +7,6 @@
 #include "session/line_stack.h"
 #include "session/patrol_session.h"
 #include "store/document.h"
-#include "store/opened_list.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
 
@@ -54,26 +53,11 @@ void PatrolControl::report(const Text& text, std::string_view arg1) {
     if (CTolDoc* doc = window_.document()) doc->reporter().report(text, arg1);
 }
 
-// The announcements carry indices of the moment they were made; the windows take serials
-// and check them against the store themselves.
-void PatrolControl::item(int itemIndex, int placeIndex) {
-    CTolDoc* doc = window_.document();
-    if (!doc || !doc->tree().valid(placeIndex)) return;
-    const int placeSerial = doc->tree().item(placeIndex).m_nSerial;
-    int itemSerial = -1;
-    {
-        OpenedList list(*doc, placeIndex, false);
-        if (list && list->valid(itemIndex)) itemSerial = list->item(itemIndex).m_nSerial;
-    }
-    if (itemSerial >= 0) window_.itemChanged(placeSerial, itemSerial);
+void PatrolControl::itemNotice(const ItemNotice& notice) {
+    window_.itemChanged(notice.placeSerial, notice.serial);
     window_.placesChanged();
 }
 
-void PatrolControl::itemAdded(int itemIndex, int placeIndex) { item(itemIndex, placeIndex); }
-void PatrolControl::itemChanged(int itemIndex, int placeIndex) { item(itemIndex, placeIndex); }
-void PatrolControl::itemFileTransferred(int itemIndex, int placeIndex) { item(itemIndex, placeIndex); }
-void PatrolControl::placeAdded(int) { window_.placesChanged(); }
-void PatrolControl::placeChanged(int) { window_.placesChanged(); }
-void PatrolControl::placeReservationChanged(int) { window_.placesChanged(); }
+void PatrolControl::placeNotice(const PlaceNotice&) { window_.placesChanged(); }
 
 }  // namespace morvaline::ui

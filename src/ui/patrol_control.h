@@ -1,8 +1,8 @@
 #pragma once
 // A patrol of the open data set run from the desktop program (at start-up with -r or -x):
 // the line stack and the patrol controller of the session library, the engine's reports
-// into the data set's reporter, and its item and place announcements into the windows,
-// which follow them by serial. Main thread.
+// into the data set's reporter, and its item and place notices (by serial) into the
+// windows. Main thread.
 
 #include <functional>
 #include <memory>
@@ -32,16 +32,10 @@ public:
     bool running() const;
 
     void report(const Text& text, std::string_view arg1) override;
-    void itemAdded(int itemIndex, int placeIndex) override;
-    void itemChanged(int itemIndex, int placeIndex) override;
-    void itemFileTransferred(int itemIndex, int placeIndex) override;
-    void placeAdded(int placeIndex) override;
-    void placeChanged(int placeIndex) override;
-    void placeReservationChanged(int placeIndex) override;
+    void itemNotice(const ItemNotice& notice) override;
+    void placeNotice(const PlaceNotice& notice) override;
 
 private:
-    void item(int itemIndex, int placeIndex);
-
     MainWindow& window_;
     Registry& registry_;
     std::unique_ptr<DiallingPlan> plan_;
