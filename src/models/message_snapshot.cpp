@@ -17,7 +17,17 @@ bool isMailKind(int k) {
 
 }  // namespace
 
-MessageRow MessageRow::of(const CItem& item) {
+bool MessageRow::unread() const { return body > 0 && !(flags & ITEM_FLAG_READ); }
+bool MessageRow::marked() const { return (flags & ITEM_FLAG_MARKED) != 0; }
+bool MessageRow::outgoing() const { return kind::isOutgoing(kind, flags); }
+
+TextRef MessageSnapshot::keep(std::string_view text) {
+    TextRef ref{static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(text.size())};
+    texts_ += text;
+    return ref;
+}
+
+MessageRow MessageSnapshot::rowOf(const CItem& item) {
     MessageRow r;
     r.parent = item.m_nParent;
     r.child = item.m_nChild;
@@ -32,23 +42,19 @@ MessageRow MessageRow::of(const CItem& item) {
     r.serial = item.m_nSerial;
     r.flags = item.m_dwFlags;
     r.date = item.m_ftDate;
-    r.id = item.m_szID;
-    r.title = item.m_szTitle;
-    r.name = item.m_szName;
-    if (isMailKind(item.m_nKind)) r.sender = sjisBoundedCopy(item.m_strText.view(), kMaxSenderBytes);
+    r.id = keep(item.m_szID.view());
+    r.title = keep(item.m_szTitle.view());
+    r.name = keep(item.m_szName.view());
+    if (isMailKind(item.m_nKind)) r.sender = keep(item.m_strText.view().substr(0, sjisCutLength(item.m_strText.view(), kMaxSenderBytes)));
     return r;
 }
 
-bool MessageRow::unread() const { return body > 0 && !(flags & ITEM_FLAG_READ); }
-bool MessageRow::marked() const { return (flags & ITEM_FLAG_MARKED) != 0; }
-bool MessageRow::outgoing() const { return kind::isOutgoing(kind, flags); }
-
 MessageSnapshot MessageSnapshot::of(const CItemArray& list, int placeKind) {
-    MessageSnapshot s;
-    s.placeKind_ = placeKind;
+    MessageSnapshot s(placeKind);
     list.read([&s](const std::vector<std::unique_ptr<CItem>>& items) {
         s.rows_.reserve(items.size());
-        for (const auto& item : items) s.rows_.push_back(MessageRow::of(*item));
+        s.texts_.reserve(items.size() * 48);
+        for (const auto& item : items) s.rows_.push_back(s.rowOf(*item));
     });
     return s;
 }
@@ -67,18 +73,18 @@ int MessageSnapshot::indexOfSerial(int serial) const {
     return it != bySerial_.end() && it->first == serial ? it->second : -1;
 }
 
-void MessageSnapshot::replace(int index, MessageRow row) {
-    if (row.serial != rows_.at(static_cast<std::size_t>(index)).serial) bySerialMade_ = false;
-    rows_[static_cast<std::size_t>(index)] = std::move(row);
+void MessageSnapshot::replace(int index, const CItem& item) {
+    if (item.m_nSerial != rows_.at(static_cast<std::size_t>(index)).serial) bySerialMade_ = false;
+    rows_[static_cast<std::size_t>(index)] = rowOf(item);
 }
 
-void MessageSnapshot::append(MessageRow row) {
+void MessageSnapshot::append(const CItem& item) {
     if (bySerialMade_) {
-        const std::pair<int, int> entry(row.serial, size());
+        const std::pair<int, int> entry(item.m_nSerial, size());
         if (bySerial_.empty() || bySerial_.back() < entry) bySerial_.push_back(entry);
         else bySerialMade_ = false;
     }
-    rows_.push_back(std::move(row));
+    rows_.push_back(rowOf(item));
 }
 
 }  // namespace morvaline

@@ -49,7 +49,9 @@ std::string shortDate(FileTime date) {
     return utf8ToSjis(text.toStdString());
 }
 
-std::string subjectLine(const MessageRow& r, const SubjectOptions& o, int placeKind, std::size_t width) {
+std::string subjectLine(const MessageSnapshot& messages, int index, const SubjectOptions& o, std::size_t width) {
+    const MessageRow& r = messages.row(index);
+    const int placeKind = messages.placeKind();
     LineBuffer line(width);
     const bool full = !titleOnly(r.kind);
     if (full && o.showNumber && r.number > 0 && !isMail(r.kind) && r.kind != kind::kShortcut &&
@@ -60,10 +62,10 @@ std::string subjectLine(const MessageRow& r, const SubjectOptions& o, int placeK
         if (r.flags & ITEM_FLAG_DELETED) line.append(sj("【削除済み】"));
         else if (r.flags & ITEM_FLAG_HELD) line.append(sj("【保留中】"));
     }
-    line.append(r.title.view());
+    line.append(messages.text(r.title));
     if (!full) return line.take();
     if (o.showId) {
-        const std::string_view who = isMail(r.kind) ? std::string_view(r.sender) : r.id.view();
+        const std::string_view who = messages.text(isMail(r.kind) ? r.sender : r.id);
         if (isMail(r.kind) || !who.empty()) {
             line.append(" ");
             line.appendCut(who);
@@ -71,7 +73,7 @@ std::string subjectLine(const MessageRow& r, const SubjectOptions& o, int placeK
     }
     if (o.showHandle && line.room() > 2) {
         line.append(" ");
-        line.appendCut(r.name.view());
+        line.appendCut(messages.text(r.name));
     }
     const bool sized = isLibraryEntry(r.kind) || r.kind == kind::kSentFileMail ||
                        (r.kind == kind::kReceivedMailMessage && (r.flags & ITEM_FLAG_FILE_MAIL));

@@ -13,8 +13,8 @@ namespace morvaline {
 
 inline constexpr std::size_t kSubjectLineWidth = 256;
 
-// Shift_JIS. placeKind: the kind of the place that owns the list.
-std::string subjectLine(const MessageRow& row, const SubjectOptions& options, int placeKind,
+// The line of row index of the snapshot (Shift_JIS).
+std::string subjectLine(const MessageSnapshot& messages, int index, const SubjectOptions& options,
                         std::size_t width = kSubjectLineWidth);
 
 // A date in the short date format of the locale (Shift_JIS); empty for 0.

@@ -149,24 +149,24 @@ void SubjectListModel::itemChanged(int serial) {
         refill();  // deleted, moved or out of step: start again
         return;
     }
-    MessageRow row = MessageRow::of(list_->item(live));
-    if (known >= 0 && row.parent != snapshot_.row(known).parent) {
+    const CItem item = list_->item(live);
+    if (known >= 0 && item.m_nParent != snapshot_.row(known).parent) {
         refill();
         return;
     }
     if (known < 0) {
         // The parent and the previous sibling link to the new item now.
-        for (const int linked : {row.parent, list_->item(live).m_nPrev}) {
+        for (const int linked : {item.m_nParent, item.m_nPrev}) {
             if (!snapshot_.valid(linked)) continue;
-            MessageRow updated = MessageRow::of(list_->item(linked));
-            if (updated.serial == snapshot_.row(linked).serial) snapshot_.replace(linked, std::move(updated));
+            const CItem updated = list_->item(linked);
+            if (updated.m_nSerial == snapshot_.row(linked).serial) snapshot_.replace(linked, updated);
         }
-        snapshot_.append(std::move(row));
+        snapshot_.append(item);
         nodeOfItem_.push_back(-1);
         insertNew(live);
         return;
     }
-    snapshot_.replace(live, std::move(row));
+    snapshot_.replace(live, item);
     // The line of the item and of its ancestors (their states include their comments').
     for (int item = live, steps = 0; item >= 0 && steps < snapshot_.size(); item = layout_->displayParent(item), ++steps) {
         const int node = nodeOfItem_[static_cast<std::size_t>(item)];
@@ -249,7 +249,7 @@ QVariant SubjectListModel::data(const QModelIndex& index, int role) const {
     const MessageRow& r = snapshot_.row(item);
     switch (role) {
         case Qt::DisplayRole:
-            return displayText(subjectLine(r, options_, snapshot_.placeKind()));
+            return displayText(subjectLine(snapshot_, item, options_));
         case SerialRole:
             return r.serial;
         case IndexRole:

@@ -110,10 +110,10 @@ const QCollatorSortKey& SubjectLayout::textKey(int index) const {
     auto& key = keys_[static_cast<std::size_t>(index)];
     if (!key) {
         const MessageRow& r = messages_.row(index);
-        const std::string_view text = options_.order == SubjectOrder::Title ? r.title.view()
-                                      : options_.order == SubjectOrder::Id  ? r.id.view()
-                                                                            : r.name.view();
-        key = collator_.sortKey(text);
+        const TextRef text = options_.order == SubjectOrder::Title ? r.title
+                             : options_.order == SubjectOrder::Id  ? r.id
+                                                                   : r.name;
+        key = collator_.sortKey(messages_.text(text));
     }
     return *key;
 }

@@ -17,7 +17,7 @@ protected:
     }
     std::vector<std::string> titles(const MessageSnapshot& s, const std::vector<int>& items) {
         std::vector<std::string> out;
-        for (const int i : items) out.push_back(sjisToUtf8(s.row(i).title.view()));
+        for (const int i : items) out.push_back(sjisToUtf8(s.text(s.row(i).title)));
         return out;
     }
 };
@@ -98,49 +98,44 @@ TEST_F(SubjectOrderTest, TitleOrderPutsEmptyTitlesFirstInRegistrationOrder) {
     EXPECT_EQ(SubjectLayout(s, byTitle).sortedChildren(0), (std::vector<int>{e1, e2, 3, 1}));
 }
 
+// The line of one item in a place of the given kind.
+std::string lineOf(const CItem& item, const SubjectOptions& options, int placeKind,
+                   std::size_t width = kSubjectLineWidth) {
+    MessageSnapshot messages(placeKind);
+    messages.append(item);
+    return subjectLine(messages, 0, options, width);
+}
+
 TEST(SubjectLineTest, BuildsTheLineFromTheOptionsAndNeverSplitsACharacter) {
     test::testApp();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    MessageRow r;
-    r.kind = kind::kForumMessage;
-    r.number = 12;
-    r.title = sj("こんにちは");
-    r.id = "ABC01234";
-    r.name = sj("山田");
-    r.flags = ITEM_FLAG_DELETED | ITEM_FLAG_HELD;
-    r.date = *fileTimeFromFields({2024, 3, 5, 10, 0, 0, 0, 0});
+    CItem r(0, 12, 0, "ABC01234", sj("こんにちは"), kind::kForumMessage, 1,
+            *fileTimeFromFields({2024, 3, 5, 10, 0, 0, 0, 0}), sj("山田"));
+    r.m_dwFlags = ITEM_FLAG_DELETED | ITEM_FLAG_HELD;
     SubjectOptions o;
     o.showNumber = o.showDate = o.showId = o.showHandle = true;
-    EXPECT_EQ(sjisToUtf8(subjectLine(r, o, kind::kRoom)), "#12 2024/03/05 【削除済み】こんにちは ABC01234 山田");
+    EXPECT_EQ(sjisToUtf8(lineOf(r, o, kind::kRoom)), "#12 2024/03/05 【削除済み】こんにちは ABC01234 山田");
     // Numbers are not shown in the notices place; items being written show their title alone.
-    EXPECT_EQ(sjisToUtf8(subjectLine(r, o, kind::kNewNotices)).substr(0, 4), "2024");
-    r.kind = kind::kComment;
-    EXPECT_EQ(sjisToUtf8(subjectLine(r, o, kind::kRoom)), "こんにちは");
+    EXPECT_EQ(sjisToUtf8(lineOf(r, o, kind::kNewNotices)).substr(0, 4), "2024");
+    r.m_nKind = kind::kComment;
+    EXPECT_EQ(sjisToUtf8(lineOf(r, o, kind::kRoom)), "こんにちは");
 
     // The handle is cut to the room left minus 2 bytes, never inside a double-byte character.
-    r.kind = kind::kForumMessage;
-    r.flags = 0;
+    r.m_nKind = kind::kForumMessage;
+    r.m_dwFlags = 0;
     o.showNumber = o.showDate = o.showId = false;
-    const std::string line = subjectLine(r, o, kind::kRoom, 14);  // 10 bytes of title, a blank
-    EXPECT_EQ(sjisToUtf8(line), "こんにちは ");
+    EXPECT_EQ(sjisToUtf8(lineOf(r, o, kind::kRoom, 14)), "こんにちは ");  // 10 bytes of title, a blank
 
     // Library entries show size and reference count; a mail shows its sender text.
-    MessageRow file;
-    file.kind = kind::kLibraryFileLast;
-    file.title = "FILE.LZH";
-    file.size = 4096;
-    file.refCount = 7;
+    const CItem file(0, 0, 0, "", "FILE.LZH", kind::kLibraryFileLast, 1, 0, {}, {}, 7, 4096);
     SubjectOptions sizes;
     sizes.showSize = sizes.showRefCount = true;
-    EXPECT_EQ(sjisToUtf8(subjectLine(file, sizes, kind::kLibrary)), "FILE.LZH (4KB) (参照数: 7)");
-    MessageRow mail;
-    mail.kind = kind::kReceivedMailMessage;
-    mail.number = 3;
-    mail.title = "hello";
-    mail.sender = "someone@example.jp";
+    EXPECT_EQ(sjisToUtf8(lineOf(file, sizes, kind::kLibrary)), "FILE.LZH (4KB) (参照数: 7)");
+    CItem mail(0, 3, 0, "", "hello", kind::kReceivedMailMessage, 1, 0);
+    mail.m_strText = "someone@example.jp";
     SubjectOptions ids;
     ids.showId = ids.showNumber = true;
-    EXPECT_EQ(subjectLine(mail, ids, kind::kReceivedMail), "hello someone@example.jp");
+    EXPECT_EQ(lineOf(mail, ids, kind::kReceivedMail), "hello someone@example.jp");
 }
 
 }  // namespace
