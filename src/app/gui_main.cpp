@@ -14,6 +14,7 @@
 #include "store/document.h"
 #include "ui/main_window.h"
 #include "ui/startup.h"
+#include "ui/translations.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Morvaline");
     QApplication::setOrganizationName("Velkra");
+    morvaline::ui::installQtTranslations(app);
     std::vector<std::string> unknown;
     morvaline::ui::StartupOptions options = morvaline::parseGuiOptions(argc, argv, &unknown);
     if (password) options.password = password;

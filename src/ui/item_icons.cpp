@@ -146,9 +146,11 @@ void drawStates(QPainter& p, int state) {
         p.drawRect(11, 10, 5, 5);
     }
     if (state & itemstate::kReserved) {
-        p.setPen(QPen(QColor(0, 140, 60), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(9, 9, 6, 6);
+        // Top left, the one corner no other state uses, filled so that it shows on any shape.
+        p.setPen(QPen(QColor(0, 130, 50), 2));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(1, 1, 6, 6));
+        p.setPen(Qt::NoPen);
     }
     if (state & itemstate::kDeleted) {
         p.setPen(QPen(QColor(120, 120, 120), 2));

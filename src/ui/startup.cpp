@@ -24,11 +24,17 @@ namespace {
 
 constexpr const char* kDataFiles[] = {"MODEMDAT.INI", "VANMENU.INI"};
 
+// Whether the user's data folder holds a document.
+bool userExists(const std::filesystem::path& base, const QString& userId) {
+    std::error_code ec;
+    const std::string id = userId.toStdString();
+    return std::filesystem::exists(base / id / (id + ".KVR"), ec);
+}
+
 QStringList knownUsers(const std::filesystem::path& base) {
     QStringList users;
     for (const QString& name : QDir(QString::fromStdString(base.string())).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        if (QFile::exists(QDir(QString::fromStdString(base.string())).filePath(name + '/' + name + ".KVR")))
-            users << name;
+        if (userExists(base, name)) users << name;
     return users;
 }
 
@@ -86,8 +92,7 @@ void Startup::loginLoop(MainWindow& window, const QString& prefill) {
     for (;;) {
         bool tried = false;
         if (firstRun_) {
-            NewUserWizard wizard(&window);
-            if (wizard.exec() == QDialog::Accepted) createUser(window, wizard.answers());
+            newUser(window, userId);
             firstRun_ = false;
             tried = true;
         } else {
@@ -102,8 +107,7 @@ void Startup::loginLoop(MainWindow& window, const QString& prefill) {
                 continue;
             }
             if (outcome == LoginDialog::NewUser) {
-                NewUserWizard wizard(&window);
-                if (wizard.exec() == QDialog::Accepted) createUser(window, wizard.answers());
+                newUser(window, userId);
                 tried = true;
             } else {
                 userId = dialog.userId();
@@ -150,8 +154,18 @@ std::unique_ptr<CTolDoc> Startup::openUser(MainWindow& window, const QString& us
     return std::move(result.doc);
 }
 
+void Startup::newUser(MainWindow& window, QString& userId) {
+    NewUserWizard wizard(&window);
+    if (wizard.exec() == QDialog::Accepted && !createUser(window, wizard.answers())) userId = wizard.answers().userId;
+}
+
 bool Startup::createUser(MainWindow& window, const NewUserAnswers& answers) {
     const std::filesystem::path base = baseDirectory();
+    // The wizard makes new users only: an existing data set is opened by logging in.
+    if (userExists(base, answers.userId)) {
+        QMessageBox::warning(&window, QString::fromUtf8(kWizardTitle), QString::fromUtf8(kUserExists).arg(answers.userId));
+        return false;
+    }
     makePrivateDirectories(base);
     OpenRequest request;
     request.baseDirectory = base;

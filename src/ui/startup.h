@@ -44,6 +44,9 @@ public:
                                       bool automatic);
 
 private:
+    // The new-user wizard; a user ID it could not create is left in userId for the login
+    // dialog.
+    void newUser(MainWindow& window, QString& userId);
     bool createUser(MainWindow& window, const NewUserAnswers& answers);
     void applyOptions(CTolDoc& doc);
 

@@ -35,6 +35,7 @@ inline constexpr const char* kAccessNameLabel = "名前(&N):";
 inline constexpr const char* kAccessHostLabel = "ﾎｽﾄ(&O):";
 inline constexpr const char* kAccessPortLabel = "ﾎﾟｰﾄ(&R):";
 inline constexpr const char* kPasswordsDiffer = "ﾊﾟｽﾜｰﾄﾞが一致しません";
+inline constexpr const char* kUserExists = "ﾕｰｻﾞｰ ID %1 のﾃﾞｰﾀは既にあります。ﾛｸﾞｲﾝして開いてください";
 inline constexpr const char* kBadUserIdFormat = "ﾕｰｻﾞｰ ID は8文字以内の半角英数字で入力してください";
 
 }  // namespace morvaline::ui

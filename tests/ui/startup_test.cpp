@@ -3,6 +3,7 @@
 // announcements the views follow while it runs against ludrix-host.
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -90,8 +91,10 @@ TEST_F(StartupTest, TheFirstRunShowsTheNewUserWizardAndCreatesTheUser) {
         test::screenshot(*wizard, "new-user-wizard");
         wizard->next();
         fields[3]->setText(QString::fromUtf8("山田花子"));
+        test::screenshot(*wizard, "new-user-wizard-handle");
         wizard->next();
         fields[5]->setText("127.0.0.1");
+        test::screenshot(*wizard, "new-user-wizard-access");
         wizard->accept();
     });
     EXPECT_FALSE(startup.run(window).has_value());
@@ -103,6 +106,38 @@ TEST_F(StartupTest, TheFirstRunShowsTheNewUserWizardAndCreatesTheUser) {
     const AccessPointList aps = loadAccessPoints(*registry, ui::moduleDirectory() / "MODEMDAT.INI");
     ASSERT_EQ(aps.entries.size(), 1u);
     EXPECT_EQ(aps.entries[0].telnetName, "127.0.0.1");
+}
+
+TEST_F(StartupTest, TheNewUserWizardLeavesAnExistingUserAlone) {
+    createUser()->close();
+    ui::MainWindow window(*registry, true);
+    ui::Startup startup(*registry, {});
+    QString warning, prefilled;
+    test::onNextModal([&](QWidget* login) {
+        for (QPushButton* button : login->findChildren<QPushButton*>())
+            if (button->text() == QString::fromUtf8("新規作成(&N)")) button->click();
+        test::onNextModal([&](QWidget* modal) {
+            auto* wizard = qobject_cast<QWizard*>(modal);
+            ASSERT_NE(wizard, nullptr);
+            const QList<QLineEdit*> fields = wizard->findChildren<QLineEdit*>();
+            fields[0]->setText("mvl00001");
+            fields[1]->setText("other");
+            fields[2]->setText("other");
+            wizard->accept();
+            test::onNextModal([&](QWidget* box) {
+                warning = static_cast<QMessageBox*>(box)->text();
+                static_cast<QMessageBox*>(box)->accept();
+                test::onNextModal([&](QWidget* again) {
+                    prefilled = again->findChild<QComboBox*>()->currentText();
+                    static_cast<QDialog*>(again)->reject();
+                });
+            });
+        });
+    });
+    EXPECT_EQ(startup.run(window), 1);
+    EXPECT_EQ(warning, QString::fromUtf8("ﾕｰｻﾞｰ ID MVL00001 のﾃﾞｰﾀは既にあります。ﾛｸﾞｲﾝして開いてください"));
+    EXPECT_EQ(prefilled, "MVL00001");
+    EXPECT_EQ(window.document(), nullptr);
 }
 
 TEST_F(StartupTest, TheViewsFollowAPatrolWhileItRuns) {

@@ -21,6 +21,7 @@
 #include "store/document.h"
 #include "store/opened_list.h"
 #include "support/temp_dir.h"
+#include "ui/translations.h"
 
 namespace morvaline::test {
 
@@ -31,7 +32,11 @@ inline QApplication& guiApp() {
     if (!qEnvironmentVariableIsSet("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Kept to the end of the process: destroyed among the other statics at exit, the
     // application object would outlive parts of Qt it needs.
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = [] {
+        auto* made = new QApplication(argc, argv);
+        ui::installQtTranslations(*made);
+        return made;
+    }();
     return *app;
 }
 

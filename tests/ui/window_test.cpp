@@ -4,6 +4,7 @@
 // write screenshots of what they show into the build folder's screenshots/.
 
 #include <QAbstractButton>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -171,6 +172,51 @@ TEST_F(WindowTest, JumpingToAMissingNumberAsksAndReservesReadingIt) {
     ASSERT_GT(reservation, 0);
     EXPECT_EQ(room->item(reservation).m_nReserve, 2);
     EXPECT_EQ(b.selection().message, room->item(reservation).m_nSerial);
+}
+
+// The subject list of a room with a message in each state that its icons tell apart,
+// and a reserved place in the tree; the jump is asked for through its menu command.
+TEST_F(WindowTest, IconsTellTheStatesApartAndTheJumpCommandAsksForANumber) {
+    auto doc = createUser();
+    populate(*doc);
+    doc->startGeneration();
+    {
+        OpenedList room(*doc, places.room);
+        const int fresh = addStored(*room, 0, kind::kForumMessage, 4, "新着のお知らせ", "MVL00004", sj("新着\r\n"));
+        room->setGeneration(fresh, doc->generation());
+        room->toggleMark(addStored(*room, 0, kind::kForumMessage, 5, "ﾏｰｸした発言", "MVL00002", sj("印\r\n")));
+        room->markRead(room->size() - 1);
+        addStored(*room, 0, kind::kForumMessage, 6, "削除された発言", "MVL00003", sj("x\r\n"), ITEM_FLAG_DELETED);
+        addStored(*room, 0, kind::kForumMessage, 7, "保留中の発言", "MVL00003", sj("x\r\n"), ITEM_FLAG_HELD);
+        const int toRead = room->add(0, 8, 0, "", sj("読む予約"), kind::kForumMessage, 0);
+        room->setReserve(toRead, 2);
+        addStored(*room, 1, kind::kComment, 0, "作文中のｺﾒﾝﾄ", "", sj("書きかけ\r\n"), ITEM_FLAG_READ);
+    }
+    doc->tree().setReserve(places.room, doc->menu(kind::kRoom).entries().front().id);
+    ui::BrowserWindow& b = open(std::move(doc));
+    SubjectOptions options = b.subjectOptions();
+    options.showNumber = options.showId = true;
+    b.setSubjectOptions(options);
+    b.setPaneSizes(230, 260);
+    ASSERT_TRUE(b.show({placeSerial(places.room), serial(places.room, 1)}));
+    b.subjectView().expandAll();
+    QApplication::processEvents();
+    EXPECT_EQ(b.subjectModel().rowCount(b.subjectModel().index(0, 0)), 7);
+    test::screenshot(*window, "main-states");
+
+    QAction* jump = nullptr;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == QString::fromUtf8("ｼﾞｬﾝﾌﾟ...")) jump = a;
+    ASSERT_NE(jump, nullptr);
+    test::onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setIntValue(3);
+        test::screenshot(*dialog, "jump-dialog");
+        dialog->accept();
+    });
+    jump->trigger();
+    EXPECT_EQ(b.selection().message, serial(places.room, 3));
 }
 
 TEST_F(WindowTest, TheEventLogWindowFollowsTheLog) {
