@@ -39,6 +39,7 @@ LoginDialog::LoginDialog(const QStringList& knownUsers, const QString& userId, b
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // two fields: nothing to gain by resizing
     layout->addLayout(form);
     layout->addWidget(buttons);
     // A user ID that is known already: the password is what is left to type.

@@ -16,12 +16,16 @@
 #include <fstream>
 #include <sstream>
 
+#include "comm/access_point.h"
 #include "platform/atomic_file.h"
 #include "platform/registry.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
+#include "store/opened_list.h"
+#include "support/ludrix_host.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "ui/startup.h"
 
 extern char** environ;
 
@@ -161,6 +165,42 @@ TEST_F(ProcessTest, AWrongPasswordInTheUserParameterEndsTheProgram) {
     ::kill(child.pid(), SIGTERM);
     EXPECT_EQ(child.wait(), 1);
     EXPECT_EQ(child.output().find("opened"), std::string::npos);
+}
+
+TEST_F(ProcessTest, OptionXPatrolsOnceIdleAndClosesWhenThePatrolHasEnded) {
+    // The sample world, with this data set's password for its first user.
+    const char* source = std::getenv("MORVALINE_SOURCE_DIR");
+    std::string world;
+    ASSERT_TRUE(readWholeFile(std::string(source ? source : ".") + "/host/worlds/sample.json", world));
+    const std::string password = "\"password\": \"morvaline\"";
+    ASSERT_NE(world.find(password), std::string::npos);
+    world.replace(world.find(password), password.size(), "\"password\": \"secret77\"");
+    ASSERT_TRUE(writeFileAtomically(dir / "world.json", world));
+    test::LudrixHost host((dir / "world.json").string());
+    ASSERT_GT(host.port(), 0);
+    {
+        Registry registry(dir / "config" / "Morvaline.conf");
+        AccessPointList aps = loadAccessPoints(registry, ui::moduleDirectory() / "MODEMDAT.INI");
+        AccessPoint ap = AccessPoint::makeNew();
+        ap.telnetName = "127.0.0.1";
+        ap.telnetPort = std::to_string(host.port());
+        ap.route = 1;
+        aps.entries.push_back(ap);
+        saveAccessPoints(registry, aps);
+        ASSERT_TRUE(registry.sync());
+    }
+    Child child(program(), {"-x", "MVL00001;secret77"}, env);
+    EXPECT_EQ(child.wait(180'000), 0) << child.output();
+    Registry registry(dir / "config" / "Morvaline.conf");
+    EXPECT_EQ(registry.readInt("MVL00001", "CloseSuccess", 0), 1);
+    OpenRequest request;
+    request.baseDirectory = dir / "data";
+    request.userId = "MVL00001";
+    request.password = "secret77";
+    auto opened = CTolDoc::open(request, registry);
+    ASSERT_TRUE(opened.doc);
+    OpenedList mail(*opened.doc, 2);
+    EXPECT_GT(mail->size(), 2);  // the welcome message and what the patrol fetched
 }
 
 TEST_F(ProcessTest, WithoutTheUserParameterTheLoginDialogIsShown) {
