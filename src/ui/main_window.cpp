@@ -178,7 +178,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 BrowserWindow* MainWindow::newBrowser(const BrowserLayout& layout) {
     auto* window = new BrowserWindow(*doc_, *this, layout);
-    connect(&window->placeView(), &QWidget::customContextMenuRequested, this, &MainWindow::placeMenu);
+    connect(&window->placeView(), &QWidget::customContextMenuRequested, this,
+            [this, window](const QPoint& at) { placeMenu(*window, at); });
     window->placeView().setContextMenuPolicy(Qt::CustomContextMenu);
     QMdiSubWindow* sub = area_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -571,10 +572,9 @@ void MainWindow::updateCommands() {
     if (level >= 0 && level < levels.size()) levels[level]->setChecked(true);
 }
 
-void MainWindow::placeMenu(const QPoint& at) {
-    BrowserWindow* b = browser();
-    if (!b || !doc_) return;
-    const int place = b->placeIndex();
+void MainWindow::placeMenu(BrowserWindow& b, const QPoint& at) {
+    if (!doc_) return;
+    const int place = b.placeIndex();
     if (place < 0) return;
     const CItem item = doc_->tree().item(place);
     if (item.m_nKind < 0 || item.m_nKind >= CTolDoc::kReservationMenus) return;
@@ -586,12 +586,20 @@ void MainWindow::placeMenu(const QPoint& at) {
         a->setCheckable(true);
         a->setChecked(item.m_nReserve == entry.id);
         group->addAction(a);
-        connect(a, &QAction::triggered, this, [b, id = entry.id] { b->reservePlace(id); });
+        connect(a, &QAction::triggered, this, [this, &b, id = entry.id] { reserve(b, id); });
     }
     menu.addSeparator();
     QAction* none = menu.addAction(u("予約しない"));
-    connect(none, &QAction::triggered, this, [b] { b->reservePlace(-1); });
-    menu.exec(b->placeView().viewport()->mapToGlobal(at));
+    none->setCheckable(true);
+    none->setChecked(!item.isReserved());
+    group->addAction(none);
+    connect(none, &QAction::triggered, this, [this, &b] { reserve(b, -1); });
+    menu.exec(b.placeView().viewport()->mapToGlobal(at));
+}
+
+void MainWindow::reserve(BrowserWindow& b, int reservation) {
+    if (patrol_.running()) tell(u(texts::kRefusedWhilePatrolling));
+    else b.reservePlace(reservation);
 }
 
 }  // namespace morvaline::ui

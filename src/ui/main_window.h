@@ -79,7 +79,9 @@ private:
     void closeWhenIdle();
     void updateCommands();
     void updateTitles();
-    void placeMenu(const QPoint& at);
+    // The reservation menu of the place selected in b; reserving is refused while a patrol runs.
+    void placeMenu(BrowserWindow& b, const QPoint& at);
+    void reserve(BrowserWindow& b, int reservation);
     void closeEvent(QCloseEvent* event) override;
 
     Registry& registry_;

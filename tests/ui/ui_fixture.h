@@ -51,12 +51,14 @@ bool spinGuiUntil(Done done, int deadlineMs = 20'000) {
     return true;
 }
 
-// Acts on the next modal dialog once it is shown (the action runs inside its exec()).
+// Acts on the next modal dialog or popup menu once it is shown (the action runs inside its
+// exec()).
 inline void onNextModal(std::function<void(QWidget*)> act) {
     auto* poll = new QTimer;
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* modal = QApplication::activePopupWidget();
+        if (!modal) modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) return;
         poll->stop();
         poll->deleteLater();

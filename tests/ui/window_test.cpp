@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -217,6 +218,30 @@ TEST_F(WindowTest, IconsTellTheStatesApartAndTheJumpCommandAsksForANumber) {
     });
     jump->trigger();
     EXPECT_EQ(b.selection().message, serial(places.room, 3));
+}
+
+TEST_F(WindowTest, APlaceIsReservedFromItsMenu) {
+    auto doc = createUser();
+    populate(*doc);
+    const CReserve entry = doc->menu(kind::kRoom).entries().back();
+    ui::BrowserWindow& b = open(std::move(doc));
+    ASSERT_TRUE(b.show({placeSerial(places.room), -1}));
+    const QString label = QString::fromStdString(sjisToUtf8(entry.name));
+    bool offered = false;
+    test::onNextModal([&](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        ASSERT_NE(menu, nullptr);
+        test::screenshot(*menu, "place-reservation-menu");
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(label)) {
+                offered = true;
+                a->trigger();
+            }
+        menu->close();
+    });
+    emit b.placeView().customContextMenuRequested(b.placeView().visualRect(b.placeView().currentIndex()).center());
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(window->document()->tree().item(places.room).m_nReserve, entry.id);
 }
 
 TEST_F(WindowTest, TheEventLogWindowFollowsTheLog) {
