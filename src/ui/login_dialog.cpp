@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "store/document.h"
@@ -10,6 +11,12 @@
 #include "ui/ui_texts.h"
 
 namespace morvaline::ui {
+
+void makePasswordBox(QLineEdit& box) {
+    box.setEchoMode(QLineEdit::Password);
+    box.setMaxLength(static_cast<int>(CTolDoc::kMaxPassword));
+    box.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x20-\\x7e]*")), &box));
+}
 
 LoginDialog::LoginDialog(const QStringList& knownUsers, const QString& userId, bool maintenance, QWidget* parent)
     : QDialog(parent), userId_(new QComboBox), password_(new QLineEdit) {
@@ -19,8 +26,7 @@ LoginDialog::LoginDialog(const QStringList& knownUsers, const QString& userId, b
     userId_->addItems(knownUsers);
     userId_->setEditText(userId);
     userId_->lineEdit()->setMaxLength(8);
-    password_->setEchoMode(QLineEdit::Password);
-    password_->setMaxLength(static_cast<int>(CTolDoc::kMaxPassword));
+    makePasswordBox(*password_);
 
     auto* form = new QFormLayout;
     form->addRow(QString::fromUtf8(kUserIdLabel), userId_);

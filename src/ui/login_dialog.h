@@ -8,6 +8,10 @@
 
 namespace morvaline::ui {
 
+// Makes a box a password box: hidden, half-width characters only and at most 24 of them,
+// as the host takes and the data set keeps a password.
+void makePasswordBox(QLineEdit& box);
+
 class LoginDialog final : public QDialog {
 public:
     // What ended the dialog, as its result code.

@@ -6,8 +6,9 @@
 #include <QRegularExpressionValidator>
 #include <QWizardPage>
 
-#include "store/document.h"
+#include "platform/text_codec.h"
 #include "ui/item_icons.h"
+#include "ui/login_dialog.h"
 #include "ui/ui_texts.h"
 
 namespace morvaline::ui {
@@ -41,11 +42,9 @@ NewUserWizard::NewUserWizard(QWidget* parent)
     setButtonText(QWizard::CancelButton, QString::fromUtf8(kCancel));
     userId_->setMaxLength(8);
     userId_->setValidator(new QRegularExpressionValidator(QRegularExpression("[A-Za-z0-9]{1,8}"), userId_));
-    for (QLineEdit* p : {password_, passwordAgain_}) {
-        p->setEchoMode(QLineEdit::Password);
-        p->setMaxLength(static_cast<int>(CTolDoc::kMaxPassword));
-    }
-    handle_->setMaxLength(39);
+    makePasswordBox(*password_);
+    makePasswordBox(*passwordAgain_);
+    handle_->setMaxLength(static_cast<int>(kMaxHandleBytes));
     accessPort_->setRange(1, 65535);
     accessPort_->setValue(23);
 
@@ -74,6 +73,11 @@ bool NewUserWizard::validateCurrentPage() {
             QMessageBox::warning(this, windowTitle(), QString::fromUtf8(kPasswordsDiffer));
             return false;
         }
+    }
+    // The handle is kept in 40 bytes of Shift_JIS: refused here rather than cut short later.
+    if (currentId() == 1 && utf8ToSjis(handle_->text().toStdString()).size() > kMaxHandleBytes) {
+        QMessageBox::warning(this, windowTitle(), QString::fromUtf8(kHandleTooLong));
+        return false;
     }
     return QWizard::validateCurrentPage();
 }

@@ -6,7 +6,12 @@
 #include <QSpinBox>
 #include <QWizard>
 
+#include <cstddef>
+
 namespace morvaline::ui {
+
+// The handle name of a new user is kept in at most 40 bytes of Shift_JIS.
+inline constexpr std::size_t kMaxHandleBytes = 40;
 
 struct NewUserAnswers {
     QString userId;  // upper case

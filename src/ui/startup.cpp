@@ -176,7 +176,7 @@ bool Startup::createUser(MainWindow& window, const NewUserAnswers& answers) {
         QMessageBox::warning(&window, QString::fromUtf8(kWizardTitle), fromSjis(result.error));
         return false;
     }
-    result.doc->setString(docstr::kHandle, sjisBoundedCopy(utf8ToSjis(answers.handle.toStdString()), 40));
+    result.doc->setString(docstr::kHandle, sjisBoundedCopy(utf8ToSjis(answers.handle.toStdString()), kMaxHandleBytes));
     if (!answers.accessHost.isEmpty()) {
         AccessPointList list = loadAccessPoints(registry_, moduleDirectory() / "MODEMDAT.INI");
         AccessPoint ap = AccessPoint::makeNew();

@@ -34,6 +34,7 @@ inline constexpr const char* kHandleLabel = "ﾊﾝﾄﾞﾙ名(&H):";
 inline constexpr const char* kAccessNameLabel = "名前(&N):";
 inline constexpr const char* kAccessHostLabel = "ﾎｽﾄ(&O):";
 inline constexpr const char* kAccessPortLabel = "ﾎﾟｰﾄ(&R):";
+inline constexpr const char* kHandleTooLong = "ﾊﾝﾄﾞﾙ名は半角40文字 (全角20文字) 以内で入力してください";
 inline constexpr const char* kPasswordsDiffer = "ﾊﾟｽﾜｰﾄﾞが一致しません";
 inline constexpr const char* kUserExists = "ﾕｰｻﾞｰ ID %1 のﾃﾞｰﾀは既にあります。ﾛｸﾞｲﾝして開いてください";
 inline constexpr const char* kBadUserIdFormat = "ﾕｰｻﾞｰ ID は8文字以内の半角英数字で入力してください";

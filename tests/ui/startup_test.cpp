@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QWizard>
 
 #include "comm/access_point.h"
@@ -89,6 +90,16 @@ TEST_F(StartupTest, TheFirstRunShowsTheNewUserWizardAndCreatesTheUser) {
         wizard->resize(520, 360);
         test::screenshot(*wizard, "new-user-wizard");
         wizard->next();
+        // 21 double-byte characters do not fit the 40 bytes of a handle.
+        fields[3]->setText(QString(21, QChar(0x3042)));
+        QString refused;
+        test::onNextModal([&](QWidget* box) {
+            refused = static_cast<QMessageBox*>(box)->text();
+            static_cast<QMessageBox*>(box)->accept();
+        });
+        wizard->next();
+        EXPECT_EQ(wizard->currentId(), 1);
+        EXPECT_EQ(refused, QString::fromUtf8("ﾊﾝﾄﾞﾙ名は半角40文字 (全角20文字) 以内で入力してください"));
         fields[3]->setText(QString::fromUtf8("山田花子"));
         test::screenshot(*wizard, "new-user-wizard-handle");
         wizard->next();
@@ -137,6 +148,23 @@ TEST_F(StartupTest, TheNewUserWizardLeavesAnExistingUserAlone) {
     EXPECT_EQ(warning, QString::fromUtf8("ﾕｰｻﾞｰ ID MVL00001 のﾃﾞｰﾀは既にあります。ﾛｸﾞｲﾝして開いてください"));
     EXPECT_EQ(prefilled, "MVL00001");
     EXPECT_EQ(window.document(), nullptr);
+}
+
+TEST(PasswordBoxTest, TakesHalfWidthCharactersUpToTheHostsLimit) {
+    test::guiApp();
+    QLineEdit box;
+    ui::makePasswordBox(box);
+    // Typed as a keyboard or an input method delivers them, one character at a time.
+    const auto type = [&box](const QString& text) {
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&box, &press);
+        }
+    };
+    type(QString::fromUtf8("ab 日本ｶc"));
+    EXPECT_EQ(box.text(), "ab c");
+    type(QString(30, 'x'));
+    EXPECT_EQ(box.text().size(), 24);
 }
 
 TEST_F(StartupTest, TheViewsFollowAPatrolWhileItRuns) {
