@@ -31,14 +31,15 @@ class Timing:
         self.cpu, self.wall, self.max_rss_kib, self.stdout = cpu, wall, max_rss_kib, stdout
 
 
-def run_timed(argv, stdin_path=None, stdout_path=None, cwd=None):
-    """Runs argv to its end; exits the script when it fails."""
+def run_timed(argv, stdin_path=None, stdout_path=None, cwd=None, env=None):
+    """Runs argv to its end (with env, when given, as its environment); exits the script
+    when it fails."""
     stdin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
     stdout = open(stdout_path, "wb") if stdout_path else subprocess.PIPE
     try:
         start = time.perf_counter()
         proc = subprocess.Popen(argv, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
-                                cwd=cwd)
+                                cwd=cwd, env=env)
         out = proc.stdout.read() if proc.stdout else b""
         err = proc.stderr.read()
         _, status, usage = os.wait4(proc.pid, 0)

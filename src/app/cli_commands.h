@@ -22,7 +22,8 @@ int commandReserve(Session& session, Args args);
 int commandPattern(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
-int commandReserveMail(Session& session, Args args);
+int commandReserveItem(Session& session, Args args);
+int commandForum(Session& session, Args args);
 int commandTemplate(Session& session, Args args);
 int commandAddressBook(Session& session, Args args);
 int commandSetting(Session& session, Args args);

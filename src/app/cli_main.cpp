@@ -49,12 +49,19 @@ constexpr Command kCommands[] = {
      "write ID mail --to ADDR[,ADDR] [--file PATH | --attach PATH ...] [OPTIONS]\n"
      "   | write ID reply PLACE INDEX|#NUMBER [--to ADDR[,ADDR]] [--no-quote] [OPTIONS]\n"
      "   | write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [OPTIONS]\n"
+     "   | write ID post PLACE [--comment-to NUMBER] [OPTIONS]\n"
      "     OPTIONS: [--subject S] [--body-file F] [--template NAME | --no-template] [--reserve]\n"
      "              [--allow-lossy]\n"
-     "                                write a mail, a reply or a forward offline"},
-    {"reserve-mail", commandReserveMail,
-     "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]\n"
-     "                                reserve a single mail for the next patrol"},
+     "                                write a mail, a reply, a forward, or a message or comment\n"
+     "                                in a forum room, offline"},
+    {"reserve-item", commandReserveItem,
+     "reserve-item ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]\n"
+     "                                reserve a single mail or forum message for the next patrol\n"
+     "                                (reserve-mail is the same command)"},
+    {"reserve-mail", commandReserveItem, {}},
+    {"forum", commandForum,
+     "forum ID add CODE NUMBER [--title NAME] [--rooms N[,N...]] | room FORUM N [--title NAME]\n"
+     "                                add a SIG forum by its SIG code and number, and its rooms"},
     {"compose", commandCompose,
      "compose ID PLACE INDEX|#NUMBER --out FILE\n"
      "                                the internet message of a mail written offline"},
@@ -86,7 +93,8 @@ Args takeArguments(int argc, char** argv, Session& session) {
 
 void printUsage(std::ostream& out) {
     out << "usage: morvaline-cli COMMAND [ARGUMENTS]\n\ncommands:\n";
-    for (const Command& c : kCommands) out << "  " << c.help << '\n';
+    for (const Command& c : kCommands)
+        if (!c.help.empty()) out << "  " << c.help << '\n';
     out << "\nThe password comes from MORVALINE_PASSWORD or is asked for on the terminal (the\n"
            "old form ID;PASSWORD of a user parameter is understood and wiped at once).\n"
            "MORVALINE_CONFIG_DIR chooses the folder of the settings file.\n";

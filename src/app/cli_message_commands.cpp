@@ -97,14 +97,36 @@ int commandList(Session& session, Args args) {
     const std::string place = takeArgument(args, usage);
     expectNoMoreArguments(args, usage);
     OpenList open(session, userId, place);
-    for (int i = 1; i < open.list().size(); ++i) {
-        const CItem item = open.list().item(i);
+    const CItemArray& list = open.list();
+    const auto printItem = [&](int i, int depth) {
+        const CItem item = list.item(i);
         char head[48];
         std::snprintf(head, sizeof head, "%5d %6s ", i,
                       item.m_nNumber > 0 ? ("#" + std::to_string(item.m_nNumber)).c_str() : "");
         std::cout << head << shortDate(item.m_ftDate) << "  " << sender(item) << "  "
+                  << std::string(static_cast<std::size_t>(depth) * 2, ' ')
                   << utf8(item.m_szTitle.view()) << "  ["
                   << flagLetters(item, open.doc->generation(), open.doc->newWindow()) << "]\n";
+    };
+    if (!kind::isThreaded(open.doc->tree().item(open.placeList.place()).m_nKind)) {
+        for (int i = 1; i < list.size(); ++i) printItem(i, 0);
+        return 0;
+    }
+    // A threaded place: comments indented under the messages they answer, walked with a
+    // stack of its own, since threads can be long.
+    std::vector<std::pair<int, int>> next = {{list.item(0).m_nChild, 0}};
+    for (int printed = 0; !next.empty() && printed < list.size();) {
+        auto& [item, depth] = next.back();
+        if (item <= 0) {
+            next.pop_back();
+            continue;
+        }
+        const int shown = item;
+        const int level = depth;
+        item = list.item(shown).m_nNext;
+        printItem(shown, level);
+        ++printed;
+        next.push_back({list.item(shown).m_nChild, level + 1});
     }
     return 0;
 }

@@ -113,6 +113,8 @@ int findPlace(const CTolDoc& doc, const std::string& name) {
         if (tree.item(i).m_szTitle.view() == sjisName) return i;
     const int byId = tree.findId(sjisName);
     if (byId >= 0) return byId;
+    for (int i = 0; i < tree.size(); ++i)
+        if (tree.item(i).m_strPath.view() == sjisName) return i;
     throw CommandError{"no place '" + name + "' (give its index, title or ID; see the tree command)"};
 }
 

@@ -72,8 +72,8 @@ private:
     std::optional<std::string> password_;
 };
 
-// The place named by its index in the place tree, its title (UTF-8) or its ID; throws
-// CommandError when there is none.
+// The place named by its index in the place tree, its title (UTF-8), its ID or its host
+// path ("PCSIG/1/2"); throws CommandError when there is none.
 int findPlace(const CTolDoc& doc, const std::string& name);
 
 // The message list of a place named as findPlace takes it, opened without creating it;

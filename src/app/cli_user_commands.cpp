@@ -8,6 +8,7 @@
 #include "platform/atomic_file.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "store/forum_rooms.h"
 #include "store/place_files.h"
 
 namespace morvaline::cli {
@@ -49,6 +50,9 @@ void printPlace(CTolDoc& doc, int index, int depth) {
     line += "  [" + std::to_string(place.m_nKind);
     if (!place.m_szID.empty()) line += " " + utf8(place.m_szID.view());
     line += "]";
+    if (place.m_nKind == kind::kRoom)
+        line += "  room " + std::to_string(place.m_nNumber) + ", read " +
+                std::to_string(roomLastRead(place)) + " of " + std::to_string(roomHighest(place));
     if (placeHoldsList(place.m_nKind)) line += listCounts(doc, index);
     line += reservation(doc, place);
     std::cout << line << '\n';

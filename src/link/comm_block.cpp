@@ -11,8 +11,12 @@ std::size_t CommBlock::append(std::string_view bytes) {
     std::size_t taken;
     {
         std::lock_guard lock(mutex_);
-        taken = std::min(bytes.size(), kCapacity - fill_);
-        std::memcpy(buffer_.get() + fill_, bytes.data(), taken);
+        if (start_ > 0 && start_ + fill_ + bytes.size() > kCapacity) {
+            std::memmove(buffer_.get(), buffer_.get() + start_, fill_);
+            start_ = 0;
+        }
+        taken = std::min(bytes.size(), kCapacity - start_ - fill_);
+        std::memcpy(buffer_.get() + start_ + fill_, bytes.data(), taken);
         fill_ += taken;
         if (taken < bytes.size()) spaceWanted_ = true;
     }
@@ -28,26 +32,29 @@ void CommBlock::setSpaceFreedListener(std::function<void()> listener) {
 CommBlock::Locked::Locked(CommBlock& block) : block_(block), lock_(block.mutex_) {}
 
 CommBlock::Locked::~Locked() {
-    const bool wake = freed_ && block_.spaceWanted_;
+    const bool wake = freed_ && block_.spaceWanted_ &&
+                      (block_.fill_ == 0 || kCapacity - block_.fill_ >= kWakeRoom);
     if (wake) block_.spaceWanted_ = false;
     lock_.unlock();
     if (wake) block_.notifySpace();
 }
 
 std::string_view CommBlock::Locked::unconsumed() const {
-    return {block_.buffer_.get(), block_.fill_};
+    return {block_.buffer_.get() + block_.start_, block_.fill_};
 }
 
 void CommBlock::Locked::consume(std::size_t n) {
     n = std::min(n, block_.fill_);
     if (n == 0) return;
-    std::memmove(block_.buffer_.get(), block_.buffer_.get() + n, block_.fill_ - n);
+    block_.start_ += n;
     block_.fill_ -= n;
+    if (block_.fill_ == 0) block_.start_ = 0;
     freed_ = true;
 }
 
 void CommBlock::Locked::consumeAll() {
     if (block_.fill_ > 0) freed_ = true;
+    block_.start_ = 0;
     block_.fill_ = 0;
     block_.dataArrived.reset();
 }
@@ -65,6 +72,7 @@ void CommBlock::engineGone() {
 void CommBlock::reset() {
     {
         std::lock_guard lock(mutex_);
+        start_ = 0;
         fill_ = 0;
         dataArrived.reset();
     }

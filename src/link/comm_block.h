@@ -53,7 +53,7 @@ public:
 
         std::string_view unconsumed() const;
         bool empty() const { return block_.fill_ == 0; }
-        // Removes the first n unconsumed bytes; the rest moves to the front.
+        // Removes the first n unconsumed bytes.
         void consume(std::size_t n);
         // Removes everything and resets DataArrived: the engine has seen all there is.
         void consumeAll();
@@ -111,10 +111,18 @@ public:
     Event redialCancel{true, false};
 
 private:
+    // A receive side that waits for room is woken once this much is free (or the buffer is
+    // empty): waking it for every line the engine reads would hand the line back and forth
+    // between the threads a few bytes at a time.
+    static constexpr std::size_t kWakeRoom = kCapacity / 4;
+
     void notifySpace();
 
     std::mutex mutex_;
     std::unique_ptr<char[]> buffer_;
+    // The unconsumed bytes are [start_, start_ + fill_); they move to the front only when
+    // appending needs the room, so that consuming a line costs nothing.
+    std::size_t start_ = 0;
     std::size_t fill_ = 0;
     bool spaceWanted_ = false;  // guarded by mutex_
     std::function<void()> spaceListener_;

@@ -1,5 +1,8 @@
 #include "message/outgoing_items.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "message/mail_display.h"
 #include "message/subjects.h"
 #include "platform/atomic_file.h"
@@ -203,6 +206,75 @@ Written NewMail(CTolDoc& doc, const NewMailRequest& request) {
     const int index = addOwnItem(doc, *list, item, &error);
     if (index < 0) return failed(error);
     return {index, fileMail || openProperties(doc, TemplateUse::SendMail), {}};
+}
+
+Written NewPost(CTolDoc& doc, const PostRequest& request) {
+    // The values of a new upload, as the library's classification questions take them: a
+    // first classification, the file kind "その他", the content "完全ﾊﾟｯｹｰｼﾞ", the
+    // environment "その他" and the distribution "ﾌﾘｰｳｪｱ", then the version text.
+    constexpr std::int32_t kUploadValues[] = {0, 16, 0, 27, 0};
+    constexpr std::uint32_t kUploadFlags = ITEM_FLAG_READ | ITEM_FLAG_FILE_MAIL;
+    if (!doc.tree().valid(request.place)) return failed("no place to post in");
+    const CItem place = doc.tree().item(request.place);
+    if (place.m_nKind < 0) return failed("no place to post in");
+    OpenedList list(doc, request.place);
+    if (!list) return failed("the list of the place cannot be opened");
+    const bool upload = place.m_nKind == kind::kLibrary;
+    const bool comment = request.commentTo > 0;
+    CItem answered;
+    if (comment) {
+        if (!list->valid(request.commentTo)) return failed("no message to comment on");
+        answered = list->item(request.commentTo);
+        // Only a message fetched from the host has a host number (an item written offline
+        // keeps the number of its text file there).
+        if (answered.m_nKind != kind::kForumMessage || answered.m_nNumber <= 0)
+            return failed("only a message with a host number can be commented on");
+    }
+    struct Uses {
+        int kind;
+        TemplateUse message, comment;
+    };
+    static constexpr Uses kUses[] = {
+        {kind::kRoom, TemplateUse::ForumMessage, TemplateUse::ForumComment},
+        {kind::kBoard, TemplateUse::BoardMessage, TemplateUse::BoardComment},
+        {kind::kClub, TemplateUse::ClubMessage, TemplateUse::ClubComment},
+        {kind::kCircle, TemplateUse::CircleMessage, TemplateUse::CircleComment},
+    };
+    TemplateUse use = TemplateUse::UploadNote;
+    for (const Uses& u : kUses)
+        if (u.kind == place.m_nKind) use = comment ? u.comment : u.message;
+
+    const int templateNumber = chosenTemplate(doc, request.options,
+                                              comment ? place.m_nExtra2 : place.m_nExtra1, use);
+    const std::string answeredTitle = answered.m_szTitle.str();
+    const std::string defaultTitle = comment  ? MakeReplySubject(answeredTitle, false)
+                                     : upload ? sj("新しいﾌｧｲﾙ")
+                                              : sj("新しいﾒｯｾｰｼﾞ");
+    const std::string title =
+        !request.title.empty()
+            ? sjisBoundedCopy(request.title, kMaxTitle)
+            : titleFor(doc, templateNumber, defaultTitle, comment ? &answeredTitle : nullptr);
+    const FileTime now = creationTime(request.options);
+    std::string error;
+    const int number = writeStartText(doc, templateNumber, request.options,
+                                      fieldsFor(doc, &place, comment ? &answered : nullptr, title, now),
+                                      request.text, &error);
+    if (number == 0) return failed(error);
+
+    CItem item(0, number, 0, "", title, upload ? kind::kUpload : kind::kComment, 0, now,
+               doc.string(docstr::kHandle));
+    item.m_dwFlags = upload ? kUploadFlags : ITEM_FLAG_READ;
+    item.m_nReserve = reserveAtOnce(doc, request.reserve) ? kReservePost : kReserveBeingWritten;
+    item.m_nAux = templateNumber;
+    item.m_nTarget = comment ? answered.m_nNumber : 0;
+    if (upload) {
+        std::copy(std::begin(kUploadValues), std::end(kUploadValues), item.m_nSpare);
+        item.m_strExtra = "1.0";
+    }
+    const int parent = comment && kind::isThreaded(place.m_nKind) ? request.commentTo : 0;
+    const int index = addOwnItem(doc, *list, item, &error, parent);
+    if (index < 0) return failed(error);
+    return {index, openProperties(doc, use), {}};
 }
 
 Written ReplyMail(CTolDoc& doc, const ReplyRequest& request) {

@@ -115,6 +115,20 @@ struct ForwardRequest {
 // "転送ﾒｰﾙへのｼｮｰﾄｶｯﾄ" that links the two.
 Written ForwardMail(CTolDoc& doc, const ForwardRequest& request);
 
+struct PostRequest {
+    int place = -1;       // the room, board, club, circle or library section that takes it
+    int commentTo = 0;    // the message it comments on, by its index in the place's list; 0: none
+    std::string title{};  // empty: the template's title, the reply subject of the message
+                          // commented on, or "新しいﾒｯｾｰｼﾞ" ("新しいﾌｧｲﾙ" in a library section)
+    std::string text{};   // lines separated by LF
+    bool reserve = false;
+    TemplateOptions options{};
+};
+// Adds a message or a comment (kind -14), or in a library section an upload (kind -23), to
+// the place's list; a comment names the number it answers in its target and, in a
+// threaded place, hangs under that message.
+Written NewPost(CTolDoc& doc, const PostRequest& request);
+
 // Adds a template (kind -16) to the template place, its text as given (fields as 0x01 ...
 // 0x02). A named template keeps its name in the name field and has no title; an unnamed
 // one is titled "新しいﾃﾝﾌﾟﾚｰﾄ".

@@ -162,6 +162,16 @@ bool isEndLine(const unsigned char* s, const unsigned char* end) {
 
 }  // namespace
 
+void UuPartScan::addLine(std::string_view line) {
+    constexpr std::size_t kBeginLineMin = 10;
+    if (!open_ && line.size() >= kBeginLineMin && line.front() == 'b' && IsBeginLine(line)) {
+        open_ = true;
+    } else if (open_ && line == "end") {
+        open_ = false;
+        closed_ = true;
+    }
+}
+
 bool IsBeginLine(std::string_view line) {
     return beginLineName(line).has_value();
 }

@@ -16,6 +16,18 @@ namespace morvaline {
 // line may carry its line end.
 bool IsBeginLine(std::string_view line);
 
+// Follows the lines of a text as they arrive and tells whether it holds a uuencoded part:
+// a "begin" line (longer than nine bytes), later closed by a line "end".
+class UuPartScan {
+public:
+    void addLine(std::string_view line);
+    bool closed() const { return closed_; }
+
+private:
+    bool open_ = false;
+    bool closed_ = false;
+};
+
 struct UuBlock {
     std::string_view data;  // the lines after the "begin" line through "\r\nend", in the text
     std::string name;       // the name of the "begin" line, converted from ISO-2022-JP (unchecked)

@@ -1,6 +1,7 @@
 #include "store/item_array.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 #include "platform/text_codec.h"
 
@@ -9,7 +10,9 @@ namespace morvaline {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
 CItemArray::CItemArray() : timeStamp_(fileTimeNow()) {}
-CItemArray::~CItemArray() = default;
+CItemArray::~CItemArray() {
+    if (appendFd_ >= 0) ::close(appendFd_);
+}
 
 CItem* CItemArray::at(int index) {
     return index >= 0 && index < static_cast<int>(items_.size()) ? items_[index].get() : nullptr;
@@ -396,6 +399,11 @@ int CItemArray::ownerSerial() const {
 }
 void CItemArray::setFiles(std::filesystem::path listFile, std::filesystem::path textFile) {
     Lock lock(itemLock_);
+    {
+        std::lock_guard fileLock(fileLock_);
+        if (appendFd_ >= 0) ::close(appendFd_);
+        appendFd_ = -1;
+    }
     listFile_ = std::move(listFile);
     textFile_ = std::move(textFile);
 }

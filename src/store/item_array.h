@@ -179,6 +179,9 @@ public:
     // Cuts the text file back to length bytes, taking back a text whose sending failed;
     // never lengthens it. False when the file could not be cut.
     bool truncateText(std::int64_t length);
+    // While kept open (the calls nest), appends reuse one open text file instead of opening
+    // it for each text: a reader stores thousands of messages in a row.
+    void keepTextFileOpen(bool keep);
 
     // --- Storage ------------------------------------------------------------------------------
     void serialize(ArchiveWriter& ar) const;
@@ -213,6 +216,8 @@ private:
 
     mutable std::recursive_mutex itemLock_;
     std::mutex fileLock_;
+    int keepTextOpen_ = 0;  // guarded by fileLock_
+    int appendFd_ = -1;     // the text file kept open for appending; guarded by fileLock_
     std::vector<std::unique_ptr<CItem>> items_;
     int useCount_ = 0;
     std::uint32_t formatVersion_ = 0;

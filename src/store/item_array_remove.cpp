@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <unistd.h>
 
 #include "platform/atomic_file.h"
 #include "store/item_array.h"
@@ -70,6 +71,11 @@ bool CItemArray::cutTexts(const std::vector<int>& removed) {
     }
 
     std::lock_guard fileLock(fileLock_);
+    // The file is replaced below; a kept descriptor would write to the old one.
+    if (appendFd_ >= 0) {
+        ::close(appendFd_);
+        appendFd_ = -1;
+    }
     std::ifstream in(textFile_, std::ios::binary);
     if (in) {
         // Copy the kept bytes once into a new file that replaces the old one.

@@ -5,17 +5,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "store/item_array.h"
 
 namespace morvaline {
 
+void CItemArray::keepTextFileOpen(bool keep) {
+    std::lock_guard lock(fileLock_);
+    keepTextOpen_ = std::max(0, keepTextOpen_ + (keep ? 1 : -1));
+    if (keepTextOpen_ == 0 && appendFd_ >= 0) {
+        ::close(appendFd_);
+        appendFd_ = -1;
+    }
+}
+
 std::optional<std::int64_t> CItemArray::appendText(std::string_view bytes) {
     std::lock_guard lock(fileLock_);
     if (textFile_.empty()) return std::nullopt;
-    const int fd = ::open(textFile_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = appendFd_ >= 0 ? appendFd_
+                                  : ::open(textFile_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return std::nullopt;
+    if (keepTextOpen_ > 0) appendFd_ = fd;
     struct stat st {};
     std::optional<std::int64_t> offset;
     if (::fstat(fd, &st) == 0) {
@@ -32,7 +44,7 @@ std::optional<std::int64_t> CItemArray::appendText(std::string_view bytes) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
         }
     }
-    ::close(fd);
+    if (fd != appendFd_) ::close(fd);
     return offset;
 }
 

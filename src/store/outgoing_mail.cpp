@@ -75,8 +75,9 @@ void removeOwnText(CTolDoc& doc, const CItem& item) {
     std::filesystem::remove(doc.dataDirectory() / name, ec);
 }
 
-int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error) {
-    const int index = list.addCopy(0, item, kOwnItemMask);
+int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error,
+               int parent) {
+    const int index = list.addCopy(parent, item, kOwnItemMask);
     if (list.save()) return index;
     list.remove(index);
     removeOwnText(doc, item);

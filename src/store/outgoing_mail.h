@@ -42,9 +42,11 @@ int writeOwnText(CTolDoc& doc, bool isTemplate, std::string_view text, std::stri
 // Removes the numbered text file of an item again.
 void removeOwnText(CTolDoc& doc, const CItem& item);
 
-// Adds an item written offline (its text file already written) to a list and saves the
-// list; its index, or -1 with *error set and the text file removed.
-int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error);
+// Adds an item written offline (its text file already written) to a list, under parent
+// (a comment hangs under the message it answers), and saves the list; its index, or -1
+// with *error set and the text file removed.
+int addOwnItem(CTolDoc& doc, CItemArray& list, const CItem& item, std::string* error,
+               int parent = 0);
 
 // Links a new outgoing item to the message it answers or forwards: a shortcut titled
 // `title` under the source message, whose number and offset hold the serials of the

@@ -130,6 +130,20 @@ struct Text {
     X(kAddresseesTooLong, 28726, "宛先IDが長すぎます。") \
     X(kAddresseeNotAnId, 28727, "宛先IDが正しく指定されていません") \
     X(kCharactersNotCarried, 28705, "ｲﾝﾀｰﾈｯﾄ ﾒｰﾙでは送れない文字 %1 を除いて送ります")
+
+// The forum service: SIGs, forums, their rooms, messages and posts.
+#define MORVALINE_TEXTS_FORUM(X) \
+    X(kMovedToSig, 16818, "SIG '%1' へ移動しました") \
+    X(kSigCodeChanged, 16819, "SIGの略名が '%1' に変更されています。") \
+    X(kMovedToForum, 16820, "ﾌｫｰﾗﾑ '%1' へ移動しました") \
+    X(kPosted, 16821, "発言 '%1' を登録しました") \
+    X(kMessageNotFound, 16822, "\"%1\" は見つかりませんでした。既に削除されている可能性があります。") \
+    X(kSigNotReached, 1151, "SIG '%1' へ移動できませんでした") \
+    X(kForumNotReached, 1193, "ﾌｫｰﾗﾑ '%1' へ移動できませんでした") \
+    X(kMessageNotDeleted, 28679, "'%1' は削除できませんでした") \
+    X(kNotPosted, 28683, "発言 '%1' を登録できませんでした。予約はそのまま残してあります。") \
+    X(kTagLikeBodyLine, 10240, "'%1' は発言の始まりではないので、本文として読み込みました") \
+    X(kListCutShort, 10241, "一覧が %1 ﾍﾟｰｼﾞを超えたので、読み込みを打ち切りました")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -142,6 +156,7 @@ MORVALINE_TEXTS_PATROL(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PATROL_RUN(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_MAIL(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_FORUM(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

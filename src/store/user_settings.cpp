@@ -55,6 +55,7 @@ constexpr IntValue kIntValues[] = {
     {"RapidoxQuietTime", &UserSettings::rapidoxQuietTime},
     {"AddrbookToolBar", &UserSettings::addrbookToolBar},
     {"AddrbookStatusBar", &UserSettings::addrbookStatusBar},
+    {"UseHostReadPosition", &UserSettings::useHostReadPosition},
 };
 
 std::string indexed(const char* name, int i) { return name + std::to_string(i); }

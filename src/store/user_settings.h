@@ -33,6 +33,9 @@ struct UserSettings {
     int rapidoxQuietTime = 10000;
     int addrbookToolBar = 1;
     int addrbookStatusBar = 1;
+    // Forum rooms are read from the host's read position (1) or from the last-read number
+    // stored here (0).
+    int useHostReadPosition = 0;
     // Highlight colours of the message view (0x00BBGGRR) and their switches.
     std::array<int, kHighlightElements> foreground{}, background{}, underline{};
     SoundSettings sounds;

@@ -10,6 +10,9 @@
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/opened_list.h"
+#include "message/post_title.h"
+#include "platform/sjis.h"
+#include "store/forum_rooms.h"
 #include "store/outgoing_mail.h"
 #include "support/temp_dir.h"
 
@@ -257,6 +260,99 @@ TEST(OutgoingItems, TemplatesAndTheirUses) {
     request.options.number = second.m_nNumber;
     request.title = sj("件名");
     EXPECT_EQ(u.ownText(u.outgoing(NewMail(*u.doc, request).index)), sj("件名"));
+}
+
+}  // namespace
+}  // namespace morvaline
+
+namespace morvaline {
+namespace {
+
+TEST(OutgoingItems, PostsAndCommentsWaitInTheirPlace) {
+    NewUser u;
+    CItemArray& tree = u.doc->tree();
+    const int forum = addSigForum(tree, 5, "ABC", {3}, sj("フォーラム"));
+    const int room = addRoom(tree, tree.findChildKind(forum, kind::kForumArea), 2, sj("雑談"));
+    const int answered = u.addMessage(room, kind::kForumMessage, sj("質問"), sj("本文\r\n"), "", "MVL00002");
+
+    const Written message = NewPost(*u.doc, {.place = room, .text = sj("こんにちは")});
+    ASSERT_GE(message.index, 0) << message.error;
+    const CItem fresh = u.item(room, message.index);
+    EXPECT_EQ(fresh.m_nKind, kind::kComment);
+    EXPECT_EQ(fresh.m_szTitle.view(), sj("新しいﾒｯｾｰｼﾞ"));
+    EXPECT_EQ(fresh.m_nReserve, kReserveBeingWritten);
+    EXPECT_EQ(fresh.m_nAux, templateFor(*u.doc, 0, TemplateUse::ForumMessage));
+    EXPECT_EQ(fresh.m_nParent, 0);
+    EXPECT_EQ(u.ownText(fresh), sj("こんにちは"));
+
+    // A comment hangs under what it answers and names its number; in a board it takes the
+    // board's comment template.
+    const Written comment = NewPost(*u.doc, {.place = room, .commentTo = answered, .reserve = true});
+    ASSERT_GE(comment.index, 0) << comment.error;
+    const CItem reply = u.item(room, comment.index);
+    EXPECT_EQ(reply.m_nParent, answered);
+    EXPECT_EQ(reply.m_nTarget, 12);
+    EXPECT_EQ(reply.m_szTitle.view(), sj("RE:質問"));
+    EXPECT_EQ(reply.m_nReserve, kReservePost);
+    EXPECT_EQ(reply.m_nAux, templateFor(*u.doc, 0, TemplateUse::ForumComment));
+    EXPECT_EQ(postTitleLine(reply), sj("RE:#12 質問"));
+    EXPECT_LT(NewPost(*u.doc, {.place = room, .commentTo = message.index}).index, 0);  // no number
+
+    const int board = tree.add(6, 1, 0, "BOARD", sj("掲示板"), kind::kBoard, 0);
+    const int posted = u.addMessage(board, kind::kForumMessage, sj("告知"), sj("x\r\n"), "", "MVL00002");
+    EXPECT_EQ(u.item(board, NewPost(*u.doc, {.place = board, .commentTo = posted}).index).m_nAux, 5);
+
+    // In a library section a post is an upload with its classification values.
+    const int section = tree.add(5, 1, 0, "LIB", sj("ライブラリ"), kind::kLibrary, 0);
+    const CItem upload = u.item(section, NewPost(*u.doc, {.place = section}).index);
+    EXPECT_EQ(upload.m_nKind, kind::kUpload);
+    EXPECT_EQ(upload.m_szTitle.view(), sj("新しいﾌｧｲﾙ"));
+    EXPECT_EQ(upload.m_dwFlags, 0x22u);
+    EXPECT_EQ(upload.m_nSpare[1], 16);
+    EXPECT_EQ(upload.m_nSpare[3], 27);
+    EXPECT_EQ(upload.m_strExtra.view(), "1.0");
+}
+
+TEST(OutgoingItems, PostTitleLines) {
+    CItem item;
+    item.m_szTitle = sj("RE:質問");
+    EXPECT_EQ(postTitleLine(item), sj("RE:質問"));
+    item.m_nTarget = 7;
+    EXPECT_EQ(postTitleLine(item), sj("RE:#7 質問"));
+    item.m_szTitle = sj("Re: 質問");
+    EXPECT_EQ(postTitleLine(item), sj("RE:#7 質問"));
+    // A title that names the number already, and one counted, stay as they are.
+    item.m_szTitle = "RE:#7 abc";
+    EXPECT_EQ(postTitleLine(item), "RE:#7 abc");
+    item.m_szTitle = "RE^2:abc";
+    EXPECT_EQ(postTitleLine(item), "RE:#7 RE^2:abc");
+    // 33 kanji after the prefix: cut after the 32nd, not inside the 33rd.
+    std::string kanji;
+    for (int i = 0; i < 33; ++i) kanji += sj("漢");
+    item.m_szTitle = sjisBoundedCopy(kanji, 72);
+    item.m_nTarget = 12345;
+    EXPECT_EQ(postTitleLine(item), "RE:#12345 " + kanji.substr(0, 62));
+}
+
+TEST(ForumPlaces, SigForumsAndRoomsGetTheirHostPaths) {
+    NewUser u;
+    CItemArray& tree = u.doc->tree();
+    EXPECT_LT(addSigForum(tree, 5, "BAD/CODE", {1}, {}), 0);
+    EXPECT_LT(addSigForum(tree, 5, "ABC", {1000}, {}), 0);
+    const int forum = addSigForum(tree, 5, "abc", {2, 3}, {});
+    ASSERT_GE(forum, 0);
+    EXPECT_EQ(tree.item(forum).m_strPath.view(), "ABC/2/3");
+    EXPECT_EQ(tree.item(forum).m_szTitle.view(), "ABC/2/3");
+    const int area = tree.findChildKind(forum, kind::kForumArea);
+    EXPECT_EQ(sigAreaPath(tree, area), "ABC/2/3");
+
+    const int room = addRoom(tree, area, 4, sj("雑談"));
+    EXPECT_EQ(tree.item(room).m_strPath.view(), "ABC/2/3/4");
+    EXPECT_EQ(tree.item(room).m_szCode.view(), "ABC");
+    EXPECT_LT(addRoom(tree, area, 4, sj("二度目")), 0);
+    const int folder = addRoom(tree, area, 5, sj("過去ログ"), kind::kRoomGroup);
+    EXPECT_EQ(tree.item(addRoom(tree, folder, 1, sj("古い"))).m_strPath.view(), "ABC/2/3/5/1");
+    EXPECT_LT(addRoom(tree, 5, 1, sj("SIG の外")), 0);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "patrol/engine/host_text.h"
 
+#include <limits>
+
 #include "patrol/engine/menu_texts.h"
 #include "platform/sjis.h"
 
@@ -26,7 +28,8 @@ std::size_t charLength(std::string_view text, std::size_t pos) {
     return isSjisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
 }
 
-// A number mark found at a character boundary: its value and where its entry text begins.
+// A number mark found at a character boundary: its value (-1 when it does not fit an int)
+// and where its entry text begins.
 struct NumberMark {
     long value;
     std::size_t textStart;
@@ -38,7 +41,8 @@ std::optional<NumberMark> numberMarkAt(std::string_view text, std::size_t pos) {
     std::size_t p = pos;
     int digits = 0;
     for (int d; (d = fullWidthDigit(text, p)) >= 0; p += 2) {
-        if (digits < 9) value = value * 10 + d;
+        if (value >= 0) value = value * 10 + d;
+        if (value > std::numeric_limits<int>::max()) value = -1;
         ++digits;
     }
     if (digits == 0 || !isFullStop(text, p)) return std::nullopt;
@@ -94,6 +98,23 @@ std::optional<MenuEntry> findMenuEntry(std::string_view listing, int number) {
         pos = mark.textStart;
     }
     return std::nullopt;
+}
+
+std::vector<NumberedEntry> menuEntries(std::string_view listing) {
+    std::vector<NumberedEntry> entries;
+    NumberMark mark{};
+    std::size_t pos = nextNumberMark(listing, 0, &mark);
+    while (pos != std::string_view::npos) {
+        NumberMark next{};
+        std::size_t end = nextNumberMark(listing, mark.textStart, &next);
+        const std::size_t stop = end == std::string_view::npos ? listing.size() : end;
+        entries.push_back({mark.value >= 0 ? std::optional<int>(static_cast<int>(mark.value))
+                                           : std::nullopt,
+                           listing.substr(mark.textStart, stop - mark.textStart)});
+        pos = end;
+        mark = next;
+    }
+    return entries;
 }
 
 }  // namespace morvaline

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvaline {
 
@@ -30,5 +31,13 @@ struct MenuEntry {
 // Finds the entry numbered number in listing; a larger number that merely contains the
 // digits (12 when looking for 2) does not count.
 std::optional<MenuEntry> findMenuEntry(std::string_view listing, int number);
+
+// Every numbered entry of a listing in order: its number (absent when it does not fit an
+// int) and its text up to the next numbered entry.
+struct NumberedEntry {
+    std::optional<int> number;
+    std::string_view text;
+};
+std::vector<NumberedEntry> menuEntries(std::string_view listing);
 
 }  // namespace morvaline

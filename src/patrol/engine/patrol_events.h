@@ -72,6 +72,8 @@ public:
     // A place was added to the tree, or its properties, reservation or name changed.
     virtual void placeNotice(const PlaceNotice& /*notice*/) {}
     virtual void activity(Animation /*animation*/) {}
+    // Comments read in this place were hung under the messages they answer.
+    virtual void commentsLinked(int /*placeIndex*/) {}
     // The run ended without logout: the terminal takes over the line.
     virtual void activateTerminal() {}
 

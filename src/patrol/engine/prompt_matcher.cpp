@@ -10,12 +10,20 @@ namespace morvaline {
 PromptMatcher::PromptMatcher(std::span<const Prompt> prompts) : prompts_(prompts) {
     assert(prompts.size() <= kMaxPrompts);
     if (prompts_.size() > kMaxPrompts) prompts_ = prompts_.first(kMaxPrompts);
+    for (const Prompt& prompt : prompts_) longest_ = std::max(longest_, prompt.text.size());
+}
+
+void PromptMatcher::buildTables() const {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < prompts_.size(); ++i) {
+        table_[i] = total;
+        total += prompts_[i].text.size() + 1;
+    }
+    fallback_.assign(total, 0);
     for (std::size_t i = 0; i < prompts_.size(); ++i) {
         const std::string_view text = prompts_[i].text;
-        longest_ = std::max(longest_, text.size());
         // fallback[p] for p = 0 .. length; fallback[0] and fallback[1] are 0.
-        std::vector<std::size_t>& fallback = fallback_[i];
-        fallback.assign(text.size() + 1, 0);
+        std::size_t* fallback = fallback_.data() + table_[i];
         std::size_t border = 0;
         for (std::size_t p = 1; p < text.size(); ++p) {
             while (border > 0 && text[p] != text[border]) border = fallback[border];
@@ -27,12 +35,19 @@ PromptMatcher::PromptMatcher(std::span<const Prompt> prompts) : prompts_(prompts
 
 // The longest prefix of the prompt that ends the text after c: extend the current
 // progress if c continues it, otherwise fall back through ever shorter prefixes that are
-// also suffixes of what was matched, and take the first that c extends.
+// also suffixes of what was matched, and take the first that c extends. Falling back from
+// one byte always leads to none, so the tables are built only when a longer progress fails.
 std::size_t PromptMatcher::advance(std::size_t i, unsigned char c) const {
     const std::string_view text = prompts_[i].text;
-    const std::vector<std::size_t>& fallback = fallback_[i];
     std::size_t p = progress_[i];
-    while (p > 0 && (p == text.size() || static_cast<unsigned char>(text[p]) != c)) p = fallback[p];
+    if (p < text.size() && static_cast<unsigned char>(text[p]) == c) return p + 1;
+    if (p >= 2) {
+        if (fallback_.empty()) buildTables();
+        const std::size_t* fallback = fallback_.data() + table_[i];
+        while (p > 0 && (p == text.size() || static_cast<unsigned char>(text[p]) != c)) p = fallback[p];
+    } else {
+        p = 0;
+    }
     return static_cast<unsigned char>(text[p]) == c ? p + 1 : 0;
 }
 

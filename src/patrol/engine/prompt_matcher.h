@@ -55,8 +55,13 @@ private:
     std::span<const Prompt> prompts_;
     std::array<std::size_t, kMaxPrompts> progress_{};
     // Per prompt, for each prefix length p: the length of the longest proper prefix that is
-    // also a suffix of the first p bytes; the fallback on a mismatch.
-    std::array<std::vector<std::size_t>, kMaxPrompts> fallback_;
+    // also a suffix of the first p bytes; the fallback on a mismatch. The tables of all
+    // prompts lie one after another in one block, table_[i] where prompt i's begins; they
+    // are built at the first mismatch that needs them, since a wait builds a matcher and a
+    // reader waits once per line.
+    void buildTables() const;
+    mutable std::vector<std::size_t> fallback_;
+    mutable std::array<std::size_t, kMaxPrompts> table_{};
     std::size_t longest_ = 0;  // length of the longest prompt
     std::size_t active_ = 0;   // prompts with a progress above 0
 };

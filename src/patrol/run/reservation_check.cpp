@@ -7,7 +7,9 @@ DueCheck checkReservation(CItemArray& tree, int index, const CReserveArray* menu
     DueCheck check;
     const CItem place = tree.item(index);
     if (!place.isReserved()) return check;
-    if (place.hasFlag(ITEM_FLAG_SKIP_ONCE)) {
+    // On a forum room the bit says "read from the stored last-read number" instead; the
+    // room's read clears it, so it must not make the room skip a patrol.
+    if (place.hasFlag(ITEM_FLAG_SKIP_ONCE) && place.m_nKind != kind::kRoom) {
         if (!peek) tree.setFlags(index, ITEM_FLAG_SKIP_ONCE, 0);
         return check;
     }

@@ -26,7 +26,8 @@ struct DueCheck {
 };
 
 // Checks place index of the tree against the menu of its kind. Unless peeking, a skip-once
-// flag is cleared (and the place is not due) and a one-shot reservation is cleared.
+// flag is cleared (and the place is not due; not on a forum room, where the bit means
+// something else) and a one-shot reservation is cleared.
 DueCheck checkReservation(CItemArray& tree, int index, const CReserveArray* menu, PatrolLevel level,
                           bool peek);
 

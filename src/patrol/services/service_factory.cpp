@@ -1,5 +1,6 @@
 #include "patrol/services/service_factory.h"
 
+#include "patrol/services/forum/forum_service.h"
 #include "patrol/services/mail/mail_pass.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/notices/new_notices_service.h"
@@ -10,6 +11,7 @@ PlaceServices makePlaceServices(CPatrolEngine& engine, CTolDoc& doc) {
     PlaceServices services;
     services.add(std::make_unique<MailPass>(engine, doc, std::make_unique<MailService>(engine, doc)));
     services.add(std::make_unique<NewNoticesService>());
+    services.add(std::make_unique<ForumService>(engine, doc));
     return services;
 }
 

@@ -1,7 +1,6 @@
 #include "patrol/services/mail/mail_text.h"
 
 #include "message/header_words.h"
-#include "message/uu_block.h"
 #include "patrol/services/mail/mail_list_lines.h"
 #include "platform/ascii_case.h"
 #include "platform/sjis.h"
@@ -58,19 +57,13 @@ void MailTextScan::addLine(std::string_view line) {
     // The empty lines count through the host's header block: the one after the stamp line,
     // then the one before the text.
     if (line.empty()) ++emptyLines_;
-    constexpr std::size_t kBeginLineMin = 10;
-    if (!inUuBlock_ && line.size() >= kBeginLineMin && line.front() == 'b' && IsBeginLine(line)) {
-        inUuBlock_ = true;
-    } else if (inUuBlock_ && isUuEndLine(line)) {
-        inUuBlock_ = false;
-        uuClosed_ = true;
-    }
+    uu_.addLine(line);
     if (internet_ && emptyLines_ >= 2 && startsWithNoCase(line, "content-type: multipart"))
         multipart_ = true;
 }
 
 std::uint32_t MailTextScan::flags() const {
-    return (uuClosed_ ? ITEM_FLAG_UUENCODED : 0) | (multipart_ ? ITEM_FLAG_MIME : 0);
+    return (uu_.closed() ? ITEM_FLAG_UUENCODED : 0) | (multipart_ ? ITEM_FLAG_MIME : 0);
 }
 
 }  // namespace morvaline

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "message/uu_block.h"
+
 namespace morvaline {
 
 struct MailFrom {
@@ -33,8 +35,7 @@ public:
 private:
     bool internet_;
     int emptyLines_ = 0;
-    bool inUuBlock_ = false;
-    bool uuClosed_ = false;
+    UuPartScan uu_;
     bool multipart_ = false;
 };
 

@@ -1,7 +1,9 @@
-// morvaline-cli commands for mail written offline and for the reservations of single mails:
-// write (a mail, a file mail or a forward, waiting for the next patrol) and reserve-mail.
+// morvaline-cli commands for items written offline and for the reservations of single
+// items: write (a mail, a file mail, a reply, a forward, or a message or comment in a forum
+// room, waiting for the next patrol) and reserve-item (formerly reserve-mail).
 
 #include <iostream>
+#include <variant>
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
@@ -89,22 +91,28 @@ constexpr Reservation kReservations[] = {
     {"none", -1},
 };
 
-// Which reservations make sense for an item; the reason when this one does not.
-std::string refusal(const CItem& item, int reserve) {
-    const bool received = item.m_nKind == kind::kReceivedMailMessage;
-    const bool outgoing = item.m_nKind == kind::kNewMail || item.m_nKind == kind::kFileMail ||
-                          item.m_nKind == kind::kForwardMail;
-    if (reserve == -1) return {};
-    if (reserve == kReserveSend)
-        return outgoing ? std::string() : "only a mail written offline can be sent";
+// The reservation a word asks for on an item, or the reason why it does not fit. A post
+// written offline is sent with its own reservation; a forum message is read or deleted
+// with the same reservations as a mail.
+std::variant<int, std::string> reservationFor(const CItem& item, const Reservation& chosen) {
+    const int k = item.m_nKind;
+    const bool mail = k == kind::kReceivedMailMessage;
+    const bool forum = k == kind::kForumMessage && item.m_nNumber > 0;
+    if (chosen.value == -1) return -1;
+    if (chosen.value == kReserveSend) {
+        if (k == kind::kNewMail || k == kind::kFileMail || k == kind::kForwardMail) return kReserveSend;
+        if (k == kind::kComment || k == kind::kUpload) return kReservePost;
+        return std::string("only a mail or a message written offline can be sent");
+    }
     // An entry of the host's list of sent mail can be deleted there.
-    if (item.m_nKind == kind::kSentListEntry && reserve == MailService::kReserveDelete) return {};
-    if (!received) return "only a received mail can be read, downloaded or deleted";
-    if (reserve == MailService::kReserveDownload && !item.hasFlag(ITEM_FLAG_FILE_MAIL))
-        return "this mail carries no file";
-    if (reserve != MailService::kReserveDelete && item.hasFlag(ITEM_FLAG_DELETED))
-        return "this mail is no longer on the host";
-    return {};
+    if (k == kind::kSentListEntry && chosen.value == MailService::kReserveDelete) return chosen.value;
+    if (!mail && !forum)
+        return std::string("only a received mail or a forum message can be read or deleted");
+    if (chosen.value == MailService::kReserveDownload && !(mail && item.hasFlag(ITEM_FLAG_FILE_MAIL)))
+        return std::string("this message carries no file");
+    if (chosen.value != MailService::kReserveDelete && item.hasFlag(ITEM_FLAG_DELETED))
+        return std::string("this message is no longer on the host");
+    return chosen.value;
 }
 
 }  // namespace
@@ -126,11 +134,12 @@ int commandWrite(Session& session, Args args) {
     const std::string templateName = takeOption(args, "--template");
     const bool noTemplate = takeFlag(args, "--no-template");
     const bool noQuote = takeFlag(args, "--no-quote");
+    const std::string commentTo = takeOption(args, "--comment-to");
     const bool reserve = takeFlag(args, "--reserve");
     const bool allowLossy = takeFlag(args, "--allow-lossy");
     const std::string userId = takeArgument(args, usage);
     const std::string what = takeArgument(args, usage);
-    if (to.empty() && what != "reply") throw CommandError{"--to names no addressee"};
+    if (to.empty() && what != "reply" && what != "post") throw CommandError{"--to names no addressee"};
     if (!templateName.empty() && noTemplate)
         throw CommandError{"--template and --no-template exclude each other"};
     const OpenedUser doc = session.openUser(userId);
@@ -151,6 +160,31 @@ int commandWrite(Session& session, Args args) {
     }
     Written written;
     int place = -1;
+    if (what == "post") {
+        const std::string placeName = takeArgument(args, usage);
+        expectNoMoreArguments(args, usage);
+        if (!to.empty() || !file.empty() || !attachments.empty())
+            throw CommandError{"a post has no addressee and no file"};
+        place = findPlace(*doc, placeName);
+        int source = 0;
+        if (!commentTo.empty()) {
+            const PlaceList list(*doc, placeName);
+            source = findMessage(*list, commentTo.starts_with("#") ? commentTo : "#" + commentTo);
+        }
+        written = NewPost(*doc, {.place = place,
+                                 .commentTo = source,
+                                 .title = utf8ToSjis(subject),
+                                 .text = bodyText(bodyFile),
+                                 .reserve = reserve,
+                                 .options = options});
+        if (written.index < 0) throw CommandError{written.error};
+        saveUser(*doc);
+        std::cout << (source ? "comment " : "message ") << written.index << " written in "
+                  << utf8(doc->tree().item(place).m_szTitle.view())
+                  << (reserve ? ", reserved for the next patrol\n"
+                              : ", not reserved yet (reserve-item ... send)\n");
+        return 0;
+    }
     if (what == "mail") {
         expectNoMoreArguments(args, usage);
         if (!file.empty() && !attachments.empty())
@@ -204,13 +238,13 @@ int commandWrite(Session& session, Args args) {
     std::cout << "mail " << written.index << " written in "
               << utf8(doc->tree().item(outgoing).m_szTitle.view())
               << (reserved ? ", reserved for the next patrol\n"
-                           : ", not reserved yet (reserve-mail ... send)\n");
+                           : ", not reserved yet (reserve-item ... send)\n");
     return 0;
 }
 
-int commandReserveMail(Session& session, Args args) {
+int commandReserveItem(Session& session, Args args) {
     constexpr std::string_view usage =
-        "reserve-mail ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]";
+        "reserve-item ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]";
     const bool allowLossy = takeFlag(args, "--allow-lossy");
     const std::string userId = takeArgument(args, usage);
     const std::string placeName = takeArgument(args, usage);
@@ -225,14 +259,14 @@ int commandReserveMail(Session& session, Args args) {
     {
         const PlaceList list(*doc, placeName);
         const int index = findMessage(*list, which);
-        if (const std::string why = refusal(list->item(index), chosen->value); !why.empty())
-            throw CommandError{why};
+        const std::variant<int, std::string> reservation = reservationFor(list->item(index), *chosen);
+        if (const auto* why = std::get_if<std::string>(&reservation)) throw CommandError{*why};
         if (chosen->value == kReserveSend && !allowLossy) {
             const std::vector<std::string> lost =
                 CharactersLostOnTheInternet(*doc, list->item(index));
             if (!lost.empty()) throw CommandError{lossMessage(lost)};
         }
-        list->setReserve(index, chosen->value);
+        list->setReserve(index, std::get<int>(reservation));
         if (!list->save()) throw CommandError{"cannot write " + list->listFile().string()};
         std::cout << utf8(list->item(index).m_szTitle.view()) << ": " << chosen->word << '\n';
     }

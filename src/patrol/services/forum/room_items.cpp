@@ -1,0 +1,226 @@
+// The items of a room that wait for the patrol: messages and comments written offline
+// (reservation 6), and single messages reserved for reading (2) or deleting (7).
+//
+// A post counts as posted only when the host registered it ("G", confirmed by the room's
+// prompt): it then becomes a message of the room without a number, holding the text that
+// was sent, and its own text file goes once the list that records it was saved. A post the
+// host cancelled, or one cut off by a lost line, stays reserved with its text. A single
+// message's reservation is cleared only when the host answered it.
+
+#include <algorithm>
+#include <filesystem>
+
+#include "link/result_codes.h"
+#include "message/post_title.h"
+#include "patrol/engine/outgoing_text.h"
+#include "patrol/services/forum/forum_host_texts.h"
+#include "patrol/services/forum/forum_service.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+#include "store/forum_rooms.h"
+#include "store/outgoing_mail.h"
+
+namespace morvaline {
+namespace {
+
+// The reserved items of a kind in a list, from its first pending index; skip-once items
+// lose their flag and are passed over.
+std::vector<int> reservedItems(CItemArray& list, int kind, std::initializer_list<int> reservations) {
+    std::vector<int> items;
+    const int first = list.firstReserved();
+    for (int i = first < 1 ? 1 : first; i < list.size(); ++i) {
+        const CItem item = list.item(i);
+        if (item.m_nKind != kind ||
+            std::find(reservations.begin(), reservations.end(), item.m_nReserve) == reservations.end())
+            continue;
+        if (item.hasFlag(ITEM_FLAG_SKIP_ONCE)) {
+            list.setFlags(i, ITEM_FLAG_SKIP_ONCE, 0);
+            continue;
+        }
+        items.push_back(i);
+    }
+    return items;
+}
+
+}  // namespace
+
+bool ForumService::PostReserved(int room) {
+    OpenedList list(doc_, room, false);
+    if (!list) return false;
+    bool posted = false;
+    bool tried = false;
+    for (const int index : reservedItems(*list, kind::kComment, {kReservePost})) {
+        if (engine_.result() != result::Ok) break;
+        const RoomStep step = postOne(*list, room, index, !tried);
+        tried = true;
+        if (step == RoomStep::Done) posted = true;
+        if (step == RoomStep::Stopped || step == RoomStep::Unreachable) break;
+    }
+    if (list->dirty() && !list->save())
+        engine_.events().report(texts::kListWriteFailed, list->listFile().filename().string());
+    if (tried && engine_.result() == result::Ok) navigator_.leaveRoom();
+    return posted;
+}
+
+RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first) {
+    const ForumHostTexts& host = ForumHostTexts::get();
+    const CItem item = list.item(index);
+    const std::string title = hostField(postTitleLine(item));
+    if (first || !navigator_.inRoom(room)) {
+        if (const int reached = GoToPlace(room); reached != result::Ok)
+            return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
+        engine_.Send("W" + std::to_string(doc_.tree().item(room).m_nNumber) + "\r");
+    } else {
+        engine_.Send("W\r");
+    }
+    // The help ends in the line limit, after which the host waits; a refusal is a line
+    // that the prompt follows at once.
+    const Prompt writer[] = {{host.entryLimit, true}, {host.wrongCommand, false}};
+    const int opened = engine_.WaitForPrompts(writer);
+    if (opened < 0) return RoomStep::Stopped;
+    if (opened == 1) {
+        engine_.events().report(texts::kNotPosted, title);
+        return engine_.WaitFor(")=", false) < 0 ? RoomStep::Stopped : RoomStep::Failed;
+    }
+    navigator_.enteredRoom(room);
+    greet(room);
+
+    // The text is recorded in the room's text file as it goes; a post that is not
+    // registered takes it back.
+    const std::optional<std::int64_t> start = list.appendText("");
+    const auto takeBack = [&] {
+        if (start) list.truncateText(*start);
+    };
+    engine_.Send(title);
+    engine_.Send("\r");
+    if (engine_.WaitFor("\n", false) < 0) {
+        takeBack();
+        return RoomStep::Stopped;
+    }
+    if (engine_.settings().delayAfterCrMs > 0) engine_.clock().sleepFor(engine_.settings().delayAfterCrMs);
+    long long bytes = 0;
+    const int lines = engine_.SendTextBody({room, index, item.m_szTitle.str()}, bytes);
+    engine_.Send("..\r");
+    const int answer = engine_.WaitForAny({host.confirmPost, host.cancelOnly}, true);
+    if (answer >= 0) engine_.Send(answer == 0 ? "G\r" : "C\r");
+    if (answer < 0 || engine_.WaitFor(host.afterPost, false) < 0) {
+        takeBack();
+        engine_.events().report(texts::kNotPosted, title);
+        return RoomStep::Stopped;
+    }
+    if (answer == 1 || !start) {
+        takeBack();
+        engine_.events().report(texts::kNotPosted, title);
+        return RoomStep::Failed;
+    }
+
+    // Registered: the item becomes the room's record of what was posted.
+    CItem posted = item;
+    const std::string ownText = ownTextFileName(item);
+    posted.m_nKind = kind::kForumMessage;
+    posted.m_nNumber = 0;
+    posted.m_nReserve = -1;
+    posted.m_ftDate = fileTimeNow();
+    posted.m_szID = doc_.userId();
+    posted.m_nOffset = static_cast<std::int32_t>(*start);
+    posted.m_nLength = static_cast<std::int32_t>(bytes);
+    posted.m_nBody = lines;
+    posted.m_dwFlags |= ITEM_FLAG_READ;
+    posted.m_nGeneration = doc_.generation();
+    using namespace copy;
+    list.update(index, posted,
+                kKind | kNumber | kReserve | kDate | kId | kOffset | kLength | kBody | kFlags | kGeneration);
+    engine_.events().itemChanged(index, room);
+    engine_.events().report(texts::kPosted, title);
+    if (!list.save()) {
+        engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
+        return RoomStep::Done;
+    }
+    std::error_code ec;
+    if (!ownText.empty()) std::filesystem::remove(doc_.dataDirectory() / ownText, ec);
+    return RoomStep::Done;
+}
+
+bool ForumService::enterForItems(int room) {
+    static const std::string kMenuLine = sj("\n番号またはコマンド");
+    const ForumHostTexts& host = ForumHostTexts::get();
+    engine_.Send("SC" + std::to_string(doc_.tree().item(room).m_nNumber) + "\r");
+    std::string shown;
+    if (engine_.CaptureUntil(kMenuLine, shown) < 0 || engine_.WaitFor(")=", false) < 0) return false;
+    if (shown.find(host.wrongCommand) != std::string::npos) return false;
+    navigator_.enteredRoom(room);
+    greet(room);
+    return true;
+}
+
+RoomStep ForumService::ReadReservedMessages(int room) {
+    OpenedList list(doc_, room, false);
+    if (!list) return RoomStep::Done;
+    bool entered = false;
+    bool readAny = false;
+    RoomStep step = RoomStep::Done;
+    for (const int index : reservedItems(*list, kind::kForumMessage, {kReserveRead, kReserveDelete})) {
+        if (engine_.result() != result::Ok) break;
+        if (!entered) {
+            if (const int reached = GoToPlace(room); reached != result::Ok)
+                return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
+            if (!enterForItems(room)) {
+                step = engine_.result() == result::Ok ? RoomStep::Failed : RoomStep::Stopped;
+                break;
+            }
+            entered = true;
+        }
+        const CItem item = list->item(index);
+        if (item.m_nReserve == kReserveDelete) {
+            if (deleteOne(*list, room, index) == RoomStep::Stopped) break;
+            continue;
+        }
+        RoomMessages messages(doc_, room);
+        engine_.Send("RB" + std::to_string(item.m_nNumber) + "\r");
+        const ReadOutcome outcome = ReadMessages(messages);
+        // A single message leaves the room's last-read number alone: the host's read
+        // position is handed back below.
+        noteRead(room, outcome, true, false);
+        if (outcome.end == ReadOutcome::End::RunOver) break;
+        list->setReserve(index, -1);
+        engine_.events().itemChanged(index, room);
+        if (outcome.complete > 0) readAny = true;
+        else engine_.events().report(texts::kMessageNotFound, item.m_szTitle.view());
+    }
+    if (list->dirty() && !list->save())
+        engine_.events().report(texts::kListWriteFailed, list->listFile().filename().string());
+    if (engine_.result() != result::Ok) return RoomStep::Stopped;
+    if (!entered) return step;
+    const int handed = list->lastNumber();
+    if (readAny && handed >= 0 && handBack(room, handed) != RoomStep::Done) return RoomStep::Stopped;
+    return navigator_.leaveRoom() == result::Ok ? step : RoomStep::Stopped;
+}
+
+RoomStep ForumService::deleteOne(CItemArray& list, int room, int index) {
+    const ForumHostTexts& host = ForumHostTexts::get();
+    const CItem item = list.item(index);
+    engine_.Send("D" + std::to_string(item.m_nNumber) + "\r");
+    const Prompt question[] = {
+        {host.deleteQuestion, true}, {host.commandWrong, false}, {host.notRegistered, false}};
+    const int asked = engine_.WaitForPrompts(question);
+    if (asked < 0) return RoomStep::Stopped;
+    int answer = -1;
+    if (asked == 0) {
+        engine_.Send("Y\r");
+        const Prompt ends[] = {{host.afterDelete[0], false}, {host.afterDelete[1], false},
+                               {host.afterDelete[2], false}, {host.afterDelete[3], false},
+                               {host.commandWrong, false},   {host.notRegistered, false}};
+        answer = engine_.WaitForPrompts(ends);
+        if (answer < 0) return RoomStep::Stopped;
+    }
+    // The host answered: the reservation has done its work either way.
+    list.setReserve(index, -1);
+    const bool deleted = answer >= 0 && answer < 4;
+    if (deleted) list.setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
+    engine_.events().itemChanged(index, room);
+    if (deleted) return RoomStep::Done;
+    engine_.events().report(texts::kMessageNotDeleted, item.m_szTitle.view());
+    return engine_.WaitForMenuPrompt() < 0 ? RoomStep::Stopped : RoomStep::Failed;
+}
+
+}  // namespace morvaline
