@@ -93,6 +93,12 @@ protected:
     }
 };
 
+// The names of the screen variants, the parts of the test that run side by side.
+std::string screensName(const ::testing::TestParamInfo<std::pair<const char*, const char*>>& info) {
+    constexpr const char* kNames[] = {"PlainScreens", "ShortTagsAndBoardPrompts", "TwoRoomsALine"};
+    return kNames[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Screens, ForumPatrolTest,
     ::testing::Values(
@@ -100,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair{R"({"tag": "short", "comment_marker": "stars", "handle_separator": "slash"})", "bm_rc"},
         std::pair{R"({"room_list": "double", "comment_marker": "count", "comment_count": false,
                       "handle_separator": "blank"})",
-                  "fm_rc"}));
+                  "fm_rc"}),
+    screensName);
 
 TEST_P(ForumPatrolTest, AVisitKeepsTheRoomListAndReadsNewMessagesFromBothPositions) {
     ASSERT_NO_FATAL_FAILURE(start(world(GetParam().first, GetParam().second)));
@@ -209,8 +216,9 @@ TEST_P(ForumPatrolTest, PostsAndCommentsAreRegisteredAndARefusedPostStaysReserve
     EXPECT_NE(lineOf(room(4), "届かない").find("RS]"), std::string::npos);
 }
 
-TEST_F(ForumPatrolTest, ALineLostInTheMiddleOfAReadLosesNothingAndSkipsNothing) {
-    ASSERT_NO_FATAL_FAILURE(start(world("{}", "fm", 200), {"--close-after", "9000", "--fault-sessions", "1"}));
+TEST_P(ForumPatrolTest, ALineLostInTheMiddleOfAReadLosesNothingAndSkipsNothing) {
+    ASSERT_NO_FATAL_FAILURE(start(world(GetParam().first, GetParam().second, 200),
+                                  {"--close-after", "9000", "--fault-sessions", "1"}));
     ASSERT_NO_FATAL_FAILURE(addForum());
     const auto broken = cli("patrol MVL00001");
     EXPECT_EQ(broken.status, 104) << broken.output;

@@ -4,7 +4,8 @@
 #include <functional>
 
 #include "link/result_codes.h"
-#include "patrol/services/forum/forum_host_texts.h"
+#include "patrol/engine/menu_texts.h"
+#include "patrol/services/forum/forum_texts.h"
 #include "store/document.h"
 #include "store/forum_rooms.h"
 #include "store/opened_list.h"
@@ -19,8 +20,8 @@ bool ForumService::serves(int kind) const { return kind == kind::kForumArea; }
 void ForumService::reach(int place, PatrolWalk& walk) { ServeForum(place, walk); }
 
 AreaMenus ForumService::forumMenus() const {
-    const ForumHostTexts& host = ForumHostTexts::get();
-    return {{host.forumPrompt, host.folderOnlyPrompt}, host.pressReturn, &texts::kForumNotReached};
+    const ForumTexts& host = forumTexts();
+    return {{host.forumPrompt, host.folderOnlyPrompt}, menuTexts().pressReturn, &texts::kForumNotReached};
 }
 
 std::vector<int> ForumService::roomsOf(int forum) const {
@@ -67,8 +68,8 @@ void ForumService::noteRead(int room, const ReadOutcome& outcome, bool fromHost,
         tree.setFlags(room, ROOM_FLAG_FROM_STORED, ROOM_FLAG_FROM_STORED);
         changed = true;
     }
-    if (changed) engine_.events().placeChanged(room);
-    if (outcome.linked) engine_.events().commentsLinked(room);
+    if (changed) engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Changed, tree, room));
+    if (outcome.linked) engine_.events().commentsLinked(place.m_nSerial);
 }
 
 void ForumService::ServeForum(int forum, PatrolWalk& walk) {

@@ -59,7 +59,7 @@ private:
     // Logs the first room entered in a visit.
     void greet(int room);
     AreaMenus forumMenus() const;
-    int GoToPlace(int place) { return navigator_.GoToPlace(place, forumMenus()); }
+    result::Code GoToPlace(int place) { return navigator_.GoToPlace(place, forumMenus()); }
     // What a read brought: the room's highest number, links, whether the next read must
     // start from the stored number, and (unless only single messages were read) the
     // room's last-read number.
@@ -77,6 +77,8 @@ private:
     // Enters a room at the room's menu from the host's read position or the stored one;
     // the stored way also learns the room's highest number.
     Entry EnterRoom(int room, bool stored, int* highest);
+    // To the room's menu and into the room; none when in it, else how the step ends.
+    std::optional<RoomStep> goInto(int room, bool stored, int* highest);
     bool fromStored(int room) const;
     RoomStep ReadNew(int room);
     RoomStep ReadLatestNumber(int room);
@@ -93,7 +95,7 @@ private:
     RoomStep postOne(CItemArray& list, int room, int index, bool first);
     // Reads and deletes the single messages reserved in the room.
     RoomStep ReadReservedMessages(int room);
-    RoomStep deleteOne(CItemArray& list, int room, int index);
+    RoomStep deleteOne(CItemArray& list, int index);
     // Enters the room from the stored position for single messages; false when it cannot.
     bool enterForItems(int room);
 

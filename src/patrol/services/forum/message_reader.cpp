@@ -3,8 +3,8 @@
 #include "link/result_codes.h"
 #include "message/subjects.h"
 #include "message/uu_block.h"
-#include "patrol/services/forum/forum_host_texts.h"
 #include "patrol/services/forum/forum_lines.h"
+#include "patrol/services/forum/forum_texts.h"
 #include "platform/sjis.h"
 
 namespace morvaline {
@@ -21,13 +21,13 @@ struct MessageReader::Open {
 MessageReader::MessageReader(CPatrolEngine& engine, RoomMessages& room, int generation)
     : engine_(engine), room_(room), generation_(generation) {}
 
-int MessageReader::next(std::string& line) {
+Waited<LineRead> MessageReader::next(std::string& line) {
     if (putBack_) {
         line = std::move(*putBack_);
         putBack_.reset();
-        return 0;
+        return Waited<LineRead>::prompt(LineRead::Line);
     }
-    const auto& prompts = ForumHostTexts::get().readPrompts;
+    const auto& prompts = forumTexts().readPrompts;
     return engine_.ReadLine(line, {prompts[0], prompts[1], prompts[2], prompts[3], prompts[4]});
 }
 
@@ -44,20 +44,15 @@ void MessageReader::close(Open& open, ReadOutcome& outcome) {
     ++outcome.complete;
     outcome.lastNumber = std::max(outcome.lastNumber, m.number);
     if (result.how == RoomMessages::Stored::AlreadyThere) return;
-    if (result.how == RoomMessages::Stored::Posted) {
-        engine_.events().itemChanged(result.index, room_.room());
-        return;
-    }
-    ++outcome.stored;
+    if (result.how != RoomMessages::Stored::Posted) ++outcome.stored;
     outcome.linked = outcome.linked || result.linked;
-    if (result.how == RoomMessages::Stored::Added)
-        engine_.events().itemAdded(result.index, room_.room());
-    else
-        engine_.events().itemChanged(result.index, room_.room());
+    const ItemChange change =
+        result.how == RoomMessages::Stored::Added ? ItemChange::Added : ItemChange::Changed;
+    engine_.events().itemNotice(ItemNotice::of(change, room_.list(), result.index));
 }
 
 ReadOutcome MessageReader::read() {
-    const ForumHostTexts& host = ForumHostTexts::get();
+    const ForumTexts& host = forumTexts();
     ReadOutcome outcome;
     std::optional<Open> open;
     const auto finish = [&](ReadOutcome::End end) {
@@ -67,12 +62,12 @@ ReadOutcome MessageReader::read() {
     };
     for (;;) {
         std::string line;
-        const int got = next(line);
-        if (got < 0) return finish(ReadOutcome::End::RunOver);
-        if (got > 0) return finish(ReadOutcome::End::Prompt);
+        const Waited<LineRead> got = next(line);
+        if (!got) return finish(ReadOutcome::End::RunOver);
+        if (got.is(LineRead::Prompt)) return finish(ReadOutcome::End::Prompt);
         if (line == host.wrongCommand || line == host.noData) {
             finish(ReadOutcome::End::NoData);
-            if (engine_.WaitForMenuPrompt() < 0) outcome.end = ReadOutcome::End::RunOver;
+            if (engine_.WaitForMenuPrompt() != result::Ok) outcome.end = ReadOutcome::End::RunOver;
             return outcome;
         }
         const std::optional<TagLine> tag = parseTagLine(line);
@@ -87,10 +82,10 @@ ReadOutcome MessageReader::read() {
             open.reset();
         }
         std::string headerLine;
-        const int afterTag = next(headerLine);
-        if (afterTag < 0) return finish(ReadOutcome::End::RunOver);
+        const Waited<LineRead> afterTag = next(headerLine);
+        if (!afterTag) return finish(ReadOutcome::End::RunOver);
         const std::optional<MessageHeader> header =
-            afterTag == 0 ? parseMessageHeader(headerLine) : std::nullopt;
+            afterTag.is(LineRead::Line) ? parseMessageHeader(headerLine) : std::nullopt;
         if (!header) {
             if (!open) {
                 engine_.setResult(result::OutOfStep);
@@ -100,7 +95,7 @@ ReadOutcome MessageReader::read() {
             // at again, since it may begin a message itself.
             if (warnings_++ < kMaxTagWarnings) engine_.events().report(texts::kTagLikeBodyLine, line);
             open->add(std::move(line));
-            if (afterTag > 0) return finish(ReadOutcome::End::Prompt);
+            if (afterTag.is(LineRead::Prompt)) return finish(ReadOutcome::End::Prompt);
             putBack_ = std::move(headerLine);
             continue;
         }
@@ -115,9 +110,9 @@ ReadOutcome MessageReader::read() {
         open->add(std::move(line));
         open->add(std::move(headerLine));
         std::string titleLine;
-        const int afterHeader = next(titleLine);
-        if (afterHeader < 0) return finish(ReadOutcome::End::RunOver);
-        if (afterHeader > 0) return finish(ReadOutcome::End::Prompt);
+        const Waited<LineRead> afterHeader = next(titleLine);
+        if (!afterHeader) return finish(ReadOutcome::End::RunOver);
+        if (afterHeader.is(LineRead::Prompt)) return finish(ReadOutcome::End::Prompt);
         TitleLine split = splitTitleLine(titleLine);
         m.titleLine = split.title;
         m.target = ReplyNumberFromSubject(split.title);

@@ -44,9 +44,9 @@ public:
 
 private:
     struct Open;  // the message being collected
-    // The next line: one put back first, else from the host. 0 with a line, k >= 1 for a
-    // room prompt, or the negative result code.
-    int next(std::string& line);
+    // The next line: one put back first, else from the host (or a room prompt that ended
+    // the messages).
+    Waited<LineRead> next(std::string& line);
     void close(Open& open, ReadOutcome& outcome);
 
     CPatrolEngine& engine_;

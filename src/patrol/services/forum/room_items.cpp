@@ -13,8 +13,9 @@
 #include "link/result_codes.h"
 #include "message/post_title.h"
 #include "patrol/engine/outgoing_text.h"
-#include "patrol/services/forum/forum_host_texts.h"
+#include "patrol/engine/menu_texts.h"
 #include "patrol/services/forum/forum_service.h"
+#include "patrol/services/forum/forum_texts.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/forum_rooms.h"
@@ -63,24 +64,22 @@ bool ForumService::PostReserved(int room) {
 }
 
 RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first) {
-    const ForumHostTexts& host = ForumHostTexts::get();
+    const ForumTexts& host = forumTexts();
     const CItem item = list.item(index);
     const std::string title = hostField(postTitleLine(item));
     if (first || !navigator_.inRoom(room)) {
-        if (const int reached = GoToPlace(room); reached != result::Ok)
+        if (const result::Code reached = GoToPlace(room); reached != result::Ok)
             return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
         engine_.Send("W" + std::to_string(doc_.tree().item(room).m_nNumber) + "\r");
     } else {
         engine_.Send("W\r");
     }
-    // The help ends in the line limit, after which the host waits; a refusal is a line
-    // that the prompt follows at once.
-    const Prompt writer[] = {{host.entryLimit, true}, {host.wrongCommand, false}};
-    const int opened = engine_.WaitForPrompts(writer);
-    if (opened < 0) return RoomStep::Stopped;
-    if (opened == 1) {
+    const auto opened = engine_.WaitForScreen(host.writer);
+    if (!opened) return RoomStep::Stopped;
+    if (opened.is(ForumTexts::Writer::Refused)) {
         engine_.events().report(texts::kNotPosted, title);
-        return engine_.WaitFor(")=", false) < 0 ? RoomStep::Stopped : RoomStep::Failed;
+        return engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok ? RoomStep::Stopped
+                                                                             : RoomStep::Failed;
     }
     navigator_.enteredRoom(room);
     greet(room);
@@ -93,7 +92,7 @@ RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first
     };
     engine_.Send(title);
     engine_.Send("\r");
-    if (engine_.WaitFor("\n", false) < 0) {
+    if (engine_.WaitFor("\n", false) != result::Ok) {
         takeBack();
         return RoomStep::Stopped;
     }
@@ -101,14 +100,14 @@ RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first
     long long bytes = 0;
     const int lines = engine_.SendTextBody({room, index, item.m_szTitle.str()}, bytes);
     engine_.Send("..\r");
-    const int answer = engine_.WaitForAny({host.confirmPost, host.cancelOnly}, true);
-    if (answer >= 0) engine_.Send(answer == 0 ? "G\r" : "C\r");
-    if (answer < 0 || engine_.WaitFor(host.afterPost, false) < 0) {
+    const auto answer = engine_.WaitForScreen(host.postEnd);
+    if (answer) engine_.Send(answer.is(ForumTexts::PostEnd::Confirm) ? "G\r" : "C\r");
+    if (!answer || engine_.WaitFor(host.afterPost, false) != result::Ok) {
         takeBack();
         engine_.events().report(texts::kNotPosted, title);
         return RoomStep::Stopped;
     }
-    if (answer == 1 || !start) {
+    if (answer.is(ForumTexts::PostEnd::CancelOnly) || !start) {
         takeBack();
         engine_.events().report(texts::kNotPosted, title);
         return RoomStep::Failed;
@@ -130,7 +129,7 @@ RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first
     using namespace copy;
     list.update(index, posted,
                 kKind | kNumber | kReserve | kDate | kId | kOffset | kLength | kBody | kFlags | kGeneration);
-    engine_.events().itemChanged(index, room);
+    engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     engine_.events().report(texts::kPosted, title);
     if (!list.save()) {
         engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
@@ -142,11 +141,12 @@ RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first
 }
 
 bool ForumService::enterForItems(int room) {
-    static const std::string kMenuLine = sj("\n番号またはコマンド");
-    const ForumHostTexts& host = ForumHostTexts::get();
+    const ForumTexts& host = forumTexts();
     engine_.Send("SC" + std::to_string(doc_.tree().item(room).m_nNumber) + "\r");
     std::string shown;
-    if (engine_.CaptureUntil(kMenuLine, shown) < 0 || engine_.WaitFor(")=", false) < 0) return false;
+    if (engine_.CaptureUntil(menuTexts().promptLine, shown) != result::Ok ||
+        engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok)
+        return false;
     if (shown.find(host.wrongCommand) != std::string::npos) return false;
     navigator_.enteredRoom(room);
     greet(room);
@@ -162,7 +162,7 @@ RoomStep ForumService::ReadReservedMessages(int room) {
     for (const int index : reservedItems(*list, kind::kForumMessage, {kReserveRead, kReserveDelete})) {
         if (engine_.result() != result::Ok) break;
         if (!entered) {
-            if (const int reached = GoToPlace(room); reached != result::Ok)
+            if (const result::Code reached = GoToPlace(room); reached != result::Ok)
                 return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
             if (!enterForItems(room)) {
                 step = engine_.result() == result::Ok ? RoomStep::Failed : RoomStep::Stopped;
@@ -172,7 +172,7 @@ RoomStep ForumService::ReadReservedMessages(int room) {
         }
         const CItem item = list->item(index);
         if (item.m_nReserve == kReserveDelete) {
-            if (deleteOne(*list, room, index) == RoomStep::Stopped) break;
+            if (deleteOne(*list, index) == RoomStep::Stopped) break;
             continue;
         }
         RoomMessages messages(doc_, room);
@@ -183,7 +183,7 @@ RoomStep ForumService::ReadReservedMessages(int room) {
         noteRead(room, outcome, true, false);
         if (outcome.end == ReadOutcome::End::RunOver) break;
         list->setReserve(index, -1);
-        engine_.events().itemChanged(index, room);
+        engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, *list, index));
         if (outcome.complete > 0) readAny = true;
         else engine_.events().report(texts::kMessageNotFound, item.m_szTitle.view());
     }
@@ -196,31 +196,27 @@ RoomStep ForumService::ReadReservedMessages(int room) {
     return navigator_.leaveRoom() == result::Ok ? step : RoomStep::Stopped;
 }
 
-RoomStep ForumService::deleteOne(CItemArray& list, int room, int index) {
-    const ForumHostTexts& host = ForumHostTexts::get();
+RoomStep ForumService::deleteOne(CItemArray& list, int index) {
+    const ForumTexts& host = forumTexts();
     const CItem item = list.item(index);
     engine_.Send("D" + std::to_string(item.m_nNumber) + "\r");
-    const Prompt question[] = {
-        {host.deleteQuestion, true}, {host.commandWrong, false}, {host.notRegistered, false}};
-    const int asked = engine_.WaitForPrompts(question);
-    if (asked < 0) return RoomStep::Stopped;
-    int answer = -1;
-    if (asked == 0) {
+    const auto asked = engine_.WaitForScreen(host.deleteAsked);
+    if (!asked) return RoomStep::Stopped;
+    bool deleted = false;
+    if (asked.is(ForumTexts::DeleteAsked::Question)) {
         engine_.Send("Y\r");
-        const Prompt ends[] = {{host.afterDelete[0], false}, {host.afterDelete[1], false},
-                               {host.afterDelete[2], false}, {host.afterDelete[3], false},
-                               {host.commandWrong, false},   {host.notRegistered, false}};
-        answer = engine_.WaitForPrompts(ends);
-        if (answer < 0) return RoomStep::Stopped;
+        const auto answer = engine_.WaitForScreen(host.deleteAnswer);
+        if (!answer) return RoomStep::Stopped;
+        deleted = !answer.is(ForumTexts::DeleteAnswer::CommandWrong) &&
+                  !answer.is(ForumTexts::DeleteAnswer::NotRegistered);
     }
     // The host answered: the reservation has done its work either way.
     list.setReserve(index, -1);
-    const bool deleted = answer >= 0 && answer < 4;
     if (deleted) list.setFlags(index, ITEM_FLAG_DELETED, ITEM_FLAG_DELETED);
-    engine_.events().itemChanged(index, room);
+    engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     if (deleted) return RoomStep::Done;
     engine_.events().report(texts::kMessageNotDeleted, item.m_szTitle.view());
-    return engine_.WaitForMenuPrompt() < 0 ? RoomStep::Stopped : RoomStep::Failed;
+    return engine_.WaitForMenuPrompt() != result::Ok ? RoomStep::Stopped : RoomStep::Failed;
 }
 
 }  // namespace morvaline

@@ -69,11 +69,12 @@ public:
                 place = addRoom(tree_, parent, entry.number, entry.name, kindOf(entry));
                 if (place < 0) continue;
                 engine_.events().report(texts::kNewForumFound, entry.name);
-                engine_.events().placeAdded(place);
+                engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Added, tree_, place));
             } else if (!entry.name.empty() && tree_.item(place).m_szTitle.view() != entry.name) {
                 tree_.setTitle(place, entry.name);
                 engine_.events().report(texts::kForumRenamed, entry.name);
-                engine_.events().placeReservationChanged(place);
+                engine_.events().placeNotice(
+                    PlaceNotice::of(PlaceChange::ReservationChanged, tree_, place));
             }
             listedPlaces.insert(place);
             if (folder) {
@@ -83,7 +84,7 @@ public:
             highest_[place] = entry.highest;
             if (roomHighest(tree_.item(place)) != entry.highest) {
                 tree_.setSize(place, entry.highest);
-                engine_.events().placeChanged(place);
+                engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Changed, tree_, place));
             }
         }
         // Rooms the host no longer lists (only those the refresh took).
@@ -131,7 +132,7 @@ std::optional<std::map<int, int>> ForumService::refreshRooms(int forum, bool who
     std::vector<std::pair<int, int>> folders = merge.merge(forum, menuRooms(menu));
     for (const auto& [folder, number] : folders) {
         std::string folderMenu;
-        const int read = navigator_.readFolderMenu(number, forumMenus(), folderMenu);
+        const result::Code read = navigator_.readFolderMenu(number, forumMenus(), folderMenu);
         if (read == result::PlaceFailed) continue;
         if (read != result::Ok) return std::nullopt;
         merge.merge(folder, menuRooms(folderMenu));

@@ -5,8 +5,8 @@
 
 #include "link/result_codes.h"
 #include "message/subjects.h"
-#include "patrol/services/forum/forum_host_texts.h"
 #include "patrol/services/forum/forum_lines.h"
+#include "patrol/services/forum/forum_texts.h"
 #include "patrol/services/forum/forum_service.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
@@ -15,7 +15,7 @@
 namespace morvaline {
 namespace {
 
-RoomStep stepOf(int reached) {
+RoomStep stepOf(result::Code reached) {
     if (reached == result::Ok) return RoomStep::Done;
     return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
 }
@@ -28,35 +28,37 @@ bool ForumService::fromStored(int room) const {
 }
 
 ForumService::Entry ForumService::EnterRoom(int room, bool stored, int* highest) {
-    const ForumHostTexts& host = ForumHostTexts::get();
+    const ForumTexts& host = forumTexts();
     const std::string number = std::to_string(doc_.tree().item(room).m_nNumber);
     if (!stored) {
         engine_.Send("RN" + number + "\r");
-        const int got = engine_.WaitForAny({host.roomPrompt, host.noNewMessages, host.wrongCommand}, false);
-        if (got < 0) return Entry::Stopped;
-        if (got > 0) {
-            if (engine_.WaitForMenuPrompt() < 0) return Entry::Stopped;
-            return got == 1 ? Entry::NoNew : Entry::Failed;
+        const auto entered = engine_.WaitForScreen(host.roomEntry);
+        if (!entered) return Entry::Stopped;
+        if (!entered.is(ForumTexts::RoomEntry::NewMessages)) {
+            if (engine_.WaitForMenuPrompt() != result::Ok) return Entry::Stopped;
+            return entered.is(ForumTexts::RoomEntry::NoNew) ? Entry::NoNew : Entry::Failed;
         }
     } else {
-        engine_.Send("SC" + number + "\r", true);
-        const int got = engine_.WaitForAny({"\n#", host.wrongCommand}, false);
-        if (got < 0) return Entry::Stopped;
-        if (got == 1) return engine_.WaitFor("=", false) < 0 ? Entry::Stopped : Entry::Failed;
+        if (engine_.SendEchoed("SC" + number + "\r") != result::Ok) return Entry::Stopped;
+        const auto entered = engine_.WaitForScreen(host.roomStatus);
+        if (!entered) return Entry::Stopped;
+        if (entered.is(ForumTexts::RoomStatus::Refused))
+            return engine_.WaitFor("=", false) != result::Ok ? Entry::Stopped : Entry::Failed;
         std::string status;
-        if (engine_.CaptureUntil(sj("　"), status) < 0 || engine_.WaitFor("=", false) < 0)
+        if (engine_.CaptureUntil(host.statusEnd, status) != result::Ok ||
+            engine_.WaitFor("=", false) != result::Ok)
             return Entry::Stopped;
         const std::optional<int> listed = statusHighest(status);
         if (!listed) {
             // Not the room's status: back to the main menu, from where the way is known.
             engine_.Send("F\r");
             navigator_.lost();
-            return engine_.WaitForMenuPrompt() < 0 ? Entry::Stopped : Entry::Failed;
+            return engine_.WaitForMenuPrompt() != result::Ok ? Entry::Stopped : Entry::Failed;
         }
         if (highest) *highest = *listed;
         if (roomHighest(doc_.tree().item(room)) != *listed) {
             doc_.tree().setSize(room, *listed);
-            engine_.events().placeChanged(room);
+            engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Changed, doc_.tree(), room));
         }
     }
     navigator_.enteredRoom(room);
@@ -75,22 +77,27 @@ ReadOutcome ForumService::ReadMessages(RoomMessages& messages) {
 
 RoomStep ForumService::handBack(int room, int number) {
     engine_.Send("SC" + std::to_string(number) + "\r");
-    if (engine_.WaitForMenuPrompt() < 0) return RoomStep::Stopped;
+    if (engine_.WaitForMenuPrompt() != result::Ok) return RoomStep::Stopped;
     OpenedList list(doc_, room);
     if (list) list->setLastNumber(number);
     return RoomStep::Done;
 }
 
-RoomStep ForumService::ReadNew(int room) {
-    if (const int reached = GoToPlace(room); reached != result::Ok) return stepOf(reached);
-    const bool stored = fromStored(room);
-    int highest = 0;
-    switch (EnterRoom(room, stored, &highest)) {
-        case Entry::InRoom: break;
+std::optional<RoomStep> ForumService::goInto(int room, bool stored, int* highest) {
+    if (const result::Code reached = GoToPlace(room); reached != result::Ok) return stepOf(reached);
+    switch (EnterRoom(room, stored, highest)) {
+        case Entry::InRoom: return std::nullopt;
         case Entry::NoNew: return RoomStep::Done;
         case Entry::Failed: return RoomStep::Failed;
-        case Entry::Stopped: return RoomStep::Stopped;
+        case Entry::Stopped: break;
     }
+    return RoomStep::Stopped;
+}
+
+RoomStep ForumService::ReadNew(int room) {
+    const bool stored = fromStored(room);
+    int highest = 0;
+    if (const std::optional<RoomStep> outside = goInto(room, stored, &highest)) return *outside;
     RoomMessages messages(doc_, room);
     if (!messages) return RoomStep::Failed;
     const int lastRead = roomLastRead(doc_.tree().item(room));
@@ -110,13 +117,7 @@ RoomStep ForumService::ReadNew(int room) {
 }
 
 RoomStep ForumService::ReadLatestNumber(int room) {
-    if (const int reached = GoToPlace(room); reached != result::Ok) return stepOf(reached);
-    switch (EnterRoom(room, false, nullptr)) {
-        case Entry::InRoom: break;
-        case Entry::NoNew: return RoomStep::Done;
-        case Entry::Failed: return RoomStep::Failed;
-        case Entry::Stopped: return RoomStep::Stopped;
-    }
+    if (const std::optional<RoomStep> outside = goInto(room, false, nullptr)) return *outside;
     RoomMessages messages(doc_, room);
     if (!messages) return RoomStep::Failed;
     engine_.Send("RB-,1\r");
@@ -132,16 +133,10 @@ RoomStep ForumService::ReadLatestNumber(int room) {
 }
 
 RoomStep ForumService::ReadTitles(int room) {
-    const ForumHostTexts& host = ForumHostTexts::get();
-    if (const int reached = GoToPlace(room); reached != result::Ok) return stepOf(reached);
+    const ForumTexts& host = forumTexts();
     const bool stored = fromStored(room);
     int highest = 0;
-    switch (EnterRoom(room, stored, &highest)) {
-        case Entry::InRoom: break;
-        case Entry::NoNew: return RoomStep::Done;
-        case Entry::Failed: return RoomStep::Failed;
-        case Entry::Stopped: return RoomStep::Stopped;
-    }
+    if (const std::optional<RoomStep> outside = goInto(room, stored, &highest)) return *outside;
     RoomMessages messages(doc_, room);
     if (!messages) return RoomStep::Failed;
     int lastRead = roomLastRead(doc_.tree().item(room));
@@ -160,16 +155,15 @@ RoomStep ForumService::ReadTitles(int room) {
     bool linked = false;
     for (int pages = 1;;) {
         std::string line;
-        const int got = engine_.ReadMenuLine(line);
-        if (got < 0) break;
-        if (got == 2) break;
-        if (got == 1) {
+        const Waited<MenuRead> got = engine_.ReadMenuLine(line);
+        if (!got || got.is(MenuRead::LastPage)) break;
+        if (got.is(MenuRead::MorePages)) {
             if (++pages > kMaxTitlePages) {
                 engine_.events().report(texts::kListCutShort, std::to_string(kMaxTitlePages));
                 break;
             }
             engine_.Send("N\r");
-            if (engine_.WaitFor("\r\n", false) < 0) break;
+            if (engine_.WaitFor("\r\n", false) != result::Ok) break;
             continue;
         }
         if (line == host.wrongCommand) {
@@ -186,7 +180,8 @@ RoomStep ForumService::ReadTitles(int room) {
         const int target = ReplyNumberFromSubject(title);
         const RoomMessages::Result kept =
             messages.storeTitle(entry->number, entry->date, title, target, doc_.generation());
-        if (kept.how == RoomMessages::Stored::Added) engine_.events().itemAdded(kept.index, room);
+        if (kept.how == RoomMessages::Stored::Added)
+            engine_.events().itemNotice(ItemNotice::of(ItemChange::Added, messages.list(), kept.index));
         linked = linked || kept.linked;
         lastRead = std::max(lastRead, entry->number);
     }

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "link/result_codes.h"
+#include "patrol/engine/menu_texts.h"
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/forum_rooms.h"
@@ -96,13 +97,7 @@ std::string SigNavigator::areaName(int area) const {
 
 std::string SigNavigator::areaPath(int area) const { return sigAreaPath(doc_.tree(), area); }
 
-int SigNavigator::settle() {
-    const int got = engine_.WaitForMenuPrompt();
-    return got < 0 ? got : result::Ok;
-}
-
-int SigNavigator::GoToSig(int place) {
-    static const std::string kMenuLine = sj("\n番号またはコマンド");
+result::Code SigNavigator::GoToSig(int place) {
     const int area = areaOf(place);
     const std::optional<HostPath> path = area < 0 ? std::nullopt : splitPath(areaPath(area));
     // A code beginning with "~" names a place reached by its full path, not a SIG.
@@ -112,15 +107,18 @@ int SigNavigator::GoToSig(int place) {
     }
     if (at_ == At::Sig && sig_ == path->code) return result::Ok;
     if (at_ != At::Elsewhere && at_ != At::Sig) {
-        if (const int left = leaveArea(); left != result::Ok) return left;
+        if (const result::Code left = leaveArea(); left != result::Ok) return left;
     }
     at_ = At::Elsewhere;
-    engine_.Send("J" + path->code, true);
-    engine_.Send("\r");
     std::string banner;
-    if (engine_.WaitFor("\r\n", false) < 0 || engine_.CaptureUntil(kMenuLine, banner) < 0 ||
-        engine_.WaitFor(")=", false) < 0)
-        return engine_.result();
+    if (const result::Code echoed = engine_.SendEchoed("J" + path->code); echoed != result::Ok)
+        return echoed;
+    engine_.Send("\r");
+    if (const result::Code shown = engine_.WaitFor("\r\n", false); shown != result::Ok) return shown;
+    if (const result::Code read = engine_.CaptureUntil(menuTexts().promptLine, banner); read != result::Ok)
+        return read;
+    if (const result::Code ended = engine_.WaitFor(menuTexts().promptEnd, false); ended != result::Ok)
+        return ended;
     const std::optional<std::string> code = sigBannerCode(banner);
     if (!code) {
         engine_.events().report(texts::kSigNotReached, path->code);
@@ -137,28 +135,34 @@ int SigNavigator::GoToSig(int place) {
     return result::Ok;
 }
 
-int SigNavigator::readMenu(const AreaMenus& menus, std::string* text) {
+Waited<SigNavigator::MenuEnd> SigNavigator::readMenu(const AreaMenus& menus, std::string* text) {
     static const std::string kRefused = "\n" + sj("番号またはコマンドが間違っています。訂正して下さい。");
     std::vector<Prompt> prompts = {{kRefused, false}};
     const int pageBreak = menus.pageBreak.empty() ? -1 : static_cast<int>(prompts.size());
     if (pageBreak > 0) prompts.push_back({menus.pageBreak, false});
-    const int first = static_cast<int>(prompts.size());
     for (const std::string& prompt : menus.prompts) prompts.push_back({prompt, false});
     for (int pages = 1;; ++pages) {
         std::string page;
-        const int got = engine_.WaitForPrompts(prompts, text ? &page : nullptr);
-        if (got < 0) return got;
+        const Waited<int> got = engine_.WaitForPrompts(prompts, text ? &page : nullptr);
+        if (!got) return Waited<MenuEnd>::ended(got.code());
         if (text && pages <= kMaxMenuPages) *text += page;
         if (text && pages == kMaxMenuPages + 1)
             engine_.events().report(texts::kListCutShort, std::to_string(kMaxMenuPages));
-        if (got == 0) return -1;
-        if (got != pageBreak) return got - first;
+        if (got.which() == 0) return Waited<MenuEnd>::prompt(MenuEnd::Refused);
+        if (got.which() != pageBreak) return Waited<MenuEnd>::prompt(MenuEnd::Menu);
         engine_.Send("\r");
-        if (const int echoed = engine_.WaitFor("\r\n", false); echoed < 0) return echoed;
+        if (const result::Code echoed = engine_.WaitFor("\r\n", false); echoed != result::Ok)
+            return Waited<MenuEnd>::ended(echoed);
     }
 }
 
-int SigNavigator::sendAreaNumbers(int area, const AreaMenus& menus, std::string* menu) {
+result::Code SigNavigator::refused(const AreaMenus& menus, std::string_view name) {
+    if (menus.notReached) engine_.events().report(*menus.notReached, name);
+    const result::Code settled = engine_.WaitForMenuPrompt();
+    return settled == result::Ok ? result::PlaceFailed : settled;
+}
+
+result::Code SigNavigator::sendAreaNumbers(int area, const AreaMenus& menus, std::string* menu) {
     const std::optional<HostPath> path = splitPath(areaPath(area));
     if (!path || path->numbers.empty()) {
         if (menus.notReached) engine_.events().report(*menus.notReached, areaName(area));
@@ -167,30 +171,24 @@ int SigNavigator::sendAreaNumbers(int area, const AreaMenus& menus, std::string*
     // A group's number first, then the area's.
     for (std::size_t i = 0; i + 1 < path->numbers.size(); ++i) {
         engine_.Send(std::to_string(path->numbers[i]) + "\r");
-        if (const int settled = settle(); settled != result::Ok) return settled;
+        if (const result::Code settled = engine_.WaitForMenuPrompt(); settled != result::Ok)
+            return settled;
     }
     engine_.Send(std::to_string(path->numbers.back()) + "\r");
-    const int got = readMenu(menus, menu);
-    if (got < -1) return got;
-    if (got == -1) {
-        if (menus.notReached) engine_.events().report(*menus.notReached, areaName(area));
-        const int settled = settle();
-        return settled == result::Ok ? result::PlaceFailed : settled;
-    }
+    const Waited<MenuEnd> got = readMenu(menus, menu);
+    if (!got) return got.code();
+    if (got.is(MenuEnd::Refused)) return refused(menus, areaName(area));
     enteredArea(area);
     return result::Ok;
 }
 
-int SigNavigator::readFolderMenu(int number, const AreaMenus& menus, std::string& text) {
+result::Code SigNavigator::readFolderMenu(int number, const AreaMenus& menus, std::string& text) {
     engine_.Send(std::to_string(number) + "\r");
-    const int got = readMenu(menus, &text);
-    if (got < -1) return got;
-    if (got == -1) {
-        const int settled = settle();
-        return settled == result::Ok ? result::PlaceFailed : settled;
-    }
+    const Waited<MenuEnd> got = readMenu(menus, &text);
+    if (!got) return got.code();
+    if (got.is(MenuEnd::Refused)) return refused({}, {});
     engine_.Send("S\r");
-    return settle();
+    return engine_.WaitForMenuPrompt();
 }
 
 void SigNavigator::enteredArea(int area) {
@@ -210,49 +208,44 @@ void SigNavigator::enteredRoom(int room) {
     room_ = room;
 }
 
-int SigNavigator::enterFolder(int folder, const AreaMenus& menus) {
+result::Code SigNavigator::enterFolder(int folder, const AreaMenus& menus) {
     engine_.Send(std::to_string(doc_.tree().item(folder).m_nNumber) + "\r");
-    const int got = readMenu(menus, nullptr);
-    if (got < -1) return got;
-    if (got == -1) {
-        if (menus.notReached) engine_.events().report(*menus.notReached, doc_.tree().item(folder).m_szTitle.view());
-        const int settled = settle();
-        return settled == result::Ok ? result::PlaceFailed : settled;
-    }
+    const Waited<MenuEnd> got = readMenu(menus, nullptr);
+    if (!got) return got.code();
+    if (got.is(MenuEnd::Refused)) return refused(menus, doc_.tree().item(folder).m_szTitle.view());
     enteredFolder(folder);
     return result::Ok;
 }
 
-int SigNavigator::leaveRoom() {
+result::Code SigNavigator::leaveRoom() {
     if (at_ != At::Room) return result::Ok;
     engine_.Send("S\r");
-    if (const int settled = settle(); settled != result::Ok) return settled;
+    if (const result::Code settled = engine_.WaitForMenuPrompt(); settled != result::Ok) return settled;
     at_ = roomFromFolder_ ? At::Folder : At::Area;
     return result::Ok;
 }
 
-int SigNavigator::leaveFolder() {
-    if (const int left = leaveRoom(); left != result::Ok) return left;
+result::Code SigNavigator::leaveFolder() {
+    if (const result::Code left = leaveRoom(); left != result::Ok) return left;
     if (at_ != At::Folder) return result::Ok;
     engine_.Send("S\r");
-    if (const int settled = settle(); settled != result::Ok) return settled;
+    if (const result::Code settled = engine_.WaitForMenuPrompt(); settled != result::Ok) return settled;
     folders_.pop_back();
     at_ = folders_.empty() ? At::Area : At::Folder;
     return result::Ok;
 }
 
-int SigNavigator::leaveArea() {
+result::Code SigNavigator::leaveArea() {
     while (at_ == At::Room || at_ == At::Folder) {
-        if (const int left = leaveFolder(); left != result::Ok) return left;
+        if (const result::Code left = leaveFolder(); left != result::Ok) return left;
     }
     if (at_ != At::Area) return result::Ok;
     engine_.Send("M\r");
-    const int settled = settle();
     at_ = At::Elsewhere;
-    return settled;
+    return engine_.WaitForMenuPrompt();
 }
 
-int SigNavigator::GoToPlace(int place, const AreaMenus& menus, std::string* areaMenu) {
+result::Code SigNavigator::GoToPlace(int place, const AreaMenus& menus, std::string* areaMenu) {
     const int area = areaOf(place);
     if (area < 0) return result::PlaceFailed;
     // The folders on the way, top-down.
@@ -260,24 +253,23 @@ int SigNavigator::GoToPlace(int place, const AreaMenus& menus, std::string* area
     for (int i = place; i != area && doc_.tree().valid(i); i = doc_.tree().item(i).m_nParent)
         if (doc_.tree().item(i).m_nKind == kind::kRoomGroup) folders.insert(folders.begin(), i);
 
-    if (at_ == At::Room) {
-        if (const int left = leaveRoom(); left != result::Ok) return left;
-    }
+    if (const result::Code left = leaveRoom(); left != result::Ok) return left;
     // Out of folders that are not on the way, and out of another area.
     while (at_ == At::Folder && (area_ != area || areaMenu || folders_.size() > folders.size() ||
                                  !std::equal(folders_.begin(), folders_.end(), folders.begin()))) {
-        if (const int left = leaveFolder(); left != result::Ok) return left;
+        if (const result::Code left = leaveFolder(); left != result::Ok) return left;
     }
     if (at_ == At::Area && (area_ != area || areaMenu)) {
-        if (const int left = leaveArea(); left != result::Ok) return left;
+        if (const result::Code left = leaveArea(); left != result::Ok) return left;
     }
     if (at_ != At::Area && at_ != At::Folder) {
-        if (const int reached = GoToSig(place); reached != result::Ok) return reached;
-        if (const int entered = sendAreaNumbers(area, menus, areaMenu); entered != result::Ok)
+        if (const result::Code reached = GoToSig(place); reached != result::Ok) return reached;
+        if (const result::Code entered = sendAreaNumbers(area, menus, areaMenu); entered != result::Ok)
             return entered;
     }
     for (std::size_t i = folders_.size(); i < folders.size(); ++i) {
-        if (const int entered = enterFolder(folders[i], menus); entered != result::Ok) return entered;
+        if (const result::Code entered = enterFolder(folders[i], menus); entered != result::Ok)
+            return entered;
     }
     return result::Ok;
 }
@@ -294,13 +286,13 @@ void SigNavigator::renameSig(int area, const std::string& code) {
         const std::string path = tree.item(i).m_strPath.str();
         if (path == prefix || path.starts_with(prefix + "/")) {
             tree.setPath(i, code + path.substr(prefix.size()));
-            engine_.events().placeChanged(i);
+            engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Changed, tree, i));
         }
     }
     // An area whose path was its ID: the path now carries the new code.
     if (tree.item(area).m_strPath.empty() && tree.item(top).m_strPath.empty()) {
         tree.setPath(area, code + areaPath(area).substr(prefix.size()));
-        engine_.events().placeChanged(area);
+        engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Changed, tree, area));
     }
 }
 

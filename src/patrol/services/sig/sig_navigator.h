@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link/result_codes.h"
 #include "patrol/engine/patrol_engine.h"
 
 namespace morvaline {
@@ -47,19 +48,19 @@ public:
     // listing a room for a room. 0, result::PlaceFailed when the host refused the way
     // (reported), or the result code that ended the run. With areaMenu the area is
     // entered anew and the text of its menu (all pages) goes there.
-    int GoToPlace(int place, const AreaMenus& menus, std::string* areaMenu = nullptr);
+    result::Code GoToPlace(int place, const AreaMenus& menus, std::string* areaMenu = nullptr);
     // From the area's menu: the menu of its folder numbered number, read into text and
     // left again. 0, result::PlaceFailed when the host has no such folder, or the result
     // code that ended the run.
-    int readFolderMenu(int number, const AreaMenus& menus, std::string& text);
+    result::Code readFolderMenu(int number, const AreaMenus& menus, std::string& text);
     // A room entered by a command at the menu the navigator brought the caller to.
     void enteredRoom(int room);
     bool inRoom(int room) const { return at_ == At::Room && room_ == room; }
     // "S" and the menu's prompt: out of the room, or out of the current folder.
-    int leaveRoom();
-    int leaveFolder();
+    result::Code leaveRoom();
+    result::Code leaveFolder();
     // "M" and the menu's prompt: out of the area; then nothing is assumed.
-    int leaveArea();
+    result::Code leaveArea();
     // The host stands somewhere unknown (after "F", a failed step ...).
     void lost() { at_ = At::Elsewhere; }
 
@@ -73,17 +74,18 @@ public:
 private:
     enum class At { Elsewhere, Sig, Area, Folder, Room };
 
-    int GoToSig(int place);
-    int sendAreaNumbers(int area, const AreaMenus& menus, std::string* menu);
-    // Reads up to the end of a menu (after its number was sent): the index of the prompt
-    // in menus.prompts, -1 when the host refused the number, or the negative result code.
-    int readMenu(const AreaMenus& menus, std::string* text);
-    int enterFolder(int folder, const AreaMenus& menus);
+    result::Code GoToSig(int place);
+    result::Code sendAreaNumbers(int area, const AreaMenus& menus, std::string* menu);
+    // Reads up to the end of a menu (after its number was sent), answering its page breaks.
+    enum class MenuEnd { Menu, Refused };
+    Waited<MenuEnd> readMenu(const AreaMenus& menus, std::string* text);
+    // The host refused a number: reported, and PlaceFailed once its prompt has come.
+    result::Code refused(const AreaMenus& menus, std::string_view name);
+    result::Code enterFolder(int folder, const AreaMenus& menus);
     void enteredArea(int area);
     void enteredFolder(int folder);
     // The code in the banner differs from the place's: the places of the SIG forum take it.
     void renameSig(int area, const std::string& code);
-    int settle();
 
     CPatrolEngine& engine_;
     CTolDoc& doc_;

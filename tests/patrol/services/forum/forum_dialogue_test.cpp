@@ -21,6 +21,7 @@
 #include "store/outgoing_mail.h"
 #include "support/scripted_host.h"
 #include "support/temp_dir.h"
+#include "support/text_store.h"
 
 namespace morvaline {
 namespace {
@@ -29,16 +30,6 @@ using test::ScriptedHost;
 
 constexpr std::string_view kRead = "番号またはコマンド<FM>(M,S,F,H,Q,RBn,SCn,+n,-n,W,RP,RV,RT,TLn,AP,PF,J)=";
 constexpr std::string_view kForum = "番号またはコマンド(M,F,H,Q,Rm,SCm,Wm,RNm,RTm,J)=";
-
-class TextStore final : public StoreRequests {
-public:
-    explicit TextStore(ReservedTextSender& sender) : sender_(sender) {}
-    bool openTextToSend(const ReservedText& item) override { return sender_.open(item); }
-    int sendNextTextLine() override { return sender_.next(); }
-
-private:
-    ReservedTextSender& sender_;
-};
 
 // The walk of a run at level "すべて" over the data set's own reservations.
 class Walk final : public PatrolWalk {
@@ -134,7 +125,7 @@ struct ForumDialogue {
     std::unique_ptr<CTolDoc> doc = CTolDoc::open({dir.path(), "MVL00001", "secret"}, registry).doc;
     ScriptedHost host;
     ReservedTextSender sender;
-    TextStore store;
+    test::TextStore store;
     CPatrolEngine engine;
     ForumService forum;
     int area = -1;

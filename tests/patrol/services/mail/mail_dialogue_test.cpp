@@ -21,6 +21,7 @@
 #include "store/outgoing_mail.h"
 #include "support/scripted_host.h"
 #include "support/temp_dir.h"
+#include "support/text_store.h"
 
 namespace morvaline {
 namespace {
@@ -30,18 +31,6 @@ using test::ScriptedHost;
 constexpr int kReceived = 2;  // places of a new data set
 constexpr int kOutgoing = 3;
 constexpr int kSentList = 14;
-
-// The store requests of a patrol over the scripted host: texts are recorded as a real run
-// records them, and their lines reach the host.
-class TextStore final : public StoreRequests {
-public:
-    explicit TextStore(ReservedTextSender& sender) : sender_(sender) {}
-    bool openTextToSend(const ReservedText& item) override { return sender_.open(item); }
-    int sendNextTextLine() override { return sender_.next(); }
-
-private:
-    ReservedTextSender& sender_;
-};
 
 std::unique_ptr<CTolDoc> newUser(const test::TempDir& dir, Registry& registry) {
     return CTolDoc::open({dir.path(), "MVL00001", "secret"}, registry).doc;
@@ -111,7 +100,7 @@ struct MailDialogue {
     std::unique_ptr<CTolDoc> doc = newUser(dir, registry);
     ScriptedHost host;
     ReservedTextSender sender;
-    TextStore store;
+    test::TextStore store;
     CPatrolEngine engine;
     MailService mail;
 };
