@@ -28,6 +28,10 @@ void PatrolEventsForwarder::activity(Animation animation) {
     post([animation](PatrolEvents& target) { target.activity(animation); });
 }
 
+void PatrolEventsForwarder::commentsLinked(int placeSerial) {
+    post([placeSerial](PatrolEvents& target) { target.commentsLinked(placeSerial); });
+}
+
 void PatrolEventsForwarder::activateTerminal() {
     post([](PatrolEvents& target) { target.activateTerminal(); });
 }

@@ -20,6 +20,7 @@ public:
     void itemNotice(const ItemNotice& notice) override;
     void placeNotice(const PlaceNotice& notice) override;
     void activity(Animation animation) override;
+    void commentsLinked(int placeSerial) override;
     void activateTerminal() override;
     void sortMail(int bits) override;
 

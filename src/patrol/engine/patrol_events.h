@@ -72,8 +72,9 @@ public:
     // A place was added to the tree, or its properties, reservation or name changed.
     virtual void placeNotice(const PlaceNotice& /*notice*/) {}
     virtual void activity(Animation /*animation*/) {}
-    // Comments read in this place were hung under the messages they answer.
-    virtual void commentsLinked(int /*placeIndex*/) {}
+    // Comments read in the place of this serial were hung under the messages they answer:
+    // its comment tree changed.
+    virtual void commentsLinked(int /*placeSerial*/) {}
     // The run ended without logout: the terminal takes over the line.
     virtual void activateTerminal() {}
 
