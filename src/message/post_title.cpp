@@ -1,6 +1,6 @@
 #include "message/post_title.h"
 
-#include "message/ascii_case.h"
+#include "platform/ascii_case.h"
 #include "message/subjects.h"
 #include "platform/sjis.h"
 #include "store/item.h"
