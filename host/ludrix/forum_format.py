@@ -49,25 +49,32 @@ def message_lines(number: int, room: Room, message: Message, layout: ForumLayout
     return lines
 
 
-def menu_entry(entry: Room | Folder | None) -> bytes:
+def menu_entry(entry: Room | Folder | None, layout: ForumLayout) -> bytes:
     """A room with its highest message number in brackets; a folder without one."""
     if entry is None:
         return sj("　") + sj(TALK_ENTRY)
     head = sj("　" + digit(entry.number))
     if isinstance(entry, Folder):
-        return head + sj_lenient(entry.name) + sj("　" + FOLDER_MARK)
+        return head + sj_lenient(entry.name) + (sj("　" + FOLDER_MARK) if layout.folder_mark else b"")
     name = sj_lenient(entry.name)
+    if layout.highest == "wide":
+        return head + name + sj("　［" + "".join(chr(0xFF10 + int(c)) for c in str(entry.highest)) + "］")
     return head + name + b" " * max(1, NAME_COLUMN - len(name)) + sj(f"[{entry.highest:5d}]")
 
 
 def menu_lines(entries: list[Room | Folder | None], layout: ForumLayout) -> list[bytes]:
     """The entries one a line, or two a line side by side."""
-    shown = [menu_entry(e) for e in entries]
+    shown = [menu_entry(e, layout) for e in entries]
     if layout.room_list == "single":
         return shown
     return [b"  ".join(shown[i:i + 2]) for i in range(0, len(shown), 2)]
 
 
-def titles_line(number: int, message: Message) -> bytes:
-    """A line of the titles list: the number, the date and the title."""
-    return sj(f"{number:5d}  {yymmdd(message.date)}  ") + cut(sj_lenient(message.title), TITLE_LIMIT)
+def titles_line(number: int, message: Message, layout: ForumLayout) -> bytes:
+    """A line of the titles list: the number, the date (and the time) and the title."""
+    title = cut(sj_lenient(message.title), TITLE_LIMIT)
+    if layout.titles_list == "tight":
+        return sj(f"{number} {yymmdd(message.date, blanks=True)} ") + title
+    if layout.titles_list == "time":
+        return sj(f"{number:5d} {yymmdd(message.date)} {message.date:%H:%M} ") + title
+    return sj(f"{number:5d}  {yymmdd(message.date)}  ") + title

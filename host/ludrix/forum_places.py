@@ -261,7 +261,7 @@ class RoomVisit:
             for n in numbers[page * size:(page + 1) * size]:
                 message = room.message(n)
                 assert message is not None
-                s.line.write(forum_format.titles_line(n, message) + b"\r\n")
+                s.line.write(forum_format.titles_line(n, message, s.world.forums.layout) + b"\r\n")
             s.line.text(page_line(page + 1, pages) + "\r\n")
             if page + 1 == pages:
                 break

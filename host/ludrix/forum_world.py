@@ -20,6 +20,8 @@ TAG_FORMS = ("full", "short")
 COMMENT_MARKERS = ("none", "stars", "count")
 HANDLE_SEPARATORS = {"blank": " ", "wide": "　", "slash": "／"}
 ROOM_LISTS = ("single", "double")
+HIGHEST_FORMS = ("narrow", "wide")
+TITLES_LISTS = ("columns", "tight", "time")
 POSTING = ("open", "refuse")
 CODE_PATTERN = re.compile(r"^[A-Z0-9]{1,8}$")
 # The number of the message that a title answers ("RE:#12 ...", "Re: #12").
@@ -161,12 +163,17 @@ class ForumLayout:
     comment_count: bool = True      # the header line ends with the number of comments
     handle_separator: str = "wide"  # between the title and the handle
     room_list: str = "single"       # one room a line, or two
+    highest: str = "narrow"         # a room's highest number "[   12]" or "［１２］"
+    folder_mark: bool = True        # a folder's entry ends with "＞＞"
+    titles_list: str = "columns"    # "   12  99/12/05  title", "12 99/12/ 5 title", or with the time
     max_lines: int = 999            # lines of a posted text that are kept
 
     def to_json(self) -> dict[str, Any]:
         return {"tag": self.tag, "comment_marker": self.comment_marker,
                 "comment_count": self.comment_count, "handle_separator": self.handle_separator,
-                "room_list": self.room_list, "max_lines": self.max_lines}
+                "room_list": self.room_list, "highest": self.highest,
+                "folder_mark": self.folder_mark, "titles_list": self.titles_list,
+                "max_lines": self.max_lines}
 
 
 @dataclass
@@ -309,6 +316,9 @@ def forums_from_json(sigs: Any, layout: Any) -> Forums:
             comment_count=_get(lo, "comment_count", bool, "forum_layout", True),
             handle_separator=separator,
             room_list=_choice(lo, "room_list", ROOM_LISTS, "forum_layout", "single"),
+            highest=_choice(lo, "highest", HIGHEST_FORMS, "forum_layout", "narrow"),
+            folder_mark=_get(lo, "folder_mark", bool, "forum_layout", True),
+            titles_list=_choice(lo, "titles_list", TITLES_LISTS, "forum_layout", "columns"),
             max_lines=_get(lo, "max_lines", int, "forum_layout", 999)))
     codes = [c for s in forums.sigs for c in (s.code, *s.aliases)]
     if len(set(codes)) != len(codes):

@@ -1,6 +1,7 @@
 // End to end: the forum service of morvaline-cli patrols against ludrix-host, over the host's
 // screen variants (tag lines with or without the highest number, comment markers, "<BM>"
-// prompts, rooms two to a line, the handle after a slash).
+// prompts, rooms two to a line, highest numbers in full-width digits, folders without a
+// mark, the handle after a slash or a blank, titles lists in tight columns or with times).
 
 #include <gtest/gtest.h>
 
@@ -103,9 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
     Screens, ForumPatrolTest,
     ::testing::Values(
         std::pair{R"({})", "fm"},
-        std::pair{R"({"tag": "short", "comment_marker": "stars", "handle_separator": "slash"})", "bm_rc"},
+        std::pair{R"({"tag": "short", "comment_marker": "stars", "handle_separator": "slash",
+                      "highest": "wide", "folder_mark": false, "titles_list": "tight"})",
+                  "bm_rc"},
         std::pair{R"({"room_list": "double", "comment_marker": "count", "comment_count": false,
-                      "handle_separator": "blank"})",
+                      "handle_separator": "blank", "titles_list": "time"})",
                   "fm_rc"}),
     screensName);
 

@@ -111,7 +111,7 @@ class ForumTest(unittest.TestCase):
 
     def test_layout_variants(self):
         layout = {"tag": "short", "comment_marker": "stars", "comment_count": False,
-                  "handle_separator": "slash"}
+                  "handle_separator": "slash", "titles_list": "time"}
         term = self.forum(self.start(world(layout=layout)))
         term.command("SC1", FM)
         shown = term.command("RB1-", FM)
@@ -119,6 +119,21 @@ class ForumTest(unittest.TestCase):
                          "話題1／ハナコ\r\n"), shown)
         term.command("S", FORUM)
         term.command("SC2", BM_RC)
+        term.command("S", FORUM)
+        term.command("SC1", FM)
+        self.assertIn(sj("    3 99/12/04 09:03 RE:#2 話題1\r\n"), term.command("TL3", FM))
+
+    def test_menu_and_titles_variants(self):
+        layout = {"highest": "wide", "folder_mark": False, "titles_list": "tight"}
+        term = self.start(world(layout=layout)).connect()
+        self.addCleanup(term.close)
+        term.login()
+        term.command("JPCSIG", SIG_PROMPT)
+        menu = term.command("3", FORUM)
+        self.assertIn(sj("　１．雑談会議室　［４］\r\n"), menu)
+        self.assertIn(sj("　５．過去ログ\r\n"), menu)
+        term.command("SC1", FM)
+        self.assertIn(sj("\r\n2 99/12/ 3 RE:#1 話題1\r\n"), term.command("TL2", FM))
 
     def test_titles_list_pages(self):
         rooms = [{"number": 1, "name": "部屋", "messages": [message(n) for n in range(1, 6)]}]

@@ -5,6 +5,7 @@
 #include "patrol/engine/host_text.h"
 #include "platform/sjis.h"
 #include "platform/text_codec.h"
+#include "platform/text_trim.h"
 #include "store/host_date.h"
 #include "store/host_lines.h"
 #include "store/item.h"
@@ -12,30 +13,7 @@
 namespace morvaline {
 namespace {
 
-const std::string& wideBlank() {
-    static const std::string text = sj("　");
-    return text;
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Blanks, tabs and full-width blanks removed from both ends.
-std::string_view trimBlanks(std::string_view s) {
-    for (;;) {
-        if (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-        else if (s.starts_with(wideBlank())) s.remove_prefix(wideBlank().size());
-        else break;
-    }
-    for (;;) {
-        if (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-            s.remove_suffix(1);
-        else if (s.size() >= 2 && s.ends_with(wideBlank()) &&
-                 sjisCutLength(s, s.size() - 2) == s.size() - 2)
-            s.remove_suffix(wideBlank().size());
-        else break;
-    }
-    return s;
-}
 
 // The decimal number of a run of digits, none when it is empty or does not fit an int.
 std::optional<int> decimal(std::string_view digits) {
@@ -51,9 +29,30 @@ std::size_t digitsAt(std::string_view s, std::size_t pos) {
     return end - pos;
 }
 
-// The bytes [pos, pos + length) of a line, as far as the line reaches.
-std::string_view field(std::string_view line, std::size_t pos, std::size_t length) {
-    return pos < line.size() ? line.substr(pos, length) : std::string_view();
+// The length of the date that begins a line of a titles list: year, month and day
+// separated by "/", a month or day padded with a blank ("99/ 1/ 5"), and the time when one
+// follows ("99/12/05 10:30"); 0 when the text does not begin with a date. The title may
+// follow after a single blank.
+std::size_t dateLength(std::string_view s) {
+    std::size_t i = digitsAt(s, 0);
+    if (i == 0 || i > 4) return 0;
+    for (int field = 0; field < 2; ++field) {  // the month, then the day
+        if (i >= s.size() || s[i] != '/') return 0;
+        const std::size_t from = ++i;
+        if (i < s.size() && s[i] == ' ') ++i;
+        const std::size_t d = digitsAt(s, i);
+        if (d == 0 || i + d - from > 2) return 0;
+        i += d;
+    }
+    std::size_t t = i;
+    while (t < s.size() && s[t] == ' ') ++t;
+    const std::size_t hour = digitsAt(s, t);
+    if (hour == 0 || hour > 2 || t + hour >= s.size() || s[t + hour] != ':') return i;
+    t += hour + 1;
+    if (digitsAt(s, t) != 2) return i;
+    t += 2;
+    if (t + 3 <= s.size() && s[t] == ':' && digitsAt(s, t + 1) == 2) t += 3;
+    return t == s.size() || s[t] == ' ' ? t : i;
 }
 
 // The number inside a room's brackets: half- or full-width digits.
@@ -99,24 +98,24 @@ std::optional<MessageHeader> parseMessageHeader(std::string_view line) {
     constexpr std::size_t kCommentsAt = 41, kCommentsLength = 3, kCommentsLineMin = 45;
     if (!isTitleLine(line)) return {};
     MessageHeader header;
-    const std::string_view id = trimBlanks(field(line, kIdAt, kIdLength));
+    const std::string_view id = trimBlanks(textFrom(line, kIdAt, kIdLength));
     header.senderId = std::string(id.substr(0, id.find(')')));
-    header.date = parseHostDate(trimBlanks(field(line, kDateAt, kDateLength)), hostdate::kDateOnly);
+    header.date = parseHostDate(trimBlanks(textFrom(line, kDateAt, kDateLength)), hostdate::kDateOnly);
     if (line.size() >= kCommentsLineMin) {
-        if (const auto count = decimal(trimBlanks(field(line, kCommentsAt, kCommentsLength))))
+        if (const auto count = decimal(trimBlanks(textFrom(line, kCommentsAt, kCommentsLength))))
             header.comments = *count;
     }
     return header;
 }
 
 TitleLine splitTitleLine(std::string_view line) {
-    static const std::string kWideSlash = sj("／");
+    static const std::string kWideSlash = sj("／"), kWideBlank = sj("　");
     // The last separator, found walking whole characters.
     std::size_t cut = std::string_view::npos, after = 0;
     for (std::size_t i = 0; i < line.size();) {
         const bool lead = isSjisLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size();
         const std::string_view ch = line.substr(i, lead ? 2 : 1);
-        if (ch == " " || ch == wideBlank() || ch == kWideSlash) {
+        if (ch == " " || ch == kWideBlank || ch == kWideSlash) {
             cut = i;
             after = i + ch.size();
         }
@@ -183,15 +182,13 @@ std::optional<TitleEntry> parseTitleEntry(std::string_view line) {
     const auto number = decimal(line.substr(pos, digits));
     pos += digits;
     if (!number || *number <= 0 || pos >= line.size() || line[pos] != ' ') return {};
-    // The date runs up to two blanks (a date may hold one blank, as in "99/ 1/ 5").
     const std::string_view rest = trimBlanks(line.substr(pos));
-    const std::size_t gap = rest.find("  ");
+    const std::size_t length = dateLength(rest);
     TitleEntry entry;
     entry.number = *number;
-    entry.date = parseHostDate(rest.substr(0, gap), hostdate::kDateOnly);
+    entry.date = length ? parseHostDate(rest.substr(0, length)) : 0;
     if (entry.date == 0) return {};
-    if (gap != std::string_view::npos)
-        entry.title = sjisBoundedCopy(trimBlanks(rest.substr(gap)), kTitleSize - 1);
+    entry.title = sjisBoundedCopy(trimBlanks(rest.substr(length)), kTitleSize - 1);
     return entry;
 }
 

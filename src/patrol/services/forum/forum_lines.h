@@ -57,7 +57,8 @@ std::vector<MenuRoom> parseMenuRooms(std::string_view line);
 
 // The heading of a titles list ("番号　登録日付　タイトル　総数：" and the count).
 bool isTitlesHeading(std::string_view line);
-// A line of a titles list: the number, the date and the title, each separated by blanks.
+// A line of a titles list: the number, the date (with its time when one is shown) and the
+// title, separated by one blank or more.
 struct TitleEntry {
     int number = 0;
     FileTime date = 0;

@@ -105,12 +105,27 @@ TEST(ForumLines, MenuEntriesGiveRoomsFoldersAndTheirHighestNumbers) {
 
 TEST(ForumLines, TitlesListAndStatusLine) {
     EXPECT_TRUE(isTitlesHeading(sj("番号　登録日付　タイトル　総数：    4")));
-    const auto entry = parseTitleEntry(sj("    2  99/12/03  話題 その2"));
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->number, 2);
-    EXPECT_EQ(entry->date, *fileTimeFromFields({1999, 12, 3, 0, 0, 0, 0}));
-    EXPECT_EQ(entry->title, sj("話題 その2"));
-    EXPECT_TRUE(parseTitleEntry(sj("   12  99/ 1/ 5  blank-padded date")));
+    // The columns of a titles list differ from host to host: the title may follow the date
+    // after one blank, the date may be padded with blanks or carry a time.
+    const struct {
+        const char* line;
+        int number;
+        LocalTimeFields date;
+        const char* title;
+    } kEntries[] = {
+        {"    2  99/12/03  話題 その2", 2, {1999, 12, 3, 0, 0, 0, 0}, "話題 その2"},
+        {"12 99/ 1/ 5 一桁の月", 12, {1999, 1, 5, 0, 0, 0, 0}, "一桁の月"},
+        {"7 1999/12/03 10:30 時刻つき", 7, {1999, 12, 3, 10, 30, 0, 0}, "時刻つき"},
+        {"8 99/12/03 10:30:15", 8, {1999, 12, 3, 10, 30, 15, 0}, ""},
+        {"9 99/12/03 12:00の会", 9, {1999, 12, 3, 0, 0, 0, 0}, "12:00の会"},
+    };
+    for (const auto& e : kEntries) {
+        const auto entry = parseTitleEntry(sj(e.line));
+        ASSERT_TRUE(entry) << e.line;
+        EXPECT_EQ(entry->number, e.number) << e.line;
+        EXPECT_EQ(entry->date, *fileTimeFromFields(e.date)) << e.line;
+        EXPECT_EQ(entry->title, sj(e.title)) << e.line;
+    }
     EXPECT_FALSE(parseTitleEntry("  1/  2"));  // a page counter
     EXPECT_FALSE(parseTitleEntry("    3  not a date"));
 
