@@ -187,9 +187,16 @@ BrowserWindow* MainWindow::newBrowser(const BrowserLayout& layout) {
         sub->setGeometry(layout.placement.x, layout.placement.y, layout.placement.width, layout.placement.height);
     if (layout.placement.maximized || area_->subWindowList().size() == 1) sub->showMaximized();
     else sub->show();
-    connect(sub, &QObject::destroyed, this, [this] { updateTitles(); });
+    retitleWhenGone(sub);
     updateTitles();
     return window;
+}
+
+// The titles count the windows: they are made again once a window has gone. Queued, since
+// while the signal is sent the dying window is still in the area's list, no longer a
+// subwindow but a bare QWidget.
+void MainWindow::retitleWhenGone(QMdiSubWindow* sub) {
+    connect(sub, &QObject::destroyed, this, [this] { updateTitles(); }, Qt::QueuedConnection);
 }
 
 EventLogWindow* MainWindow::newEventLog() {
@@ -198,7 +205,7 @@ EventLogWindow* MainWindow::newEventLog() {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(800, 300);
     sub->show();
-    connect(sub, &QObject::destroyed, this, [this] { updateTitles(); });
+    retitleWhenGone(sub);
     updateTitles();
     return window;
 }

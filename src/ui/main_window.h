@@ -16,6 +16,7 @@
 #include "ui/patrol_control.h"
 
 class QActionGroup;
+class QMdiSubWindow;
 class QMenu;
 
 namespace morvaline {
@@ -79,6 +80,7 @@ private:
     void closeWhenIdle();
     void updateCommands();
     void updateTitles();
+    void retitleWhenGone(QMdiSubWindow* sub);
     // The reservation menu of the place selected in b; reserving is refused while a patrol runs.
     void placeMenu(BrowserWindow& b, const QPoint& at);
     void reserve(BrowserWindow& b, int reservation);
