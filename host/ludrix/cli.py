@@ -9,7 +9,7 @@ import sys
 
 from .clock import Clock, parse_time
 from .faults import LOGIN_REFUSALS, FaultPlan, parse_transfer_fault
-from .modem import DIAL_ANSWERS, Modem
+from .modem import DIAL_ANSWERS, SPEED, Modem
 from .server import Host
 from .session import HostOptions
 from .settings import LOGIN_PROMPTS, MAINTAINED, SettingError
@@ -94,6 +94,14 @@ def build_parser() -> argparse.ArgumentParser:
                    help="also answer as a Hayes modem on a pseudo-terminal linked at PATH")
     h.add_argument("--dial-answer", choices=DIAL_ANSWERS, default="CONNECT",
                    help="the modem's answer to a dial command (CONNECT)")
+    h.add_argument("--modem-error", action="append", default=[], metavar="COMMAND",
+                   help="the modem answers ERROR to this AT command (repeatable)")
+    h.add_argument("--modem-speed", type=_count, default=SPEED, metavar="BPS",
+                   help="the speed the modem's CONNECT reports (38400)")
+    h.add_argument("--drop-carrier", action="store_true",
+                   help="a call with faults ends with the modem closing its side of the "
+                        "pseudo-terminal (the caller's line is lost) and opening a new one at "
+                        "the same path")
     h.add_argument("--maintenance", action="append", choices=MAINTAINED, default=[],
                    help="a service shown as under maintenance (repeatable)")
     h.add_argument("--set", action="append", default=[], metavar="NAME=VALUE",
@@ -173,7 +181,8 @@ def main(argv: list[str] | None = None) -> int:
     options = HostOptions(faults=plan, idle_timeout=args.idle_timeout,
                           transfer_timeout=args.transfer_timeout)
     host = Host(world, Clock(args.clock), options, args.world if args.save else None)
-    modem = Modem(host, args.modem, args.dial_answer) if args.modem else None
+    modem = Modem(host, args.modem, args.dial_answer, tuple(args.modem_error), args.modem_speed,
+                  args.drop_carrier) if args.modem else None
     try:
         asyncio.run(_run(host, args.port, modem))
     except OSError as exc:

@@ -9,7 +9,7 @@ import os
 import tty
 from typing import TYPE_CHECKING
 
-from .faults import OutputFaults
+from .faults import FaultPlan, OutputFaults
 from .line import HostLine
 
 if TYPE_CHECKING:
@@ -49,13 +49,27 @@ def scan(command: str) -> tuple[int, bool | None]:
     return -1, echo
 
 
-class Modem:
-    """Answers AT commands on a pseudo-terminal whose slave side is linked at path."""
+class CarrierDropped(Exception):
+    """A call ended with the carrier dropped: the device is closed and made anew."""
 
-    def __init__(self, host: Host, path: str, answer: str = "CONNECT") -> None:
+
+class Modem:
+    """Answers AT commands on a pseudo-terminal whose slave side is linked at path.
+
+    errors: commands answered ERROR; speed: the speed CONNECT reports; drop_carrier: a
+    call that has faults ends with the modem closing its side of the pseudo-terminal (the
+    only way a pseudo-terminal shows a lost carrier) and opening a new one at the same path.
+    """
+
+    def __init__(self, host: Host, path: str, answer: str = "CONNECT",
+                 errors: tuple[str, ...] = (), speed: int = SPEED,
+                 drop_carrier: bool = False) -> None:
         self.host = host
         self.path = path
         self.answer = answer
+        self.errors = {e.strip().upper() for e in errors}
+        self.speed = speed
+        self.drop_carrier = drop_carrier
         self.echo = True
 
     def open(self) -> int:
@@ -77,6 +91,12 @@ class Modem:
             reader.feed_data(first)
             try:
                 await self._commands(reader, writer)
+            except CarrierDropped:
+                # The new device is linked before the old one closes: a caller that sees
+                # its line lost finds the next one at the path.
+                dropped, master = master, self.open()
+                os.close(dropped)
+                self.echo = True
             finally:
                 writer.close()
                 read_transport.close()
@@ -129,6 +149,9 @@ class Modem:
     async def _command(self, command: str, reader: asyncio.StreamReader,
                        writer: asyncio.StreamWriter) -> None:
         dial, echo = scan(command)
+        if command in self.errors:
+            writer.write(b"\r\nERROR\r\n")
+            return
         if echo is not None:
             self.echo = echo
         if dial < 0:
@@ -140,7 +163,7 @@ class Modem:
         if answer != "CONNECT":
             writer.write(f"\r\n{answer}\r\n".encode("ascii"))
             return
-        writer.write(f"\r\nCONNECT {SPEED}\r\n".encode("ascii"))
+        writer.write(f"\r\nCONNECT {self.speed}\r\n".encode("ascii"))
 
         async def no_carrier() -> None:
             try:
@@ -151,3 +174,7 @@ class Modem:
 
         line = HostLine(reader, writer, None, faults, self.host.options.idle_timeout, no_carrier)
         await self.host.run_session(line, index)
+        # Only a call that faults break off drops the carrier: closing the device throws
+        # away what the caller has not read yet, such as the farewell of a logout.
+        if self.drop_carrier and faults.plan != FaultPlan():
+            raise CarrierDropped()

@@ -43,6 +43,7 @@ constexpr Command kCommands[] = {
     {"ap", commandAccessPoints,
      "ap list | add NAME --host HOST[:PORT] [--route N] | set N FIELD VALUE\n"
      "   | remove N | move N TO | enable N on|off | redial on|off [--interval S] [--max N]\n"
+     "   | device PORT [PATH]\n"
      "                                the access points, in priority order"},
     {"reserve", commandReserve, "reserve ID PLACE [ENTRY|none]  show or set a place's reservation"},
     {"write", commandWrite,

@@ -47,7 +47,10 @@ void setField(AccessPoint& ap, const std::string& key, const std::string& value)
         {"APName", &AccessPoint::name, true},         {"TelnetName", &AccessPoint::telnetName, false},
         {"TelnetPort", &AccessPoint::telnetPort, false}, {"Script", &AccessPoint::script, true},
         {"AreaCode", &AccessPoint::areaCode, false},  {"PhoneNumber", &AccessPoint::phoneNumber, false},
-        {"DialupName", &AccessPoint::dialupName, true},
+        {"DialupName", &AccessPoint::dialupName, true}, {"ModemName", &AccessPoint::modemName, true},
+        {"Init1", &AccessPoint::init1, false},        {"Init2", &AccessPoint::init2, false},
+        {"Init3", &AccessPoint::init3, false},        {"V42", &AccessPoint::v42, false},
+        {"Compress", &AccessPoint::compress, false},
     };
     for (const IntField& f : kInts)
         if (key == f.key) {
@@ -62,7 +65,7 @@ void setField(AccessPoint& ap, const std::string& key, const std::string& value)
     throw CommandError{"unknown field " + key +
                        " (Line, APName, TelnetName, TelnetPort, Route, Enable, Script, "
                        "DisconnectAfterLogout, DialType, CdAlwaysOn, Port, AreaCode, PhoneNumber, "
-                       "DialupName)"};
+                       "DialupName, ModemName, Init1, Init2, Init3, V42, Compress)"};
 }
 
 std::size_t apIndex(const AccessPointList& list, const std::string& text) {
@@ -80,6 +83,9 @@ void printAccessPoints(const AccessPointList& list) {
         std::cout << ++n << (ap.enable ? "  [x] " : "  [ ] ") << utf8(ap.name) << "  " << line;
         if (ap.line == static_cast<int>(LineType::Telnet))
             std::cout << " " << ap.telnetName << ":" << ap.telnetPort;
+        else
+            std::cout << " port " << ap.port << " " << dialledNumber(list, ap);
+        if (!ap.dialupName.empty()) std::cout << " after dial-up " << utf8(ap.dialupName);
         std::cout << "  login mode " << ap.route << (ap.disconnectAfterLogout ? "" : "  stays connected")
                   << '\n';
     }
@@ -93,12 +99,22 @@ void printAccessPoints(const AccessPointList& list) {
 int commandAccessPoints(Session& session, Args args) {
     constexpr std::string_view usage =
         "ap list | add NAME --host HOST[:PORT] [--route N] | set N FIELD VALUE | remove N | "
-        "move N TO | enable N on|off | redial on|off [--interval SECONDS] [--max COUNT]";
+        "move N TO | enable N on|off | redial on|off [--interval SECONDS] [--max COUNT] | "
+        "device PORT [PATH]";
     const std::string interval = takeOption(args, "--interval");
     const std::string maxCount = takeOption(args, "--max");
     const std::string host = takeOption(args, "--host");
     const std::string route = takeOption(args, "--route");
     const std::string action = takeArgument(args, usage);
+    if (action == "device") {
+        const int port = numberArgument(takeArgument(args, usage), "the port number");
+        if (port < 1 || port > kMaxComPort) throw CommandError{"the port number is 1 ... 9"};
+        if (!args.empty()) setComDevice(session.registry(), port, takeArgument(args, usage));
+        expectNoMoreArguments(args, usage);
+        if (!session.registry().sync()) throw CommandError{session.registry().error()};
+        std::cout << "port " << port << ": " << comDevice(session.registry(), port) << '\n';
+        return 0;
+    }
     AccessPointList list = loadAccessPoints(session.registry(), modemDatabase());
     if (action == "list") {
         expectNoMoreArguments(args, usage);

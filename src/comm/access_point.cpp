@@ -125,6 +125,7 @@ AccessPointList loadAccessPoints(const Registry& reg, const std::filesystem::pat
     list.redial.redial = reg.readInt("Settings", "Redial", 0) != 0;
     list.redial.intervalSeconds = clampRedial(reg.readInt("Settings", "RedialInterval", 60), 60);
     list.redial.maxCount = clampRedial(reg.readInt("Settings", "RedialMaxCount", 3), 3);
+    for (int port = 1; port <= kMaxComPort; ++port) list.comDevices.push_back(comDevice(reg, port));
     return list;
 }
 
@@ -164,6 +165,27 @@ std::string dialledNumber(const AccessPointList& list, const AccessPoint& ap) {
         if (area != withoutTrunkZero(list.placeAreaCode)) number += "0 " + std::string(area) + " ";
     }
     return number + ap.phoneNumber;
+}
+
+ModemDial modemDialOf(const AccessPointList& list, const AccessPoint& ap) {
+    constexpr std::size_t kCommandLimit = 127;
+    ModemDial dial;
+    for (const std::string* init : {&ap.init1, &ap.init2, &ap.init3})
+        if (!init->empty()) dial.initCommands.push_back(init->substr(0, kCommandLimit) + "\r");
+    dial.dialCommand = "AT" + ap.v42 + ap.compress + "D";
+    if (ap.dialType == 0) dial.dialCommand += "T";
+    if (ap.dialType == 1) dial.dialCommand += "P";
+    dial.dialCommand += dialledNumber(list, ap) + "\r";
+    return dial;
+}
+
+std::string comDevice(const Registry& registry, int port) {
+    return registry.readString("Settings", "ComDevice" + std::to_string(port),
+                               "/dev/ttyS" + std::to_string(port - 1));
+}
+
+void setComDevice(Registry& registry, int port, const std::string& device) {
+    registry.writeString("Settings", "ComDevice" + std::to_string(port), device);
 }
 
 }  // namespace morvaline

@@ -60,6 +60,7 @@ struct AccessPointList {
     std::string prefixCode;
     RedialSettings redial;
     int propertyPage = 0;
+    std::vector<std::string> comDevices;  // the device of port n at n - 1 (comDevice below)
 };
 
 // Loads the list; the modem database (MODEMDAT.INI) supplies the command texts of a named
@@ -74,5 +75,16 @@ std::vector<std::string> modemNames(const std::filesystem::path& modemDatabase);
 // The number that a modem dials: the outside-line prefix and a space, then "0", the area
 // code and a space unless it is the computer's own, then the number.
 std::string dialledNumber(const AccessPointList& list, const AccessPoint& ap);
+
+// The modem commands of an access point: Init1 to Init3 when not empty, at most 127 bytes
+// each; then "AT", the V.42 and compression texts, "D", "T" (tone) or "P" (pulse) or
+// nothing, and the dialled number.
+ModemDial modemDialOf(const AccessPointList& list, const AccessPoint& ap);
+
+// The serial ports 1 ... 9 and their devices: the setting "ComDevice%d", by default
+// /dev/ttyS0 for port 1 and so on.
+inline constexpr int kMaxComPort = 9;
+std::string comDevice(const Registry& registry, int port);
+void setComDevice(Registry& registry, int port, const std::string& device);
 
 }  // namespace morvaline

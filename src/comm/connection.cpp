@@ -4,8 +4,10 @@
 #include <netdb.h>
 
 #include <QHostInfo>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QThreadPool>
+#include <QTimer>
 
 #include "comm/rapidox/telnet_data_filter.h"
 #include "link/result_codes.h"
@@ -23,6 +25,10 @@ constexpr qint64 kSocketReadBuffer = 64 * 1024;
 constexpr int kNotConnected = 10057;
 // Bytes after the last line end that are kept for a transfer that may start.
 constexpr std::size_t kLineTailLimit = 256;
+// How long a write to the serial port may wait for room in the output queue.
+constexpr int kPortWriteTimeoutMs = 5000;
+// How often carrier detect is looked at.
+constexpr int kCarrierTickMs = 1000;
 
 void deleteSocketLater(QTcpSocket* socket) {
     if (socket) socket->deleteLater();
@@ -93,10 +99,15 @@ Connection::Connection(CommBlock& block, MainDispatcher& dispatcher, Reporter& r
     });
 }
 
+void Connection::DeleteLater::operator()(QObject* object) const {
+    if (object) object->deleteLater();
+}
+
 Connection::~Connection() {
     block_.setSpaceFreedListener({});
     rx_.setDrainedListener({});
     cancelLookups();
+    closePort();
     if (socket_) {
         QObject::disconnect(socket_.get(), nullptr, &context_, nullptr);
         socket_->abort();
@@ -261,6 +272,10 @@ void Connection::onConnected() {
     }
     if (!traces.traces.empty()) showOnly(traces);
     if (!sent) return connectFailed();
+    announceLineUp();
+}
+
+void Connection::announceLineUp() {
     setState(LineState::Connected);
     reporter_.report(texts::kLineConnected);
     const std::filesystem::path logPath =
@@ -270,6 +285,94 @@ void Connection::onConnected() {
             reporter_.report(*failure, utf8ToSjis(logPath.string()));
     }
     block_.dataArrived.set();
+}
+
+// --- Modem line ---
+
+bool Connection::openSerial(const SerialSettings& settings) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (serial_ || socket_) return true;
+    SerialPort::Opened opened = SerialPort::open(settings);
+    if (opened.settingsRejected || !opened.port) {
+        reporter_.report(opened.settingsRejected ? texts::kPortSettingsFailed : texts::kPortOpenFailed);
+        reporter_.report(texts::kPortProblem, utf8ToSjis(settings.device), utf8ToSjis(opened.problem));
+    }
+    if (!opened.port) return false;
+    serial_ = std::move(opened.port);
+    filter_.reset();
+    filter_.setTelnet(false);
+    lineTail_.clear();
+    modemDialling_ = true;
+    portReadable_.reset(new QSocketNotifier(serial_->fd(), QSocketNotifier::Read));
+    QObject::connect(portReadable_.get(), &QSocketNotifier::activated, &context_, [this] { receive(); });
+    (void)serial_->setDtr(true);
+    carrier_ = serial_->carrier();
+    if (carrier_) {
+        carrierTick_.reset(new QTimer);
+        QObject::connect(carrierTick_.get(), &QTimer::timeout, &context_, [this] {
+            const std::optional<bool> now = serial_ ? serial_->carrier() : std::nullopt;
+            if (now && now != carrier_) carrierChanged(*now);
+        });
+        carrierTick_->start(kCarrierTickMs);
+    }
+    setState(LineState::Connecting);
+    return true;
+}
+
+void Connection::modemDialled() {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    modemDialling_ = false;
+}
+
+void Connection::modemConnected(bool ignoreCarrier) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (serial_ && (ignoreCarrier || carrier_.value_or(true))) lineCameUp();
+}
+
+// While the modem dials only the line-up flag follows the carrier; afterwards carrier on
+// brings the line up and carrier off loses it.
+void Connection::carrierChanged(bool on) {
+    carrier_ = on;
+    if (modemDialling_) {
+        lineUp_ = on;
+        block_.setLineUp(on);
+    } else if (on && state_ != LineState::Connected) {
+        lineCameUp();
+    } else if (!on && lineUp_) {
+        lineLost();
+    }
+}
+
+void Connection::lineCameUp() {
+    if (state_ == LineState::Connected) return;
+    {
+        auto locked = block_.lock();
+        lineUp_ = true;
+        block_.setLineUp(true);
+        connectedSince_ = std::chrono::steady_clock::now();
+    }
+    announceLineUp();
+}
+
+// The device reported the line gone (the far side of a pseudo-terminal closed, a USB
+// adapter was pulled): a line that was up is lost; a dial in progress fails.
+void Connection::portGone() {
+    if (lineUp_) return lineLost();
+    block_.setResultIfOk(result::LineLost);
+    closeSocket();
+    block_.dataArrived.set();
+}
+
+void Connection::closePort() {
+    if (!serial_) return;
+    if (portReadable_) portReadable_->setEnabled(false);
+    portReadable_.reset();
+    carrierTick_.reset();
+    (void)serial_->setDtr(false);
+    serial_->purge();
+    serial_.reset();
+    modemDialling_ = false;
+    carrier_.reset();
 }
 
 void Connection::connectFailed() {
@@ -299,6 +402,7 @@ void Connection::disconnectSteps() {
 
 void Connection::closeSocket() {
     cancelLookups();
+    closePort();
     if (socket_) {
         QObject::disconnect(socket_.get(), nullptr, &context_, nullptr);
         socket_->flush();
@@ -332,9 +436,16 @@ void Connection::giveUp(int errorNumber) {
 
 void Connection::hangUp() {
     MORVALINE_ASSERT_THREAD(mainThread_);
-    if (lineUp_) reporter_.report(texts::kHangingUp);
+    const bool wasUp = lineUp_;
+    if (wasUp) reporter_.report(texts::kHangingUp);
+    // A CR makes a modem that is still dialling abandon the call.
+    if (serial_ && !wasUp) (void)serial_->write("\r", kPortWriteTimeoutMs);
+    const bool modemLine = serial_ != nullptr;
     disconnectSteps();
     closeSocket();
+    // Dropping DTR ends a modem's call; the port is closed already, so no carrier change
+    // will say so.
+    if (wasUp && modemLine) reporter_.report(texts::kLineDisconnected);
 }
 
 bool Connection::cancel(const std::function<bool()>& confirm, bool wakeEngine) {
@@ -360,10 +471,11 @@ void Connection::skip() {
 // --- Writing ---
 
 bool Connection::canWrite() const {
-    return lineUp_ && socket_;
+    return serial_ || (lineUp_ && socket_);
 }
 
-bool Connection::socketWrite(std::string_view bytes) {
+bool Connection::lineWrite(std::string_view bytes) {
+    if (serial_) return serial_->write(bytes, kPortWriteTimeoutMs);
     if (!socket_) return false;
     const auto size = static_cast<qint64>(bytes.size());
     return socket_->write(bytes.data(), size) == size;
@@ -375,7 +487,7 @@ bool Connection::writeBytes(std::string_view bytes) {
     if (!canWrite()) return false;
     record(TranscriptKind::Sent, bytes);
     const TransmitBatch::Writer writer = [this](std::string_view batch) {
-        return socketWrite(batch);
+        return lineWrite(batch);
     };
     if (batch_.append(bytes, writer) && batch_.flush(writer)) return true;
     giveUp(kNotConnected);
@@ -387,7 +499,7 @@ bool Connection::writeByte(std::uint8_t byte) {
     if (!canWrite()) return false;
     const char ch = static_cast<char>(byte);
     record(TranscriptKind::Sent, {&ch, 1});
-    if (socketWrite({&ch, 1})) return true;
+    if (lineWrite({&ch, 1})) return true;
     giveUp(kNotConnected);
     return false;
 }
@@ -395,7 +507,11 @@ bool Connection::writeByte(std::uint8_t byte) {
 bool Connection::sendBreak() {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if (!lineUp_) return false;
-    const bool sent = writeByte(telnet::kIac) && writeByte(telnet::kBrk);
+    bool sent = true;
+    if (serial_)
+        serial_->sendBreak();
+    else
+        sent = writeByte(telnet::kIac) && writeByte(telnet::kBrk);
     reporter_.report(texts::kBreakSent);
     return sent;
 }
@@ -404,7 +520,7 @@ bool Connection::perform(const std::vector<TelnetAction>& actions, FilterOutput&
     for (const TelnetAction& action : actions) {
         if (action.kind == TelnetAction::Kind::Show) {
             filter_.feedTrace(action.bytes, traces);
-        } else if (!canWrite() || !socketWrite(action.bytes)) {
+        } else if (!canWrite() || !lineWrite(action.bytes)) {
             return false;
         }
     }
@@ -420,6 +536,17 @@ void Connection::receive() {
     } else {
         receiveText(false);
     }
+    pacePort();
+}
+
+long Connection::readLine(char* buffer, std::size_t size) {
+    if (serial_) return serial_->read(buffer, size);
+    return socket_ ? static_cast<long>(socket_->read(buffer, static_cast<qint64>(size))) : 0;
+}
+
+void Connection::pacePort() {
+    if (portReadable_)
+        portReadable_->setEnabled(rx_.transferMode ? rx_.rawRoom() > 0 : engineBacklog_.empty());
 }
 
 void Connection::receiveText(bool toTheEnd) {
@@ -428,8 +555,9 @@ void Connection::receiveText(bool toTheEnd) {
         if (!perform(negotiator_.received(command), filtered_) && lineUp_) giveUp(kNotConnected);
     };
     // Stop while text waits for room in the CommBlock: the engine's space notice resumes.
-    while (socket_ && (toTheEnd || engineBacklog_.empty()) && !rx_.transferMode) {
-        const qint64 count = socket_->read(readBuffer_.data(), kSocketReadBuffer);
+    while ((socket_ || serial_) && (toTheEnd || engineBacklog_.empty()) && !rx_.transferMode) {
+        const long count = readLine(readBuffer_.data(), readBuffer_.size());
+        if (count < 0) portGone();
         if (count <= 0) break;
         bytesReceived_ += count;
         keepLineTail({readBuffer_.data(), static_cast<std::size_t>(count)});
@@ -456,10 +584,11 @@ void Connection::receiveForTransfer() {
         if (!perform(negotiator_.received(command), traces) && lineUp_) giveUp(kNotConnected);
     };
     // Stop while the raw buffer is full: the transfer's drained notice resumes.
-    while (socket_ && rx_.transferMode) {
+    while ((socket_ || serial_) && rx_.transferMode) {
         const std::size_t room = rx_.rawRoom();
         if (room == 0) break;
-        const qint64 count = socket_->read(chunk, static_cast<qint64>(room));
+        const long count = readLine(chunk, room);
+        if (count < 0) portGone();
         if (count <= 0) break;
         bytesReceived_ += count;
         std::string data;
@@ -535,11 +664,14 @@ bool Connection::startTransfer(const TransferRequest& request) {
     rx_.clearRaw();
     // The tail passed the Telnet filter's answers already; only its data bytes count.
     std::string lead;
-    rapidox::TelnetDataFilter().filter(lineTail_, lead);
+    if (socket_)
+        rapidox::TelnetDataFilter().filter(lineTail_, lead);
+    else
+        lead = lineTail_;
     lineTail_.clear();
     rx_.putRaw(lead);
     rx_.direction = request.direction;
-    rx_.telnet = true;
+    rx_.telnet = socket_ != nullptr;
     rx_.transferAbort = false;
     rx_.transferMode = true;
     reporter_.report(texts::kTransferStarted);
@@ -560,7 +692,7 @@ bool Connection::writeTransferBytes(std::string_view bytes, bool evenIfAborted) 
     if ((rx_.transferAbort && !evenIfAborted) || !canWrite()) return false;
     const std::string escaped = rx_.telnet ? rapidox::doubleTelnetIac(bytes) : std::string(bytes);
     const TransmitBatch::Writer writer = [this](std::string_view batch) {
-        return socketWrite(batch);
+        return lineWrite(batch);
     };
     if (!batch_.append(escaped, writer) || !batch_.flush(writer)) {
         giveUp(kNotConnected);

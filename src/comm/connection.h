@@ -1,6 +1,7 @@
 #pragma once
 // The Connection: the one place where bytes to and from the host pass. It owns the
-// Telnet line (host and service lookup, connect, option negotiation), the receive
+// Telnet line (host and service lookup, connect, option negotiation) or the serial port of
+// a modem line (the engine talks to the modem over it, then to the host), the receive
 // pipeline (Telnet filter, receive filter, terminal screen lines, capture log, and the
 // append into the engine's CommBlock), the transmit batch, and the ways a line ends
 // (hang-up, line lost, cancel, skip). A file transfer takes over the received bytes
@@ -25,6 +26,7 @@
 #include "comm/receive_filter.h"
 #include "comm/rx_share.h"
 #include "comm/screen_lines.h"
+#include "comm/serial_port.h"
 #include "comm/telnet_negotiation.h"
 #include "comm/transmit_batch.h"
 #include "link/comm_block.h"
@@ -33,7 +35,9 @@
 #include "platform/thread_affinity.h"
 #include "store/report.h"
 
+class QSocketNotifier;
 class QTcpSocket;
+class QTimer;
 
 namespace morvaline {
 
@@ -100,7 +104,18 @@ public:
     // first) and cancels lookups; sets HostFound so that a waiting engine wakes.
     void close();
 
-    // --- Writing (refused unless the line is up) ---
+    // --- Modem line steps ---
+    // Request 101: opens and sets up the serial port (already open: true). Failures are
+    // reported with the device and the reason. Carrier changes count only after
+    // modemDialled().
+    bool openSerial(const SerialSettings& settings);
+    void modemDialled();
+    // CONNECT: without carrier detect to rely on (ignoreCarrier, or a port without the
+    // line) the line is up now; otherwise the carrier brings it up.
+    void modemConnected(bool ignoreCarrier);
+
+    // --- Writing (refused unless the line is up; a serial port takes the modem's commands
+    // before that) ---
     // Request 100: the text as it is, in batches of at most 2,000 bytes; empty: true.
     bool writeText(std::string_view text) { return writeBytes(text); }
     bool writeBytes(std::string_view bytes);
@@ -169,6 +184,16 @@ private:
     void lineLost();
     void disconnectSteps();
     void closeSocket();
+    void closePort();
+    void lineCameUp();
+    void announceLineUp();
+    void carrierChanged(bool on);
+    void portGone();
+    // Reads what the line holds into buffer: the count, 0 when nothing, -1 when the serial
+    // line is gone.
+    long readLine(char* buffer, std::size_t size);
+    // Reading the port is switched off while the receive side has no room.
+    void pacePort();
     void giveUp(int errorNumber);
 
     // Reads the socket while the receive side has room; the heart of the receive path.
@@ -186,7 +211,7 @@ private:
     // Sends the negotiation bytes and feeds the trace lines into traces; false when a
     // send failed.
     bool perform(const std::vector<TelnetAction>& actions, FilterOutput& traces);
-    bool socketWrite(std::string_view bytes);
+    bool lineWrite(std::string_view bytes);
     bool canWrite() const;
     void record(TranscriptKind kind, std::string_view bytes);
 
@@ -205,6 +230,15 @@ private:
     LineState state_ = LineState::Idle;
     QObject context_;  // receives the socket and lookup callbacks; they die with it
     std::unique_ptr<QTcpSocket, void (*)(QTcpSocket*)> socket_;
+    std::unique_ptr<SerialPort> serial_;
+    // Both may go while one of their own signals is being handled: deleted later.
+    struct DeleteLater {
+        void operator()(QObject* object) const;
+    };
+    std::unique_ptr<QSocketNotifier, DeleteLater> portReadable_;
+    std::unique_ptr<QTimer, DeleteLater> carrierTick_;  // looks at carrier detect each second
+    bool modemDialling_ = false;          // carrier changes are ignored meanwhile
+    std::optional<bool> carrier_;         // as last seen
     QHostAddress address_;
     int port_ = 0;
     int hostLookup_ = -1;     // pending host lookup, or -1

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/transfer_request.h"
 
@@ -33,6 +34,13 @@ enum class LoginMode : int {
 // script; any value not listed is Wait.
 LoginMode loginModeOf(int route);
 
+// What the engine sends to a modem: the set-up commands in order (empty ones left out,
+// each with its CR), then the dial command.
+struct ModemDial {
+    std::vector<std::string> initCommands;
+    std::string dialCommand;
+};
+
 // The access point of the current connection attempt, as the engine needs it.
 struct AttemptTarget {
     LineType lineType = LineType::Telnet;
@@ -41,6 +49,7 @@ struct AttemptTarget {
     LoginMode loginMode = LoginMode::Wait;
     std::string loginScript;  // run in login mode Script
     bool hangUpAfterLogout = true;
+    ModemDial modem;  // a modem line's dialogue
 };
 
 class LineRequests {
@@ -50,9 +59,14 @@ public:
     // 100: writes the Shift_JIS text to the line as it is; an empty text writes nothing.
     // False when it could not be written.
     virtual bool writeText(std::string_view text) = 0;
-    // 101: opens the serial port of a modem line. (The modem and telephony lines are not
-    // built yet: the connection loop fails their attempts; these two are their hooks.)
+    // 101: opens the serial port of a modem line (the reasons of a failure are reported).
+    // Carrier changes count for nothing until modemDialled().
     virtual bool openModemPort() = 0;
+    // The dial command has gone out: carrier changes count from now on.
+    virtual void modemDialled() = 0;
+    // The modem answered CONNECT: a line that cannot rely on carrier detect (the access
+    // point says so, or the port has no such line) is up now.
+    virtual void modemConnected() = 0;
     // 102: places a telephony call; DataArrived is set when it is up or failed.
     virtual bool placeTapiCall() = 0;
     // 103: creates the Telnet socket and starts the connect; DataArrived is set when the

@@ -24,6 +24,32 @@ void PatrolLink::hangUp() {
     dispatcher_.post([this] { connection_.hangUp(); });
 }
 
+bool PatrolLink::openModemPort() {
+    return dispatcher_.call(
+        [this] {
+            const AccessPoint* ap = plan_ ? plan_->current() : nullptr;
+            const auto& devices = plan_ ? plan_->list().comDevices : std::vector<std::string>();
+            if (!ap || ap->port < 1 || ap->port > static_cast<int>(devices.size())) {
+                connection_.reporter().report(texts::kNoPortChosen);
+                return false;
+            }
+            return connection_.openSerial(
+                {devices[static_cast<std::size_t>(ap->port - 1)], ap->baudRate, ap->flow});
+        },
+        false);
+}
+
+void PatrolLink::modemDialled() {
+    dispatcher_.send([this] { connection_.modemDialled(); });
+}
+
+void PatrolLink::modemConnected() {
+    dispatcher_.send([this] {
+        const AccessPoint* ap = plan_ ? plan_->current() : nullptr;
+        connection_.modemConnected(ap && ap->cdAlwaysOn != 0);
+    });
+}
+
 void PatrolLink::setDiallingPlan(DiallingPlan* plan) {
     plan_ = plan;
     aimAtCurrent();
@@ -53,9 +79,13 @@ std::optional<AttemptTarget> PatrolLink::currentAttempt() {
         [this]() -> std::optional<AttemptTarget> {
             if (!plan_ || !plan_->current()) return std::nullopt;
             const AccessPoint& ap = *plan_->current();
-            return AttemptTarget{
-                static_cast<LineType>(ap.line), ap.name,   ap.telnetName,
-                loginModeOf(ap.route),          ap.script, ap.disconnectAfterLogout != 0};
+            return AttemptTarget{static_cast<LineType>(ap.line),
+                                 ap.name,
+                                 ap.telnetName,
+                                 loginModeOf(ap.route),
+                                 ap.script,
+                                 ap.disconnectAfterLogout != 0,
+                                 modemDialOf(plan_->list(), ap)};
         },
         std::optional<AttemptTarget>());
 }

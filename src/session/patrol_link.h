@@ -2,8 +2,7 @@
 // The engine's connection steps carried out on a real line: each request of the engine
 // (patrol thread) is performed on the Connection on the main thread through the
 // dispatcher, and its answer returned. The dialling plan chooses the access point of each
-// attempt. This build has Telnet lines: a modem port or a telephony call cannot be opened
-// and there is no dial-up entry to dial.
+// attempt: its Telnet target, or the serial port and commands of its modem.
 
 #include "comm/connection.h"
 #include "comm/dialling_plan.h"
@@ -23,7 +22,9 @@ public:
 
     // Patrol thread.
     bool writeText(std::string_view text) override;
-    bool openModemPort() override { return false; }
+    bool openModemPort() override;
+    void modemDialled() override;
+    void modemConnected() override;
     bool placeTapiCall() override { return false; }
     bool telnetConnect() override;
     int nextAccessPoint() override;

@@ -81,6 +81,10 @@ struct Text {
     X(kTransferEnded, 16808, "ﾊﾞｲﾅﾘ転送が終了しました") \
     X(kWriteFatal, 28681, "通信書き込み中に致命的なｴﾗｰ (GetLastError = %1) が発生しました。接続に失敗した可能性があります。") \
     X(kNoHostInfo, 28682, "%1 からﾎｽﾄ情報を取得できませんでした") \
+    X(kNoPortChosen, 28760, "ﾎﾟｰﾄを指定してください。") \
+    X(kPortOpenFailed, 28761, "通信ﾎﾟｰﾄがｵｰﾌﾟﾝできません") \
+    X(kPortSettingsFailed, 28762, "通信条件の設定に失敗しました") \
+    X(kPortProblem, 28763, "%1: %2") \
     X(kLogOpenFailed, 28684, "%1\nのﾛｸﾞ用のﾌｧｲﾙがｵｰﾌﾟﾝできませんでした。他のｱﾌﾟﾘｹｰｼｮﾝで使用している可能性があります。ﾛｸﾞは作成されません。")
 
 // The patrol engine: how a run ended.

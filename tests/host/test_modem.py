@@ -55,6 +55,7 @@ class ModemTest(unittest.TestCase):
         host = HostProcess("--seed", "1", "--users", "2", "--mails", "0", "--notices", "0",
                            "--modem", "", *args, modem=True)
         self.addCleanup(host.stop)
+        self.modem_path = host.modem_path
         caller = PtyCaller(host.modem_path)
         self.addCleanup(caller.close)
         return caller
@@ -84,6 +85,29 @@ class ModemTest(unittest.TestCase):
         caller = self.caller("--busy")
         caller.send("ATDT1\r")
         caller.expect("\r\nBUSY\r\n")
+
+    def test_refused_command_speed_and_dropped_carrier(self):
+        caller = self.caller("--modem-error", "ATZ", "--modem-speed", "9600", "--drop-carrier",
+                             "--close-after", "20")
+        caller.send("ATZ\r")
+        caller.expect("\nERROR")
+        caller.send("ATDT1\r")
+        caller.expect("CONNECT 9600\r\n")
+        # The line drops after 20 bytes: the caller's side of the device then reads EIO.
+        deadline = time.monotonic() + hostclient.DEADLINE
+        while True:
+            select.select([caller.fd], [], [], max(0.0, deadline - time.monotonic()))
+            try:
+                if not os.read(caller.fd, 4096):
+                    break
+            except OSError:
+                break
+            self.assertLess(time.monotonic(), deadline, "the carrier never dropped")
+        # A new device is linked for the next call.
+        again = PtyCaller(self.modem_path)
+        self.addCleanup(again.close)
+        again.send("AT\r")
+        again.expect("\nOK")
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +45,14 @@ public:
             const std::string prefix = "ludrix-host listening on 127.0.0.1:";
             if (text.rfind(prefix, 0) == 0) port_ = std::atoi(text.c_str() + prefix.size());
         }
+        // With --modem a second line names the modem's device: "ludrix-host modem on PATH".
+        const bool modem = std::find(options.begin(), options.end(), "--modem") != options.end();
+        if (modem && port_ > 0 && std::fgets(line, sizeof line, output_)) {
+            std::string text = line;
+            const std::string prefix = "ludrix-host modem on ";
+            if (!text.empty() && text.back() == '\n') text.pop_back();
+            if (text.rfind(prefix, 0) == 0) modemPath_ = text.substr(prefix.size());
+        }
     }
     ~LudrixHost() {
         if (pid_ > 0) {
@@ -56,11 +65,14 @@ public:
     LudrixHost& operator=(const LudrixHost&) = delete;
 
     int port() const { return port_; }
+    // The modem's device (with --modem), or empty.
+    const std::string& modemPath() const { return modemPath_; }
 
 private:
     pid_t pid_ = -1;
     FILE* output_ = nullptr;
     int port_ = 0;
+    std::string modemPath_;
 };
 
 }  // namespace morvaline::test

@@ -45,6 +45,8 @@ public:
     // The lines sendNextTextLine() sends (each must be a "C:" entry of the script).
     std::vector<std::string> textLines;
     bool textOpens = true;
+    // Whether openModemPort() succeeds; a modem's CONNECT brings the line up at once.
+    bool portOpens = true;
     // The access point that currentAttempt() names.
     std::optional<AttemptTarget> attempt = AttemptTarget{};
     // A transfer that startTransfer() runs: the outcome it records at once, as a transfer
@@ -60,7 +62,9 @@ public:
 
     // LineRequests
     bool writeText(std::string_view text) override;
-    bool openModemPort() override { return false; }
+    bool openModemPort() override { return portOpens; }
+    void modemDialled() override {}
+    void modemConnected() override { block.setLineUp(true); }
     bool placeTapiCall() override { return false; }
     bool telnetConnect() override { return false; }
     int nextAccessPoint() override { return 0; }

@@ -2,6 +2,7 @@
 // redial pause, until the line is up, the user cancels or the attempts run out.
 
 #include "link/result_codes.h"
+#include "patrol/run/modem_attempt.h"
 #include "patrol/run/patrol_run.h"
 #include "patrol/run/telnet_attempt.h"
 
@@ -28,11 +29,14 @@ int PatrolRun::connect() {
         engine_.events().report(texts::kConnectingAccessPoint, attempt_.name);
         switch (attempt_.lineType) {
             case LineType::Tapi:
-            case LineType::Modem:
-                // Telephone lines cannot be used in this build: the attempt fails and the
-                // loop goes on with the next access point.
+                // The telephony stand-in is not built yet: the attempt fails and the loop
+                // goes on with the next access point.
                 engine_.events().report(texts::kNoConnect);
                 block.setResultIfOk(result::LineLost);
+                break;
+            case LineType::Modem:
+                // A failed dial leaves the port open: closed before the next attempt.
+                if (attemptModem(engine_, attempt_.modem) != result::Ok) line.hangUp();
                 break;
             default:
                 if (!line.rasDial()) block.setResultIfOk(result::LineLost);
