@@ -64,6 +64,15 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
         throw CommandError{"no access point is enabled: add one with morvaline-cli ap add"};
     }
     LineStack line(doc.reporter(), lineSettingsOf(doc));
+    // The dial-up password dialog, as a prompt on the terminal.
+    line.dialUp().setAsk([](const std::string& entry, const DialUp::Credentials& stored)
+                             -> std::optional<DialUp::Credentials> {
+        std::cerr << utf8(formatText(texts::kDialUpPrompt, utf8ToSjis(entry))) << '\n'
+                  << "User: " << stored.user << '\n';
+        std::optional<std::string> password = Session::askSecret("Password: ");
+        if (!password) return std::nullopt;
+        return DialUp::Credentials{stored.user, *password};
+    });
     std::string transcriptError;
     if (!transcriptFile.empty() && !line.recordTranscript(transcriptFile, &transcriptError))
         throw CommandError{transcriptError};
@@ -96,6 +105,13 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
     }
     line.connection().setObserver(nullptr);
     if (onLine && exitCode == 0 && line.connection().state() == LineState::Connected) onLine(line);
+    // A dial-up this run brought up goes down with it; the program waits until it has.
+    line.dialUp().hangUp();
+    if (line.dialUp().hangingUp()) {
+        QEventLoop hangUp;
+        line.dialUp().setHangUpFinished([&hangUp] { hangUp.quit(); });
+        hangUp.exec();
+    }
     line.shutdown();
     return exitCode;
 }

@@ -83,23 +83,29 @@ std::string Session::password(bool confirm) {
     if (password_) return *password_;
     if (const char* env = std::getenv("MORVALINE_PASSWORD")) return *(password_ = utf8ToSjis(env));
     if (!::isatty(STDIN_FILENO)) throw CommandError{"no password: set MORVALINE_PASSWORD"};
-    auto ask = [](const char* prompt) {
-        std::cerr << prompt << std::flush;
-        termios old{};
-        ::tcgetattr(STDIN_FILENO, &old);
-        termios quiet = old;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
-        std::string line;
-        std::getline(std::cin, line);
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &old);
-        std::cerr << '\n';
-        return line;
-    };
+    auto ask = [](const char* prompt) { return askSecret(prompt).value_or(std::string()); };
     std::string entered = ask("Password: ");
     if (confirm && ask("Password again: ") != entered)
         throw CommandError{"the two passwords differ"};
     return *(password_ = utf8ToSjis(entered));
+}
+
+std::optional<std::string> Session::askSecret(const char* prompt) {
+    std::cerr << prompt << std::flush;
+    const bool terminal = ::isatty(STDIN_FILENO);
+    termios old{};
+    if (terminal) {
+        ::tcgetattr(STDIN_FILENO, &old);
+        termios quiet = old;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string line;
+    const bool got = static_cast<bool>(std::getline(std::cin, line));
+    if (terminal) ::tcsetattr(STDIN_FILENO, TCSANOW, &old);
+    std::cerr << '\n';
+    if (!got) return std::nullopt;
+    return line;
 }
 
 int findPlace(const CTolDoc& doc, const std::string& name) {

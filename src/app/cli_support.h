@@ -64,6 +64,9 @@ public:
     std::string password(bool confirm = false);
     // The password given with the user parameter (UTF-8).
     void setPassword(const std::string& utf8Password);
+    // A line typed after the prompt, not shown on a terminal; empty at the end of the input
+    // (the user gave up).
+    static std::optional<std::string> askSecret(const char* prompt);
 
 private:
     OpenedUser open(const std::string& userId, bool readOnly, ReportSink* sink);

@@ -425,6 +425,7 @@ void Connection::lineLost() {
     disconnectSteps();
     closeSocket();
     reporter_.report(texts::kLineDisconnected);
+    if (dialUp_) dialUp_->hangUp();
 }
 
 void Connection::giveUp(int errorNumber) {
@@ -446,6 +447,7 @@ void Connection::hangUp() {
     // Dropping DTR ends a modem's call; the port is closed already, so no carrier change
     // will say so.
     if (wasUp && modemLine) reporter_.report(texts::kLineDisconnected);
+    if (dialUp_) dialUp_->hangUp();
 }
 
 bool Connection::cancel(const std::function<bool()>& confirm, bool wakeEngine) {

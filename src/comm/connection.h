@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "comm/capture_log.h"
+#include "comm/dial_up.h"
 #include "comm/receive_filter.h"
 #include "comm/rx_share.h"
 #include "comm/screen_lines.h"
@@ -89,6 +90,8 @@ public:
     // Records the session (host text, client writes, line drops); null stops recording.
     void setTranscript(TranscriptWriter* transcript);
     void setTransferStarter(TransferStarter starter) { transferStarter_ = std::move(starter); }
+    // The dial-up that a hang-up or a lost line hangs up too (if this program dialled it).
+    void setDialUp(DialUp* dialUp) { dialUp_ = dialUp; }
     Reporter& reporter() { return reporter_; }
 
     // --- Telnet steps ---
@@ -226,6 +229,7 @@ private:
     ConnectionObserver* observer_ = nullptr;
     TranscriptWriter* transcript_ = nullptr;
     TransferStarter transferStarter_;
+    DialUp* dialUp_ = nullptr;
 
     LineState state_ = LineState::Idle;
     QObject context_;  // receives the socket and lookup callbacks; they die with it

@@ -15,7 +15,8 @@ LineSettings lineSettingsOf(CTolDoc& doc) {
 }
 
 LineStack::LineStack(Reporter& reporter, LineSettings settings)
-    : connection_(block_, dispatcher_, reporter) {
+    : connection_(block_, dispatcher_, reporter), dialUp_(block_, reporter) {
+    connection_.setDialUp(&dialUp_);
     connection_.setCaptureLog(std::move(settings.captureLog));
     if (settings.transfers)
         transfers_ = std::make_unique<TransferSession>(connection_, block_, dispatcher_,

@@ -55,6 +55,7 @@ public:
     MainDispatcher& dispatcher() { return dispatcher_; }
     CommBlock& block() { return block_; }
     Connection& connection() { return connection_; }
+    DialUp& dialUp() { return dialUp_; }
     // Null when the line has no transfers.
     TransferSession* transfers() { return transfers_.get(); }
 
@@ -65,6 +66,7 @@ private:
     CommBlock block_;
     TranscriptWriter transcript_;  // outlives the connection that writes it
     Connection connection_;
+    DialUp dialUp_;
     std::unique_ptr<TransferSession> transfers_;  // goes before the connection
 };
 

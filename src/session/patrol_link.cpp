@@ -39,6 +39,15 @@ bool PatrolLink::openModemPort() {
         false);
 }
 
+bool PatrolLink::rasDial() {
+    return dispatcher_.call(
+        [this] {
+            const AccessPoint* ap = plan_ ? plan_->current() : nullptr;
+            return dialUp_.dial(ap ? ap->dialupName : std::string(), ap && ap->showRasNext != 0);
+        },
+        false);
+}
+
 void PatrolLink::modemDialled() {
     dispatcher_.send([this] { connection_.modemDialled(); });
 }

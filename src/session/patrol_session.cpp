@@ -11,7 +11,7 @@ DialogueSettings dialogueSettingsOf(const UserSettings& s) {
 PatrolSession::PatrolSession(LineStack& line, PatrolEvents& mainThreadEvents)
     : line_(line),
       mainThreadEvents_(mainThreadEvents),
-      link_(line.connection(), line.dispatcher()),
+      link_(line.connection(), line.dialUp(), line.dispatcher()),
       events_(mainThreadEvents, line.dispatcher()) {}
 
 PatrolSession::~PatrolSession() {

@@ -42,7 +42,7 @@ public:
     PatrolSession& operator=(const PatrolSession&) = delete;
 
     // No run is going.
-    bool mayStart() const { return !thread_.exists(); }
+    bool mayStart() const { return !thread_.exists() && !line_.dialUp().hangingUp(); }
     bool running() const { return thread_.exists(); }
     // Patrol (true) or log in only and leave the line to the terminal (false).
     bool patrolFlag() const { return patrolFlag_; }

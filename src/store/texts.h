@@ -85,6 +85,14 @@ struct Text {
     X(kPortOpenFailed, 28761, "通信ﾎﾟｰﾄがｵｰﾌﾟﾝできません") \
     X(kPortSettingsFailed, 28762, "通信条件の設定に失敗しました") \
     X(kPortProblem, 28763, "%1: %2") \
+    X(kDialUpAlreadyUp, 28764, "%1 へのﾀﾞｲﾔﾙｱｯﾌﾟ接続は既に接続されています") \
+    X(kDialUpDialling, 28765, "%1 にﾀﾞｲﾔﾙｱｯﾌﾟ接続しています") \
+    X(kDialUpError, 28766, "ﾀﾞｲﾔﾙ ｱｯﾌﾟのｴﾗｰ: %1") \
+    X(kDialUpUp, 28767, "ﾀﾞｲﾔﾙｱｯﾌﾟ接続に成功しました") \
+    X(kDialUpHangingUp, 28768, "ﾀﾞｲﾔﾙｱｯﾌﾟ接続を切断しています") \
+    X(kDialUpDown, 28769, "ﾀﾞｲﾔﾙｱｯﾌﾟ接続を切断しました") \
+    X(kDialUpNotLoaded, 28770, "nmcli が見つからないので、ﾀﾞｲﾔﾙｱｯﾌﾟ接続はせずに接続します") \
+    X(kDialUpPrompt, 28771, "%1 へﾀﾞｲﾔﾙｱｯﾌﾟ接続します。") \
     X(kLogOpenFailed, 28684, "%1\nのﾛｸﾞ用のﾌｧｲﾙがｵｰﾌﾟﾝできませんでした。他のｱﾌﾟﾘｹｰｼｮﾝで使用している可能性があります。ﾛｸﾞは作成されません。")
 
 // The patrol engine: how a run ended.

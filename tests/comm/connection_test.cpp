@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -325,3 +329,44 @@ TEST_F(ConnectionTest, BytesBeforeALostLineStillReachTheTransfer) {
 
 }  // namespace
 }  // namespace morvaline
+
+// A modem line on a pseudo-terminal: commands go out and the modem's answers come in
+// before the line is up; CONNECT brings it up (a pseudo-terminal has no carrier line); the
+// far side closing is a lost line.
+TEST_F(ConnectionTest, AModemLineOnAPseudoTerminal) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    connection.attachEngine();
+    ASSERT_TRUE(connection.openSerial({::ptsname(master), 38400, 1}));
+    EXPECT_FALSE(connection.lineUp());
+    ASSERT_TRUE(connection.writeText("ATZ\r"));
+    std::string sent;
+    ASSERT_TRUE(spinUntil([&] {
+        char buffer[64];
+        pollfd p{master, POLLIN, 0};
+        if (::poll(&p, 1, 0) == 1) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n > 0) sent.append(buffer, static_cast<std::size_t>(n));
+        }
+        return sent.size() >= 4;
+    }));
+    EXPECT_EQ(sent, "ATZ\r");
+    ASSERT_EQ(::write(master, "\r\nOK\r\n", 6), 6);
+    ASSERT_TRUE(spinUntil([&] { return observer.shown.find("OK") != std::string::npos; }));
+
+    connection.modemDialled();
+    connection.modemConnected(false);
+    EXPECT_TRUE(connection.lineUp());
+    EXPECT_TRUE(reports.has("回線が接続しました"));
+    ::close(master);
+    ASSERT_TRUE(spinUntil([&] { return !connection.lineUp(); }));
+    EXPECT_TRUE(reports.has("回線が切断されました"));
+    EXPECT_EQ(block.result(), result::LineLost);
+    connection.detachEngine();
+
+    EXPECT_FALSE(connection.openSerial({"/nonexistent/ttyS9", 38400, 1}));
+    EXPECT_TRUE(reports.has("通信ﾎﾟｰﾄがｵｰﾌﾟﾝできません"));
+    EXPECT_TRUE(reports.has("/nonexistent/ttyS9: No such file or directory")) << reports.texts.back();
+}

@@ -67,11 +67,15 @@ protected:
         while (!shown.output.empty() && shown.output.back() == '\n') shown.output.pop_back();
         return shown.output;
     }
+    // Put before each command line: further environment variables.
+    std::string environment;
+    // The standard input of the command line program.
+    std::string input = "/dev/null";
     test::ProgramResult cli(const std::string& args) {
         return test::runCommand(
-            "MORVALINE_CONFIG_DIR='" + (dir / "config").string() + "' XDG_DATA_HOME='" +
-            (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
-            test::buildProgram("src/app/morvaline-cli") + "' " + args + " </dev/null");
+            environment + "MORVALINE_CONFIG_DIR='" + (dir / "config").string() +
+            "' XDG_DATA_HOME='" + (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
+            test::buildProgram("src/app/morvaline-cli") + "' " + args + " <'" + input + "'");
     }
     test::ProgramResult patrol() {
         auto run = cli("patrol MVL00001");

@@ -72,7 +72,10 @@ public:
     bool telnetResolve() override { return false; }
     void telnetClose() override {}
     void hangUp() override {}
-    bool rasDial() override { return true; }
+    bool rasDial() override {
+        block.dataArrived.set();
+        return true;
+    }
     bool startTransfer(const TransferRequest& request) override;
 
     // StoreRequests

@@ -39,7 +39,12 @@ int PatrolRun::connect() {
                 if (attemptModem(engine_, attempt_.modem) != result::Ok) line.hangUp();
                 break;
             default:
-                if (!line.rasDial()) block.setResultIfOk(result::LineLost);
+                // The dial-up first, when the access point names one: DataArrived says
+                // when it is up, failed or not needed.
+                block.dataArrived.reset();
+                if (!line.rasDial() ||
+                    !engine_.clock().waitFor(block.dataArrived, kConnectStepLimitMs))
+                    block.setResultIfOk(result::LineLost);
                 if (block.result() == result::Ok) (void)attemptTelnet(engine_);
                 break;
         }
