@@ -327,9 +327,6 @@ TEST_F(ConnectionTest, BytesBeforeALostLineStillReachTheTransfer) {
     EXPECT_EQ(link.read(into, rapidox::kNever), rapidox::TransferChannel::ReadResult::Aborted);
 }
 
-}  // namespace
-}  // namespace morvaline
-
 // A modem line on a pseudo-terminal: commands go out and the modem's answers come in
 // before the line is up; CONNECT brings it up (a pseudo-terminal has no carrier line); the
 // far side closing is a lost line.
@@ -370,3 +367,6 @@ TEST_F(ConnectionTest, AModemLineOnAPseudoTerminal) {
     EXPECT_TRUE(reports.has("通信ﾎﾟｰﾄがｵｰﾌﾟﾝできません"));
     EXPECT_TRUE(reports.has("/nonexistent/ttyS9: No such file or directory")) << reports.texts.back();
 }
+
+}  // namespace
+}  // namespace morvaline
