@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import faulthandler
 import json
 import os
 import select
@@ -20,6 +21,9 @@ if HOST_DIR not in sys.path:
     sys.path.insert(0, HOST_DIR)
 
 DEADLINE = 10.0
+# Under CTest a module that hangs prints every thread's stack before its time runs out.
+if os.environ.get("MORVALINE_HOST_TEST_WATCHDOG"):
+    faulthandler.dump_traceback_later(float(os.environ["MORVALINE_HOST_TEST_WATCHDOG"]), exit=True)
 IAC, DONT, DO, WONT, WILL, SB, SE = 255, 254, 253, 252, 251, 250, 240
 
 
