@@ -71,12 +71,9 @@ std::string formatDateTime(FileTime time) {
     return text;
 }
 
-FileTime fileTimeNow() {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t t = system_clock::to_time_t(now);
+LocalTimeFields localTimeFields(std::time_t time) {
     std::tm tm{};
-    localtime_r(&t, &tm);
+    localtime_r(&time, &tm);
     LocalTimeFields f;
     f.year = tm.tm_year + 1900;
     f.month = tm.tm_mon + 1;
@@ -84,6 +81,13 @@ FileTime fileTimeNow() {
     f.hour = tm.tm_hour;
     f.minute = tm.tm_min;
     f.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    return f;
+}
+
+FileTime fileTimeNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    LocalTimeFields f = localTimeFields(system_clock::to_time_t(now));
     f.millisecond =
         static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     return fileTimeFromFields(f).value_or(0);

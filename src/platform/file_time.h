@@ -3,6 +3,7 @@
 // (the stored dates of items and documents are local wall-clock times).
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,8 @@ std::optional<FileTime> fileTimeFromFields(const LocalTimeFields& fields);
 LocalTimeFields fieldsFromFileTime(FileTime time);
 // The current local time.
 FileTime fileTimeNow();
+// The local time of a system time, to the second (a leap second reads as :59).
+LocalTimeFields localTimeFields(std::time_t time);
 // "yyyy/mm/dd hh:mm:ss", as reports and listings show a time.
 std::string formatDateTime(FileTime time);
 // Splits into and joins from the low and high 32-bit words of the stored form.

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 
 #include "comm/rapidox/download_name.h"
+#include "platform/file_time.h"
 #include "platform/text_codec.h"
 #include "store/texts.h"
 
@@ -40,14 +40,13 @@ std::optional<FileHeader> UploadFiles::open(std::size_t index) {
         file.sendName.empty() ? utf8ToSjis(file.path.filename().string()) : file.sendName;
     header.name = std::string(lastNameComponent(name));
     header.size = st.st_size;
-    std::tm tm{};
-    localtime_r(&st.st_mtime, &tm);
-    header.year = tm.tm_year + 1900;
-    header.month = tm.tm_mon + 1;
-    header.day = tm.tm_mday;
-    header.hour = tm.tm_hour;
-    header.minute = tm.tm_min;
-    header.second = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    const LocalTimeFields time = localTimeFields(st.st_mtime);
+    header.year = time.year;
+    header.month = time.month;
+    header.day = time.day;
+    header.hour = time.hour;
+    header.minute = time.minute;
+    header.second = time.second;
     return header;
 }
 
