@@ -22,6 +22,7 @@ int commandReserve(Session& session, Args args);
 int commandPattern(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
+int commandQuery(Session& session, Args args);
 int commandReserveItem(Session& session, Args args);
 int commandForum(Session& session, Args args);
 int commandTemplate(Session& session, Args args);

@@ -75,6 +75,11 @@ constexpr Command kCommands[] = {
      "   | folder NAME [--folder F] | remove NAME | import FILE.csv | export FILE.csv\n"
      "                                the address book"},
     {"setting", commandSetting, "setting ID [NAME [VALUE]]     the settings of writing offline"},
+    {"query", commandQuery,
+     "query ID [--place P] [--no-subfolders] [--field title,body,sender|all] [--case]\n"
+     "         [--kind N|TEXT] [--since DATE] [--until DATE] [--months N] [--days N]\n"
+     "         [--order found|number|title|handle|place|date] [WORD...]\n"
+     "                                search the stored messages; one line per result"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"

@@ -17,14 +17,6 @@
 namespace morvaline::cli {
 namespace {
 
-std::string shortDate(FileTime t) {
-    if (t == 0) return "                ";
-    const LocalTimeFields f = fieldsFromFileTime(t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", f.year, f.month, f.day, f.hour, f.minute);
-    return text;
-}
-
 // One letter per state, as the subject list shows it.
 std::string flagLetters(const CItem& item, int generation, int window) {
     std::string letters;

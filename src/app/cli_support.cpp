@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -14,6 +15,14 @@
 namespace morvaline::cli {
 
 std::string utf8(std::string_view sjis) { return sjisToUtf8(sjis); }
+
+std::string shortDate(FileTime t) {
+    if (t == 0) return "                ";
+    const LocalTimeFields f = fieldsFromFileTime(t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", f.year, f.month, f.day, f.hour, f.minute);
+    return text;
+}
 
 void ConsoleReports::showStatus(const std::string& sjisText) {
     if (verbose_) std::cerr << utf8(sjisText) << '\n';

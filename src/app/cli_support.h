@@ -94,6 +94,8 @@ private:
     OpenedList list_;
 };
 
+// "yyyy/mm/dd hh:mm", or blanks of that width for no date (0).
+std::string shortDate(FileTime t);
 // The text as UTF-8 (for output).
 std::string utf8(std::string_view sjis);
 // Removes an option "--name VALUE" from args; empty when absent.

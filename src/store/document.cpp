@@ -261,6 +261,13 @@ void CTolDoc::startGeneration() {
     patrolTimes_[0] = fileTimeNow();
 }
 
+void CTolDoc::rememberSearchWord(std::string_view word) {
+    if (word.empty()) return;
+    std::erase(recentStrings_, word);
+    if (recentStrings_.size() >= kSearchHistory) recentStrings_.resize(kSearchHistory - 1);
+    recentStrings_.insert(recentStrings_.begin(), std::string(word));
+}
+
 bool CTolDoc::save() {
     error_.clear();
     if (readOnly_) {

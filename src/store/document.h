@@ -204,6 +204,12 @@ public:
     void setWindowRecords(std::vector<WindowRecord> records);
     WindowRecord mainWindowRecord() const;
     void setMainWindowRecord(const WindowRecord& record);
+    // The words of past queries, newest first, at most kSearchHistory (main thread).
+    static constexpr std::size_t kSearchHistory = 64;
+    const std::vector<std::string>& searchHistory() const { return recentStrings_; }
+    // Moves a word to the front of the history (an older equal entry goes, and the oldest
+    // when the history is full); an empty word is not kept.
+    void rememberSearchWord(std::string_view word);
     // Starts a patrol generation: the generation rises and the start time is remembered.
     void startGeneration();
 

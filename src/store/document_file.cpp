@@ -20,7 +20,6 @@ constexpr std::int32_t kFirstVersionWithSendRules = 52;
 constexpr std::int32_t kFirstVersionWithAddressBook = 62;
 constexpr std::int32_t kFirstVersionWithDeleteRules = 12;
 constexpr std::size_t kTableBytes = 60;
-constexpr std::size_t kMaxRecentStrings = 64;
 
 template <std::size_t N>
 void writeInts(ArchiveWriter& ar, const std::array<std::int32_t, N>& values) {
@@ -241,7 +240,7 @@ void CTolDoc::deserialize(ArchiveReader& ar) {
     const std::int32_t recentCount = ar.readBoundedInt32Count(1);
     for (std::int32_t i = 0; i < recentCount; ++i) {
         std::string s = ar.readString();
-        if (recentStrings_.size() < kMaxRecentStrings) recentStrings_.push_back(std::move(s));
+        if (recentStrings_.size() < kSearchHistory) recentStrings_.push_back(std::move(s));
     }
     intPairs_.clear();
     const std::int32_t pairCount = ar.readBoundedInt32Count(8);

@@ -156,6 +156,20 @@ struct Text {
     X(kNotPosted, 28683, "発言 '%1' を登録できませんでした。予約はそのまま残してあります。") \
     X(kTagLikeBodyLine, 10240, "'%1' は発言の始まりではないので、本文として読み込みました") \
     X(kListCutShort, 10241, "一覧が %1 ﾍﾟｰｼﾞを超えたので、読み込みを打ち切りました")
+
+// The tools: query and export.
+#define MORVALINE_TEXTS_TOOLS(X) \
+    X(kQuerySearching, 16900, "検索しています...") \
+    X(kQueryNoResult, 16901, "検索結果は0個でした") \
+    X(kQueryDatesReversed, 16902, "開始日付が終了日付より後になっています") \
+    X(kQueryCountOutOfRange, 16903, "%1 は1から%2までの数を入力してください") \
+    X(kQueryNoPlace, 16904, "検索を開始する場所が見つかりません") \
+    X(kExportStopped, 16905, "ｴｸｽﾎﾟｰﾄは中止されました") \
+    X(kExportOverwrite, 16906, "'%1' は既に存在します。本当に全てのﾌｧｲﾙを上書きして継続しますか?") \
+    X(kExportBadFileName, 16907, "ﾌｧｲﾙ名 '%1' は使用できません") \
+    X(kExportNoList, 16908, "'%1' にはｴｸｽﾎﾟｰﾄするﾒｯｾｰｼﾞがありません") \
+    X(kExportWriteFailed, 16909, "%1 に書き込めません") \
+    X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -169,6 +183,7 @@ MORVALINE_TEXTS_PATROL_RUN(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_MAIL(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_FORUM(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_TOOLS(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

@@ -53,6 +53,7 @@ constexpr IntValue kIntValues[] = {
     {"RapidoxSendSize", &UserSettings::rapidoxSendSize},
     {"RapidoxReceiveSize", &UserSettings::rapidoxReceiveSize},
     {"RapidoxQuietTime", &UserSettings::rapidoxQuietTime},
+    {"HtmlShowNumber", &UserSettings::htmlShowNumber},
     {"AddrbookToolBar", &UserSettings::addrbookToolBar},
     {"AddrbookStatusBar", &UserSettings::addrbookStatusBar},
     {"UseHostReadPosition", &UserSettings::useHostReadPosition},
@@ -93,6 +94,7 @@ void loadUserSettings(const Registry& reg, std::string_view userId,
         s.*p.field = reg.readString(userId, p.name, dataDirectory).substr(0, kMaxPathLength);
     s.importFilterIndex = reg.readInt(userId, "ImportFilterIndex", 0);
     for (const IntValue& v : kIntValues) s.*v.field = reg.readInt(userId, v.name, s.*v.field);
+    s.htmlContentTarget = reg.readString(userId, "HtmlContentTarget", s.htmlContentTarget);
     for (int i = 0; i < kHighlightElements; ++i) {
         s.foreground[i] = reg.readInt(userId, indexed("FColor", i), s.foreground[i]);
         s.background[i] = reg.readInt(userId, indexed("BColor", i), s.background[i]);
@@ -116,6 +118,7 @@ void saveUserSettings(Registry& reg, std::string_view userId, const UserSettings
             reg.writeInt(userId, "ImportFilterIndex", s.importFilterIndex);
     }
     for (const IntValue& v : kIntValues) reg.writeInt(userId, v.name, s.*v.field);
+    reg.writeString(userId, "HtmlContentTarget", s.htmlContentTarget);
     for (int i = 0; i < kHighlightElements; ++i) {
         reg.writeInt(userId, indexed("FColor", i), s.foreground[i]);
         reg.writeInt(userId, indexed("BColor", i), s.background[i]);

@@ -31,6 +31,10 @@ struct UserSettings {
     // Milliseconds a download waits after a lone EOT before it takes it as the end of the
     // batch, 100 ... 10,000: a byte that follows sooner shows the EOT was noise.
     int rapidoxQuietTime = 10000;
+    // HTML export: the frame that a page's contents link opens in, and whether numbered
+    // places show message numbers.
+    std::string htmlContentTarget = "_top";
+    int htmlShowNumber = 1;
     int addrbookToolBar = 1;
     int addrbookStatusBar = 1;
     // Forum rooms are read from the host's read position (1) or from the last-read number

@@ -50,6 +50,20 @@ TEST_F(CliTest, NewUserTreeListShowAndEvents) {
     EXPECT_NE(events.output.find("ﾕｰｻﾞｰ ID: MVL00001 を開きました"), std::string::npos);
 }
 
+TEST_F(CliTest, QueryPrintsOneLinePerResult) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    auto found = cli("query MVL00001 --kind 2 --field title ようこそ");
+    ASSERT_EQ(found.status, 0) << found.output;
+    EXPECT_NE(found.output.find("Morvaline へようこそ\tMorvaline\t"), std::string::npos) << found.output;
+    EXPECT_NE(found.output.find("\t-\t受信ﾒｰﾙ\n"), std::string::npos) << found.output;
+    EXPECT_NE(found.output.find("ｸｴﾘｰ結果 - \"ようこそ\" (1個見つかりました)"), std::string::npos);
+    auto none = cli("query MVL00001 --place 受信ﾒｰﾙ --no-subfolders 見当たらない言葉");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.output.find("検索結果は0個でした"), std::string::npos) << none.output;
+    EXPECT_EQ(cli("query MVL00001 --since 2024-02-30 x").status, 1);
+    EXPECT_EQ(cli("query MVL00001 --since 2024-03-01 --until 2024-02-01 x").status, 1);
+}
+
 TEST_F(CliTest, FailuresSayWhatWentWrong) {
     ASSERT_EQ(cli("new-user MVL00001").status, 0);
     auto wrong = cli("tree MVL00001", "other");

@@ -1,0 +1,183 @@
+// morvaline-cli commands of the tools that run on a worker thread: query and export. They
+// show progress on a terminal and stop on Ctrl+C as the window's stop button does.
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/cli_commands.h"
+#include "app/stop_signals.h"
+#include "platform/text_codec.h"
+#include "tools/query.h"
+#include "tools/query_results.h"
+
+namespace morvaline::cli {
+namespace {
+
+// A percentage on the terminal's last line, rewritten in place; nothing when standard
+// error is not a terminal. Called from the worker thread.
+class TerminalProgress {
+public:
+    explicit TerminalProgress(std::string label) : label_(std::move(label)), shown_(::isatty(STDERR_FILENO)) {}
+    ~TerminalProgress() {
+        if (shown_ && last_ >= 0) std::fprintf(stderr, "\n");
+    }
+    void show(int percent) {
+        if (!shown_ || percent == last_) return;
+        last_ = percent;
+        std::fprintf(stderr, "\r%s %3d%%", label_.c_str(), percent);
+        std::fflush(stderr);
+    }
+
+private:
+    std::string label_;
+    bool shown_;
+    int last_ = -1;
+};
+
+// Waits until the worker says it is done (a byte on the pipe); Ctrl+C calls stop once.
+// True when the user stopped the job.
+class WorkerWait {
+public:
+    WorkerWait() {
+        if (::pipe(fds_) != 0) throw CommandError{"cannot create a pipe"};
+    }
+    ~WorkerWait() {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    // For the worker's done callback.
+    void done() { (void)!::write(fds_[1], "x", 1); }
+    template <typename Stop>
+    bool wait(Stop stop) {
+        bool stopped = false;
+        for (;;) {
+            pollfd fds[2] = {{fds_[0], POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+            if (::poll(fds, signals_.fd() >= 0 ? 2 : 1, -1) < 0) continue;
+            if (fds[0].revents) return stopped;
+            if (fds[1].revents) {
+                signals_.drain();
+                stopped = true;
+                stop();
+            }
+        }
+    }
+
+private:
+    StopSignals signals_;
+    int fds_[2] = {-1, -1};
+};
+
+FileTime parseDate(const std::string& text) {
+    int y = 0, m = 0, d = 0;
+    char s1 = 0, s2 = 0, rest = 0;
+    if (std::sscanf(text.c_str(), "%d%c%d%c%d%c", &y, &s1, &m, &s2, &d, &rest) == 5 && s1 == s2 &&
+        (s1 == '-' || s1 == '/')) {
+        if (const auto t = fileTimeFromFields({y, m, d, 0, 0, 0, 0, 0})) return *t;
+    }
+    throw CommandError{"'" + text + "' is not a date (YYYY-MM-DD)"};
+}
+
+int positiveNumber(const std::string& text, const char* option) {
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw CommandError{std::string(option) + " needs a number"};
+    return std::stoi(text);
+}
+
+unsigned parseFields(const std::string& text) {
+    unsigned fields = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = text.substr(start, comma - start);
+        if (name == "title") fields |= queryfield::kTitle;
+        else if (name == "body") fields |= queryfield::kBody;
+        else if (name == "sender") fields |= queryfield::kSender;
+        else if (name == "all") fields |= queryfield::kTitle | queryfield::kBody | queryfield::kSender;
+        else throw CommandError{"--field takes title, body, sender or all, separated by commas"};
+        start = comma + 1;
+    }
+    return fields;
+}
+
+QueryKind parseKind(const std::string& text) {
+    for (int i = 0; i < kQueryKinds; ++i)
+        if (text == std::to_string(i) || text == kQueryKindTexts[static_cast<std::size_t>(i)])
+            return static_cast<QueryKind>(i);
+    throw CommandError{"--kind takes 0 ... 13 or a kind's text (see the help)"};
+}
+
+QueryOrder parseOrder(const std::string& text) {
+    static constexpr std::pair<std::string_view, QueryOrder> kOrders[] = {
+        {"found", QueryOrder::Found}, {"number", QueryOrder::Number}, {"title", QueryOrder::Title},
+        {"handle", QueryOrder::Handle}, {"place", QueryOrder::Place}, {"date", QueryOrder::Date},
+    };
+    for (const auto& [name, order] : kOrders)
+        if (text == name) return order;
+    throw CommandError{"--order takes found, number, title, handle, place or date"};
+}
+
+std::string joined(const Args& words) {
+    std::string text;
+    for (const std::string& w : words) text += (text.empty() ? "" : " ") + w;
+    return text;
+}
+
+}  // namespace
+
+int commandQuery(Session& session, Args args) {
+    QueryParams params;
+    const std::string place = takeOption(args, "--place");
+    params.subfolders = !takeFlag(args, "--no-subfolders");
+    params.caseSensitive = takeFlag(args, "--case");
+    if (const std::string f = takeOption(args, "--field"); !f.empty()) params.fields = parseFields(f);
+    if (const std::string k = takeOption(args, "--kind"); !k.empty()) params.kind = parseKind(k);
+    const std::string since = takeOption(args, "--since"), until = takeOption(args, "--until");
+    const std::string months = takeOption(args, "--months"), days = takeOption(args, "--days");
+    const std::string order = takeOption(args, "--order");
+    if (!since.empty() || !until.empty()) {
+        params.dates = QueryDates::Range;
+        params.fromDate = since.empty() ? 0 : parseDate(since);
+        params.toDate = until.empty() ? *fileTimeFromFields({9999, 12, 31, 0, 0, 0, 0, 0}) : parseDate(until);
+    } else if (!months.empty()) {
+        params.dates = QueryDates::MonthsBack;
+        params.months = positiveNumber(months, "--months");
+    } else if (!days.empty()) {
+        params.dates = QueryDates::DaysBack;
+        params.days = positiveNumber(days, "--days");
+    }
+    if (args.empty()) throw CommandError{"usage: query ID [options] [WORD...]"};
+    const std::string userId = args.front();
+    args.erase(args.begin());
+    params.word = utf8ToSjis(joined(args));
+
+    OpenedUser doc = session.openUser(userId);
+    if (!place.empty()) params.startPlace = findPlace(*doc, place);
+    Query query(*doc);
+    TerminalProgress progress(utf8(textSjis(texts::kQuerySearching)));
+    WorkerWait waiter;
+    QueryOutcome outcome = QueryOutcome::Stopped;
+    QueryListener listener;
+    listener.progress = [&](int percent) { progress.show(percent); };
+    listener.finished = [&](QueryOutcome o) {
+        outcome = o;
+        waiter.done();
+    };
+    if (const auto invalid = query.start(params, listener, fileTimeNow())) throw CommandError{utf8(*invalid)};
+    waiter.wait([&] { query.stop(); });
+    query.wait();
+    saveUser(*doc);  // the search history
+
+    std::vector<QueryRow> rows = queryRows(*doc, query.results());
+    if (!order.empty()) sortQueryRows(rows, parseOrder(order));
+    for (const QueryRow& row : rows) std::cout << utf8(queryRowText(row, shortDate(row.date))) << '\n';
+    std::cout.flush();
+    if (outcome == QueryOutcome::NoResult) throw CommandError{utf8(textSjis(texts::kQueryNoResult))};
+    std::cerr << utf8(queryWindowTitle(params.word, rows.size())) << '\n';
+    if (outcome == QueryOutcome::Stopped) throw CommandError{"the query was stopped"};
+    return 0;
+}
+
+}  // namespace morvaline::cli
