@@ -17,5 +17,7 @@ int benchRapidox(const Args& args);
 int benchConv(const Args& args);
 int benchMime(const Args& args);
 int benchUu(const Args& args);
+int queryGen(const Args& args);
+int queryRun(const Args& args);
 
 }  // namespace morvaline::bench

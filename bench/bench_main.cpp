@@ -18,13 +18,16 @@ constexpr Command kCommands[] = {
     {"list-load", morvaline::bench::listLoad, "list-load FILE    load a message list, print its item count"},
     {"browser-open", morvaline::bench::browserOpen,
      "browser-open FILE  open a message list as the browser window does, to its first screen"},
-    {"read-file", morvaline::bench::readFile, "read-file FILE    read a file's bytes (the peer of list-load)"},
+    {"read-file", morvaline::bench::readFile, "read-file FILE... read files' bytes (the peer of list-load)"},
     {"recv", morvaline::bench::benchRecv, "recv HOST:PORT    receive a host's text through the receive path"},
     {"rapidox", morvaline::bench::benchRapidox,
      "rapidox send FILE | recv DIR [--window N]   Rapidox over stdin and stdout"},
     {"conv", morvaline::bench::benchConv, "conv sjis2jis|jis2sjis IN OUT   convert a file's code"},
     {"mime", morvaline::bench::benchMime,
      "mime LISTFILE OUTDIR   decode the mails listed, write their texts and attachments"},
+    {"query-gen", morvaline::bench::queryGen,
+     "query-gen BASEDIR N M   a data set with a room of N messages and M internet mails"},
+    {"query", morvaline::bench::queryRun, "query BASEDIR WORD PLACE...   the query of each place, print the hits"},
     {"uu", morvaline::bench::benchUu, "uu encode|decode IN OUT   uuencode a file, or decode a block"},
 };
 

@@ -31,9 +31,9 @@ class Timing:
         self.cpu, self.wall, self.max_rss_kib, self.stdout = cpu, wall, max_rss_kib, stdout
 
 
-def run_timed(argv, stdin_path=None, stdout_path=None, cwd=None, env=None):
+def run_timed(argv, stdin_path=None, stdout_path=None, cwd=None, env=None, accept_status=(0,)):
     """Runs argv to its end (with env, when given, as its environment); exits the script
-    when it fails."""
+    when it fails (an exit status outside accept_status: grep says 1 when nothing matched)."""
     stdin = open(stdin_path, "rb") if stdin_path else subprocess.DEVNULL
     stdout = open(stdout_path, "wb") if stdout_path else subprocess.PIPE
     try:
@@ -49,8 +49,8 @@ def run_timed(argv, stdin_path=None, stdout_path=None, cwd=None, env=None):
         for f in (stdin, stdout):
             if hasattr(f, "close"):
                 f.close()
-    if proc.returncode != 0:
-        sys.exit(f"{os.path.basename(sys.argv[0])}: {' '.join(argv)} failed "
+    if proc.returncode not in accept_status:
+        sys.exit(f"{os.path.basename(sys.argv[0])}: {' '.join(map(str, argv))} failed "
                  f"({proc.returncode}):\n{err.decode(errors='replace')}")
     return Timing(usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss, out)
 

@@ -23,6 +23,7 @@ int commandPattern(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
 int commandQuery(Session& session, Args args);
+int commandExport(Session& session, Args args);
 int commandReserveItem(Session& session, Args args);
 int commandForum(Session& session, Args args);
 int commandTemplate(Session& session, Args args);

@@ -80,6 +80,11 @@ constexpr Command kCommands[] = {
      "         [--kind N|TEXT] [--since DATE] [--until DATE] [--months N] [--days N]\n"
      "         [--order found|number|title|handle|place|date] [WORD...]\n"
      "                                search the stored messages; one line per result"},
+    {"export", commandExport,
+     "export ID PLACE --text|--html OUT [--marked|--marked-comments] [--append] [--overwrite]\n"
+     "         [--order registration|number|title|id|handle|date] [--reverse] [--remove]\n"
+     "                                save a place's messages as one text file, or as web\n"
+     "                                pages named after OUT; --remove takes them out after"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"

@@ -9,7 +9,9 @@
 
 #include "app/cli_commands.h"
 #include "app/stop_signals.h"
+#include "platform/date_locale.h"
 #include "platform/text_codec.h"
+#include "tools/export.h"
 #include "tools/query.h"
 #include "tools/query_results.h"
 
@@ -21,8 +23,11 @@ namespace {
 class TerminalProgress {
 public:
     explicit TerminalProgress(std::string label) : label_(std::move(label)), shown_(::isatty(STDERR_FILENO)) {}
-    ~TerminalProgress() {
+    ~TerminalProgress() { end(); }
+    // Ends the line, once something was shown.
+    void end() {
         if (shown_ && last_ >= 0) std::fprintf(stderr, "\n");
+        last_ = -1;
     }
     void show(int percent) {
         if (!shown_ || percent == last_) return;
@@ -119,6 +124,32 @@ QueryOrder parseOrder(const std::string& text) {
     throw CommandError{"--order takes found, number, title, handle, place or date"};
 }
 
+ExportOrder parseExportOrder(const std::string& text) {
+    static constexpr std::pair<std::string_view, ExportOrder> kOrders[] = {
+        {"registration", ExportOrder::Registration}, {"number", ExportOrder::Number},
+        {"title", ExportOrder::Title}, {"id", ExportOrder::Id}, {"handle", ExportOrder::Handle},
+        {"date", ExportOrder::Date},
+    };
+    for (const auto& [name, order] : kOrders)
+        if (text == name) return order;
+    throw CommandError{"--order takes registration, number, title, id, handle or date"};
+}
+
+// The overwrite question of an HTML export, asked on the worker thread: answered by
+// --overwrite, else on the terminal, else No.
+bool askOnTerminal(const std::string& sjisQuestion, bool assumeYes) {
+    if (assumeYes) return true;
+    std::cerr << '\n' << utf8(sjisQuestion);
+    if (!::isatty(STDIN_FILENO)) {
+        std::cerr << " (no; --overwrite answers yes)\n";
+        return false;
+    }
+    std::cerr << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
 std::string joined(const Args& words) {
     std::string text;
     for (const std::string& w : words) text += (text.empty() ? "" : " ") + w;
@@ -177,6 +208,64 @@ int commandQuery(Session& session, Args args) {
     if (outcome == QueryOutcome::NoResult) throw CommandError{utf8(textSjis(texts::kQueryNoResult))};
     std::cerr << utf8(queryWindowTitle(params.word, rows.size())) << '\n';
     if (outcome == QueryOutcome::Stopped) throw CommandError{"the query was stopped"};
+    return 0;
+}
+
+int commandExport(Session& session, Args args) {
+    static constexpr std::string_view kUsage =
+        "usage: export ID PLACE --text|--html OUT [--marked|--marked-comments] [--order O] [--reverse]\n"
+        "       [--append] [--overwrite] [--remove]";
+    ExportChoices choices;
+    const std::string text = takeOption(args, "--text"), html = takeOption(args, "--html");
+    if (text.empty() == html.empty()) throw CommandError{std::string(kUsage)};
+    choices.format = text.empty() ? ExportFormat::Html : ExportFormat::Text;
+    const std::filesystem::path out = text.empty() ? html : text;
+    choices.folder = out.has_parent_path() ? out.parent_path() : std::filesystem::path(".");
+    choices.fileName = out.filename().string();
+    if (takeFlag(args, "--marked-comments")) choices.which = ExportWhich::MarkedWithComments;
+    else if (takeFlag(args, "--marked")) choices.which = ExportWhich::Marked;
+    if (const std::string o = takeOption(args, "--order"); !o.empty()) choices.order = parseExportOrder(o);
+    choices.reverse = takeFlag(args, "--reverse");
+    choices.append = takeFlag(args, "--append");
+    choices.removeAfter = takeFlag(args, "--remove");
+    const bool overwrite = takeFlag(args, "--overwrite");
+    if (args.size() != 2) throw CommandError{std::string(kUsage)};
+
+    OpenedUser doc = session.openUser(args[0]);
+    choices.place = findPlace(*doc, args[1]);
+    HtmlSettings settings;
+    settings.contentTarget = doc->settings().htmlContentTarget;
+    settings.showNumber = doc->settings().htmlShowNumber != 0;
+    settings.locale = systemDateLocale();
+
+    Export exporter(*doc);
+    TerminalProgress writing(utf8(sj("ｴｸｽﾎﾟｰﾄしています"))), removing(utf8(sj("削除しています")));
+    WorkerWait waiter;
+    ExportResult result;
+    ExportListener listener;
+    listener.progress = [&](ExportPhase phase, int percent) {
+        if (phase == ExportPhase::Removing) writing.end();
+        (phase == ExportPhase::Removing ? removing : writing).show(percent);
+    };
+    listener.askOverwrite = [&](const std::string& question) { return askOnTerminal(question, overwrite); };
+    listener.finished = [&](const ExportResult& r) {
+        result = r;
+        waiter.done();
+    };
+    if (const auto invalid = exporter.start(choices, settings, listener)) throw CommandError{utf8(*invalid)};
+    waiter.wait([&] { exporter.stop(); });
+    exporter.wait();
+    writing.end();
+    removing.end();
+    saveUser(*doc);
+    switch (result.outcome) {
+    case ExportOutcome::Failed: throw CommandError{utf8(result.message)};
+    case ExportOutcome::Stopped: throw CommandError{utf8(textSjis(texts::kExportStopped))};
+    case ExportOutcome::Done: break;
+    }
+    std::cerr << result.exported << " messages exported";
+    if (choices.removeAfter) std::cerr << ", " << result.removed << " removed";
+    std::cerr << '\n';
     return 0;
 }
 

@@ -43,6 +43,10 @@ int findTemplatePlace(const CItemArray& tree) {
     return tree.findKind(kind::kTemplates);
 }
 
+bool hasOwnTextFile(const CItem& item) {
+    return item.m_nKind == kind::kTemplate || kind::isOutgoing(item.m_nKind, item.m_dwFlags);
+}
+
 std::string ownTextFileName(const CItem& item) {
     if (item.m_nNumber <= 0) return {};
     char name[32];

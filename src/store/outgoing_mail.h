@@ -23,6 +23,9 @@ int findOutgoingMailPlace(const CItemArray& tree);
 // The template place ("~MSGTMPL", kind 6); -1.
 int findTemplatePlace(const CItemArray& tree);
 
+// Items whose text is a numbered file of their own rather than a part of their place's
+// text file: templates and items waiting to be sent.
+bool hasOwnTextFile(const CItem& item);
 // The name of the numbered text file of an item written offline ("~T%06d.MSG" for a
 // template, "~C%06d.MSG" otherwise); empty when the item has none (number 0).
 std::string ownTextFileName(const CItem& item);

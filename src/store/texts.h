@@ -169,7 +169,8 @@ struct Text {
     X(kExportBadFileName, 16907, "ﾌｧｲﾙ名 '%1' は使用できません") \
     X(kExportNoList, 16908, "'%1' にはｴｸｽﾎﾟｰﾄするﾒｯｾｰｼﾞがありません") \
     X(kExportWriteFailed, 16909, "%1 に書き込めません") \
-    X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした")
+    X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした") \
+    X(kExportNoTrashMove, 16911, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞをごみ箱へ移動することはまだできません。ごみ箱を使わずに削除する設定で実行してください")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};

@@ -17,11 +17,6 @@ int countPlaces(const CItemArray& tree, int place) {
     return n;
 }
 
-// Items whose text is a numbered file of their own: templates and items waiting to be sent.
-bool hasOwnTextFile(const CItem& item) {
-    return item.m_nKind == kind::kTemplate || kind::isOutgoing(item.m_nKind, item.m_dwFlags);
-}
-
 }  // namespace
 
 std::optional<std::string> Query::start(const QueryParams& params, QueryListener listener,

@@ -64,6 +64,34 @@ TEST_F(CliTest, QueryPrintsOneLinePerResult) {
     EXPECT_EQ(cli("query MVL00001 --since 2024-03-01 --until 2024-02-01 x").status, 1);
 }
 
+TEST_F(CliTest, ExportWritesTextAndPagesAndAsksBeforeOverwriting) {
+    ASSERT_EQ(cli("new-user MVL00001").status, 0);
+    const std::string out = (dir / "welcome.txt").string();
+    auto text = cli("export MVL00001 受信ﾒｰﾙ --text '" + out + "'");
+    ASSERT_EQ(text.status, 0) << text.output;
+    std::string bytes;
+    ASSERT_TRUE(readWholeFile(out, bytes));
+    EXPECT_NE(bytes.find("Morvaline"), std::string::npos);
+    auto again = cli("export MVL00001 受信ﾒｰﾙ --text '" + out + "' --append");
+    ASSERT_EQ(again.status, 0) << again.output;
+    std::string twice;
+    ASSERT_TRUE(readWholeFile(out, twice));
+    EXPECT_EQ(twice, bytes + bytes);
+
+    std::filesystem::create_directory(dir / "site");
+    const std::string site = (dir / "site/mail").string();
+    ASSERT_EQ(cli("export MVL00001 受信ﾒｰﾙ --html '" + site + "'").status, 0);
+    for (const char* name : {"mail_frm.htm", "mail_cnt.htm", "mail_welc.htm", "mail_style.css", "mail_00001.htm"})
+        EXPECT_TRUE(std::filesystem::exists(dir / "site" / name)) << name;
+    auto asked = cli("export MVL00001 受信ﾒｰﾙ --html '" + site + "'");
+    EXPECT_EQ(asked.status, 1);  // no terminal to answer the overwrite question: No
+    EXPECT_NE(asked.output.find("ｴｸｽﾎﾟｰﾄは中止されました"), std::string::npos) << asked.output;
+    auto trash = cli("export MVL00001 受信ﾒｰﾙ --html '" + site + "' --overwrite --remove");
+    EXPECT_EQ(trash.status, 1);  // the data set moves removed messages to the trash
+    EXPECT_NE(trash.output.find("ごみ箱へ移動することはまだできません"), std::string::npos) << trash.output;
+    EXPECT_EQ(cli("export MVL00001 受信ﾒｰﾙ --text ../x --html y").status, 1);
+}
+
 TEST_F(CliTest, FailuresSayWhatWentWrong) {
     ASSERT_EQ(cli("new-user MVL00001").status, 0);
     auto wrong = cli("tree MVL00001", "other");

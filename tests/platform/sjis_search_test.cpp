@@ -65,12 +65,13 @@ TEST(SjisFinder, MatchesStartAndEndOnCharacterBoundaries) {
 
 TEST(SjisFinder, AgreesWithACharacterWalkOnMixedText) {
     // Characters of every kind: ASCII, half-width katakana, symbols (81), full-width
-    // letters and hiragana (82), katakana (83), box drawing (84), NEC specials (87), kanji
-    // of both levels (88-9F, E0-EA), IBM extensions (FA-FC), trail bytes of every range.
+    // letters and hiragana (82), katakana (83, one with the trail byte "\\"), box drawing
+    // (84), NEC specials (87), kanji of both levels (88-9F, E0-EA), IBM extensions (FA-FC),
+    // trail bytes of every range.
     const std::vector<std::string> pool = {
         "a", "A", "d", "q", "@", " ", "\r\n", "\xB1", "\xDF", "\x81\x40", "\x81\x7E", "\x82\x60",
         "\x82\x81", "\x82\xA0", "\x83\x40", "\x83\x96", "\x84\x9F", "\x87\x40", "\x88\x9F",
-        "\x93\x64", "\x8E\x71", "\x9F\xFC", "\xE0\x40", "\xEA\xA4", "\xFA\x40", "\xFC\x4B", "\x88\x88",
+        "\x83\x5C", "\x93\x64", "\x8E\x71", "\x9F\xFC", "\xE0\x40", "\xEA\xA4", "\xFA\x40", "\xFC\x4B", "\x88\x88",
     };
     std::mt19937 random(21);
     for (int round = 0; round < 3000; ++round) {
