@@ -87,8 +87,9 @@ constexpr Command kCommands[] = {
      "                                pages named after OUT; --remove takes them out after"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
     {"terminal", commandTerminal,
-     "terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
-     "                                talk to the host by hand"},
+     "terminal HOST[:PORT] | --ap N [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
+     "                                talk to the host by hand (--ap N: through the modem of\n"
+     "                                access point N, dialled with its commands)"},
 };
 
 // The arguments after the command's name. A user parameter of the form "ID;PASSWORD" is

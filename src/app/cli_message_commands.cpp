@@ -6,7 +6,6 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
-#include "app/cli_terminal.h"
 #include "message/attachment_save.h"
 #include "message/mail_display.h"
 #include "message/mime_mail.h"
@@ -168,7 +167,5 @@ int commandDecode(Session&, Args args) {
     printAttachments(attachments, saveFolder);
     return 0;
 }
-
-int commandTerminal(Session&, Args args) { return runTerminalCommand(args); }
 
 }  // namespace morvaline::cli

@@ -5,7 +5,9 @@
 
 #include "app/cli_commands.h"
 #include "app/cli_support.h"
+#include "app/cli_terminal.h"
 #include "comm/access_point.h"
+#include "comm/line_device.h"
 #include "platform/base_paths.h"
 #include "platform/text_codec.h"
 
@@ -37,6 +39,7 @@ void setField(AccessPoint& ap, const std::string& key, const std::string& value)
         {"CdAlwaysOn", &AccessPoint::cdAlwaysOn}, {"Port", &AccessPoint::port},
         {"Route", &AccessPoint::route},     {"Enable", &AccessPoint::enable},
         {"DisconnectAfterLogout", &AccessPoint::disconnectAfterLogout},
+        {"TAPIPermanentLineID", &AccessPoint::tapiPermanentLineId},
     };
     struct TextField {
         const char* key;
@@ -50,7 +53,7 @@ void setField(AccessPoint& ap, const std::string& key, const std::string& value)
         {"DialupName", &AccessPoint::dialupName, true}, {"ModemName", &AccessPoint::modemName, true},
         {"Init1", &AccessPoint::init1, false},        {"Init2", &AccessPoint::init2, false},
         {"Init3", &AccessPoint::init3, false},        {"V42", &AccessPoint::v42, false},
-        {"Compress", &AccessPoint::compress, false},
+        {"Compress", &AccessPoint::compress, false},  {"CountryName", &AccessPoint::countryName, true},
     };
     for (const IntField& f : kInts)
         if (key == f.key) {
@@ -65,7 +68,8 @@ void setField(AccessPoint& ap, const std::string& key, const std::string& value)
     throw CommandError{"unknown field " + key +
                        " (Line, APName, TelnetName, TelnetPort, Route, Enable, Script, "
                        "DisconnectAfterLogout, DialType, CdAlwaysOn, Port, AreaCode, PhoneNumber, "
-                       "DialupName, ModemName, Init1, Init2, Init3, V42, Compress)"};
+                       "DialupName, ModemName, Init1, Init2, Init3, V42, Compress, CountryName, "
+                       "TAPIPermanentLineID)"};
 }
 
 std::size_t apIndex(const AccessPointList& list, const std::string& text) {
@@ -83,6 +87,8 @@ void printAccessPoints(const AccessPointList& list) {
         std::cout << ++n << (ap.enable ? "  [x] " : "  [ ] ") << utf8(ap.name) << "  " << line;
         if (ap.line == static_cast<int>(LineType::Telnet))
             std::cout << " " << ap.telnetName << ":" << ap.telnetPort;
+        else if (ap.line == static_cast<int>(LineType::Tapi))
+            std::cout << " line device " << ap.tapiPermanentLineId << " " << utf8(canonicalNumber(ap));
         else
             std::cout << " port " << ap.port << " " << dialledNumber(list, ap);
         if (!ap.dialupName.empty()) std::cout << " after dial-up " << utf8(ap.dialupName);
@@ -223,6 +229,28 @@ int commandPattern(Session& session, Args args) {
         std::cout << (static_cast<int>(i) == doc->currentPattern() ? "* " : "  ") << utf8(doc->patterns()[i].name)
                   << "  (" << doc->patterns()[i].entries.size() << " places)\n";
     return 0;
+}
+
+// "--ap N" opens the serial port of access point N (a modem or a telephony line) for the
+// user to talk to the modem; otherwise the terminal connects over Telnet.
+int commandTerminal(Session& session, Args args) {
+    const std::string apNumber = takeOption(args, "--ap");
+    if (apNumber.empty()) return runTerminalCommand(args);
+    const AccessPointList list = loadAccessPoints(session.registry(), modemDatabase());
+    const AccessPoint& ap = list.entries[apIndex(list, apNumber)];
+    switch (static_cast<LineType>(ap.line)) {
+        case LineType::Tapi:
+            return runTerminalCommand(args, lineDeviceCall(list, ap).port);
+        case LineType::Modem:
+            if (ap.port < 1 || ap.port > static_cast<int>(list.comDevices.size()))
+                throw CommandError{"access point " + apNumber + " has no serial port (ap set " +
+                                   apNumber + " Port N)"};
+            return runTerminalCommand(
+                args, SerialSettings{list.comDevices[static_cast<std::size_t>(ap.port - 1)],
+                                     ap.baudRate, ap.flow});
+        default:
+            throw CommandError{"access point " + apNumber + " is a Telnet line: give its HOST[:PORT]"};
+    }
 }
 
 }  // namespace morvaline::cli

@@ -22,8 +22,9 @@ namespace morvaline {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: morvaline-cli terminal HOST[:PORT] [--log FILE] [--trace] [--transcript FILE]\n"
-    "                              [--down DIR]\n"
+    "usage: morvaline-cli terminal HOST[:PORT] | --ap N  [--log FILE] [--trace]\n"
+    "                              [--transcript FILE] [--down DIR]\n"
+    "--ap N opens the serial port of access point N: dial with the modem's commands (ATDT...).\n"
     "Lines typed are sent to the host; these are not:\n"
     "  ~d        download the files the host sends (Rapidox) into DIR (default: here)\n"
     "  ~u FILE   upload FILE (Rapidox)\n"
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
 
 struct TerminalOptions {
     TelnetTarget target;
+    std::optional<SerialSettings> port;  // instead of the Telnet target
     std::string logFile;
     std::string transcriptFile;
     std::string downloadFolder = ".";
@@ -39,8 +41,9 @@ struct TerminalOptions {
 };
 
 std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args,
-                                            std::string& error) {
+                                            std::optional<SerialSettings> port, std::string& error) {
     TerminalOptions options;
+    options.port = std::move(port);
     bool haveHost = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -58,8 +61,8 @@ std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args
         } else if (arg.starts_with("-")) {
             error = "unknown option " + arg;
             return std::nullopt;
-        } else if (haveHost) {
-            error = "more than one host given";
+        } else if (haveHost || options.port) {
+            error = options.port ? "a host and --ap given" : "more than one host given";
             return std::nullopt;
         } else {
             haveHost = true;
@@ -72,7 +75,7 @@ std::optional<TerminalOptions> parseOptions(const std::vector<std::string>& args
             }
         }
     }
-    if (!haveHost) {
+    if (!haveHost && !options.port) {
         error = "no host given";
         return std::nullopt;
     }
@@ -117,8 +120,9 @@ private:
 class TerminalSession final : public ConnectionObserver {
 public:
     TerminalSession(Connection& connection, MainDispatcher& dispatcher, TransferSession& transfers,
-                    ReportPrinter& printer)
-        : connection_(connection),
+                    ReportPrinter& printer, std::optional<SerialSettings> port = std::nullopt)
+        : port_(std::move(port)),
+          connection_(connection),
           dispatcher_(dispatcher),
           transfers_(transfers),
           printer_(printer) {
@@ -144,6 +148,11 @@ public:
         QObject::connect(&input, &QSocketNotifier::activated, [this] { readInput(); });
 
         if (connection_.state() == LineState::Connected) {
+            connected_ = true;
+            input.setEnabled(true);
+        } else if (port_) {
+            // The modem takes the user's commands before any line is up.
+            if (!connection_.openSerial(*port_)) return 1;
             connected_ = true;
             input.setEnabled(true);
         } else {
@@ -243,6 +252,7 @@ private:
 
     void say(const std::string& utf8) { printer_.line(utf8); }
 
+    std::optional<SerialSettings> port_;
     Connection& connection_;
     MainDispatcher& dispatcher_;
     TransferSession& transfers_;
@@ -257,13 +267,13 @@ private:
 
 }  // namespace
 
-int runTerminalCommand(const std::vector<std::string>& args) {
+int runTerminalCommand(const std::vector<std::string>& args, std::optional<SerialSettings> port) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         print(kUsage, stdout);
         return 0;
     }
     std::string error;
-    const std::optional<TerminalOptions> options = parseOptions(args, error);
+    const std::optional<TerminalOptions> options = parseOptions(args, std::move(port), error);
     if (!options) {
         std::fprintf(stderr, "morvaline-cli terminal: %s\n%s", error.c_str(), kUsage);
         return 2;
@@ -293,7 +303,8 @@ int runTerminalCommand(const std::vector<std::string>& args) {
         return 1;
     }
 
-    TerminalSession session(connection, line.dispatcher(), *line.transfers(), printer);
+    TerminalSession session(connection, line.dispatcher(), *line.transfers(), printer,
+                            options->port);
     connection.setObserver(&session);
     const int status = session.run();
     connection.setObserver(nullptr);

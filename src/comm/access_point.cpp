@@ -167,7 +167,7 @@ std::string dialledNumber(const AccessPointList& list, const AccessPoint& ap) {
     return number + ap.phoneNumber;
 }
 
-ModemDial modemDialOf(const AccessPointList& list, const AccessPoint& ap) {
+ModemDial modemDialOf(const AccessPoint& ap, const std::string& number) {
     constexpr std::size_t kCommandLimit = 127;
     ModemDial dial;
     for (const std::string* init : {&ap.init1, &ap.init2, &ap.init3})
@@ -175,7 +175,7 @@ ModemDial modemDialOf(const AccessPointList& list, const AccessPoint& ap) {
     dial.dialCommand = "AT" + ap.v42 + ap.compress + "D";
     if (ap.dialType == 0) dial.dialCommand += "T";
     if (ap.dialType == 1) dial.dialCommand += "P";
-    dial.dialCommand += dialledNumber(list, ap) + "\r";
+    dial.dialCommand += number + "\r";
     return dial;
 }
 

@@ -78,8 +78,8 @@ std::string dialledNumber(const AccessPointList& list, const AccessPoint& ap);
 
 // The modem commands of an access point: Init1 to Init3 when not empty, at most 127 bytes
 // each; then "AT", the V.42 and compression texts, "D", "T" (tone) or "P" (pulse) or
-// nothing, and the dialled number.
-ModemDial modemDialOf(const AccessPointList& list, const AccessPoint& ap);
+// nothing, and the number (a modem line's is dialledNumber).
+ModemDial modemDialOf(const AccessPoint& ap, const std::string& number);
 
 // The serial ports 1 ... 9 and their devices: the setting "ComDevice%d", by default
 // /dev/ttyS0 for port 1 and so on.

@@ -83,7 +83,10 @@ Connection::Connection(CommBlock& block, MainDispatcher& dispatcher, Reporter& r
       dispatcher_(dispatcher),
       reporter_(reporter),
       alive_(std::make_shared<int>(0)),
-      socket_(nullptr, deleteSocketLater) {
+      socket_(nullptr, deleteSocketLater),
+      lineDevice_([this](std::unique_ptr<SerialPort> port,
+                         std::string early) { takeOverPort(std::move(port), early); },
+                  [this](bool) { connectFailed(); }, kConnectStepLimitMs) {
     const std::weak_ptr<int> alive = alive_;
     const MainDispatcher::Poster post = dispatcher_.poster();
     // Both are called on worker threads; the work is done on the main thread.
@@ -293,16 +296,26 @@ bool Connection::openSerial(const SerialSettings& settings) {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if (serial_ || socket_) return true;
     SerialPort::Opened opened = SerialPort::open(settings);
-    if (opened.settingsRejected || !opened.port) {
-        reporter_.report(opened.settingsRejected ? texts::kPortSettingsFailed : texts::kPortOpenFailed);
-        reporter_.report(texts::kPortProblem, utf8ToSjis(settings.device), utf8ToSjis(opened.problem));
-    }
+    if (opened.settingsRejected || !opened.port)
+        reportPortProblem(settings.device, opened.settingsRejected, opened.problem);
     if (!opened.port) return false;
-    serial_ = std::move(opened.port);
+    modemDialling_ = true;
+    attachPort(std::move(opened.port));
+    setState(LineState::Connecting);
+    return true;
+}
+
+void Connection::reportPortProblem(const std::string& device, bool settingsRejected,
+                                   const std::string& problem) {
+    reporter_.report(settingsRejected ? texts::kPortSettingsFailed : texts::kPortOpenFailed);
+    reporter_.report(texts::kPortProblem, utf8ToSjis(device), utf8ToSjis(problem));
+}
+
+void Connection::attachPort(std::unique_ptr<SerialPort> port) {
+    serial_ = std::move(port);
     filter_.reset();
     filter_.setTelnet(false);
     lineTail_.clear();
-    modemDialling_ = true;
     portReadable_.reset(new QSocketNotifier(serial_->fd(), QSocketNotifier::Read));
     QObject::connect(portReadable_.get(), &QSocketNotifier::activated, &context_, [this] { receive(); });
     (void)serial_->setDtr(true);
@@ -315,8 +328,29 @@ bool Connection::openSerial(const SerialSettings& settings) {
         });
         carrierTick_->start(kCarrierTickMs);
     }
+}
+
+bool Connection::placeCall(const LineDeviceCall& call) {
+    MORVALINE_ASSERT_THREAD(mainThread_);
+    if (serial_ || socket_) return false;
+    std::string problem;
+    if (!lineDevice_.placeCall(call, &problem)) {
+        if (!problem.empty()) reportPortProblem(call.port.device, false, problem);
+        return false;
+    }
     setState(LineState::Connecting);
     return true;
+}
+
+// The line device's call is up: its port becomes the line, as a modem's does at CONNECT,
+// and what the host sent after the modem's answer is the line's first text.
+void Connection::takeOverPort(std::unique_ptr<SerialPort> port, std::string_view early) {
+    attachPort(std::move(port));
+    modemDialling_ = false;
+    lineCameUp();
+    if (early.empty()) return;
+    takeText(early, {});
+    pacePort();
 }
 
 void Connection::modemDialled() {
@@ -401,6 +435,7 @@ void Connection::disconnectSteps() {
 }
 
 void Connection::closeSocket() {
+    lineDevice_.drop();
     cancelLookups();
     closePort();
     if (socket_) {
@@ -561,12 +596,16 @@ void Connection::receiveText(bool toTheEnd) {
         const long count = readLine(readBuffer_.data(), readBuffer_.size());
         if (count < 0) portGone();
         if (count <= 0) break;
-        bytesReceived_ += count;
-        keepLineTail({readBuffer_.data(), static_cast<std::size_t>(count)});
-        filtered_.clear();
-        filter_.feed({readBuffer_.data(), static_cast<std::size_t>(count)}, filtered_, onCommand);
-        deliver(filtered_);
+        takeText({readBuffer_.data(), static_cast<std::size_t>(count)}, onCommand);
     }
+}
+
+void Connection::takeText(std::string_view raw, const ReceiveFilter::CommandHandler& onCommand) {
+    bytesReceived_ += static_cast<long long>(raw.size());
+    keepLineTail(raw);
+    filtered_.clear();
+    filter_.feed(raw, filtered_, onCommand);
+    deliver(filtered_);
 }
 
 void Connection::keepLineTail(std::string_view raw) {

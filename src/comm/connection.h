@@ -27,6 +27,7 @@
 #include "comm/receive_filter.h"
 #include "comm/rx_share.h"
 #include "comm/screen_lines.h"
+#include "comm/line_device.h"
 #include "comm/serial_port.h"
 #include "comm/telnet_negotiation.h"
 #include "comm/transmit_batch.h"
@@ -116,6 +117,11 @@ public:
     // CONNECT: without carrier detect to rely on (ignoreCarrier, or a port without the
     // line) the line is up now; otherwise the carrier brings it up.
     void modemConnected(bool ignoreCarrier);
+    // Request 102: the line device places the call of a telephony access point. DataArrived
+    // is set when it has handed its port over and the line is up, or when the call failed
+    // ("接続できませんでした", result LineLost). False when no call could be placed: a line
+    // or a call exists, or the port cannot be opened (reported with the device and why).
+    bool placeCall(const LineDeviceCall& call);
 
     // --- Writing (refused unless the line is up; a serial port takes the modem's commands
     // before that) ---
@@ -188,6 +194,9 @@ private:
     void disconnectSteps();
     void closeSocket();
     void closePort();
+    void attachPort(std::unique_ptr<SerialPort> port);
+    void reportPortProblem(const std::string& device, bool settingsRejected, const std::string& problem);
+    void takeOverPort(std::unique_ptr<SerialPort> port, std::string_view early);
     void lineCameUp();
     void announceLineUp();
     void carrierChanged(bool on);
@@ -204,6 +213,8 @@ private:
     // toTheEnd reads what the socket holds even while the engine has no room (the line is
     // closing; the backlog is bounded by the socket's buffer).
     void receiveText(bool toTheEnd);
+    // Passes text bytes read from the line through the receive filter to their readers.
+    void takeText(std::string_view raw, const ReceiveFilter::CommandHandler& onCommand);
     void receiveForTransfer();
     // Keeps the bytes of a read after its last LF (or adds them to those kept).
     void keepLineTail(std::string_view raw);
@@ -268,6 +279,7 @@ private:
     bool engineAttached_ = false;
     std::string engineBacklog_;  // filtered text the CommBlock had no room for yet
     long long bytesReceived_ = 0;
+    LineDevice lineDevice_;  // places the calls of telephony access points
 };
 
 }  // namespace morvaline

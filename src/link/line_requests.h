@@ -16,6 +16,10 @@
 
 namespace morvaline {
 
+// Milliseconds each step of a connection attempt may take (a lookup, a connect, a modem's
+// answer, a call placed).
+inline constexpr int kConnectStepLimitMs = 120'000;
+
 // The kinds of line of an access point; the values are the stored ones.
 enum class LineType : int {
     Tapi = 0,    // a call placed by the telephony stand-in

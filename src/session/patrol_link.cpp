@@ -48,6 +48,15 @@ bool PatrolLink::rasDial() {
         false);
 }
 
+bool PatrolLink::placeTapiCall() {
+    return dispatcher_.call(
+        [this] {
+            const AccessPoint* ap = plan_ ? plan_->current() : nullptr;
+            return ap && connection_.placeCall(lineDeviceCall(plan_->list(), *ap));
+        },
+        false);
+}
+
 void PatrolLink::modemDialled() {
     dispatcher_.send([this] { connection_.modemDialled(); });
 }
@@ -94,7 +103,7 @@ std::optional<AttemptTarget> PatrolLink::currentAttempt() {
                                  loginModeOf(ap.route),
                                  ap.script,
                                  ap.disconnectAfterLogout != 0,
-                                 modemDialOf(plan_->list(), ap)};
+                                 modemDialOf(ap, dialledNumber(plan_->list(), ap))};
         },
         std::optional<AttemptTarget>());
 }

@@ -26,7 +26,7 @@ public:
     bool openModemPort() override;
     void modemDialled() override;
     void modemConnected() override;
-    bool placeTapiCall() override { return false; }
+    bool placeTapiCall() override;
     bool telnetConnect() override;
     int nextAccessPoint() override;
     std::optional<AttemptTarget> currentAttempt() override;

@@ -368,5 +368,131 @@ TEST_F(ConnectionTest, AModemLineOnAPseudoTerminal) {
     EXPECT_TRUE(reports.has("/nonexistent/ttyS9: No such file or directory")) << reports.texts.back();
 }
 
+// The modem's side of a pseudo-terminal, played by the test.
+class PtyModem {
+public:
+    PtyModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
+        if (master_ >= 0 && (::grantpt(master_) != 0 || ::unlockpt(master_) != 0)) closeNow();
+    }
+    ~PtyModem() { closeNow(); }
+    bool ok() const { return master_ >= 0; }
+    std::string device() const { return ::ptsname(master_); }
+    // Waits until the caller has sent a text ending in CR; returns it.
+    std::string command() {
+        std::string got;
+        (void)spinUntil([&] {
+            char c;
+            pollfd p{master_, POLLIN, 0};
+            while (::poll(&p, 1, 0) == 1 && ::read(master_, &c, 1) == 1) {
+                got += c;
+                if (c == '\r') return true;
+            }
+            return false;
+        });
+        return got;
+    }
+    void say(std::string_view text) { ASSERT_EQ(::write(master_, text.data(), text.size()), static_cast<ssize_t>(text.size())); }
+    void closeNow() {
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    int master_;
+};
+
+// The line device dials through the modem itself and hands the port over at CONNECT, with
+// the host's first text that came in the same read; a failed call ends the wait with
+// LineLost and closes the port.
+TEST_F(ConnectionTest, TheLineDeviceDialsAndHandsThePortOver) {
+    PtyModem modem;
+    ASSERT_TRUE(modem.ok());
+    const LineDeviceCall call{{modem.device(), 38400, 1}, {{"ATZ\r"}, "ATDT0312345678\r"}};
+    connection.attachEngine();
+    block.dataArrived.reset();
+    ASSERT_TRUE(connection.placeCall(call));
+    EXPECT_FALSE(connection.placeCall(call));  // one call at a time
+    EXPECT_EQ(modem.command(), "ATZ\r");
+    modem.say("ATZ\r\r\nOK\r\n");
+    EXPECT_EQ(modem.command(), "ATDT0312345678\r");
+    EXPECT_FALSE(connection.lineUp());
+    modem.say("\r\nCONNECT 38400\r\nHOST NAME }");
+    ASSERT_TRUE(spinUntil([&] { return connection.lineUp(); }));
+    EXPECT_TRUE(block.dataArrived.isSet());
+    EXPECT_TRUE(reports.has("回線が接続しました"));
+    ASSERT_TRUE(spinUntil([&] { return observer.shown.find("HOST NAME }") != std::string::npos; }));
+    EXPECT_EQ(observer.shown.find("CONNECT"), std::string::npos) << observer.shown;
+    ASSERT_TRUE(connection.writeText("LUDRIX\r"));
+    EXPECT_EQ(modem.command(), "LUDRIX\r");
+    connection.hangUp();
+    EXPECT_FALSE(connection.lineUp());
+    connection.detachEngine();
+
+    struct Failure {
+        const char* name;
+        const char* answer;  // to the dial command
+    };
+    for (const Failure& f : {Failure{"busy", "\r\nBUSY\r\n"}, Failure{"no carrier", "\r\nNO CARRIER\r\n"},
+                             Failure{"refused", "\r\nERROR\r\n"}}) {
+        SCOPED_TRACE(f.name);
+        reports.texts.clear();
+        block.setResult(result::Ok);
+        block.dataArrived.reset();
+        ASSERT_TRUE(connection.placeCall({call.port, {{}, "ATDT1\r"}}));
+        EXPECT_EQ(modem.command(), "ATDT1\r");
+        modem.say(f.answer);
+        ASSERT_TRUE(spinUntil([&] { return block.dataArrived.isSet(); }));
+        EXPECT_EQ(block.result(), result::LineLost);
+        EXPECT_TRUE(reports.has("接続できませんでした"));
+        EXPECT_EQ(connection.state(), LineState::Idle);
+    }
+
+    // The device vanishing while the modem dials fails the call the same way.
+    block.setResult(result::Ok);
+    block.dataArrived.reset();
+    ASSERT_TRUE(connection.placeCall(call));
+    EXPECT_EQ(modem.command(), "ATZ\r");
+    modem.closeNow();
+    ASSERT_TRUE(spinUntil([&] { return block.dataArrived.isSet(); }));
+    EXPECT_EQ(block.result(), result::LineLost);
+
+    EXPECT_FALSE(connection.placeCall({{"/nonexistent/ttyS9", 38400, 1}, call.dial}));
+    EXPECT_TRUE(reports.has("/nonexistent/ttyS9: No such file or directory")) << reports.texts.back();
+}
+
+TEST(LineDeviceNumbers, CanonicalAndDialableNumbers) {
+    struct Row {
+        const char* country;  // UTF-8
+        const char* area;
+        const char* number;
+        const char* prefix;     // the outside-line prefix
+        const char* ownArea;    // the computer's area code
+        const char* canonical;
+        const char* dialable;
+    };
+    const Row rows[] = {
+        {"日本 (81)", "3", "1234-5678", "", "", "+81 (3) 1234-5678", "0 3 1234-5678"},
+        {"日本 (81)", "", "1234-5678", "", "", "+81 1234-5678", "1234-5678"},
+        {"日本 (81)", "03", "1234-5678", "0", "03", "+81 (03) 1234-5678", "0 1234-5678"},
+        {"", "6", "1234-5678", "", "", "+81 (6) 1234-5678", "0 6 1234-5678"},
+        {"アメリカ合衆国 (1)", "212", "555-0100", "", "", "+1 (212) 555-0100", "010 1 212 555-0100"},
+        {"(x) 大韓民国 (82)", "", "2-123", "9", "", "+82 2-123", "9 010 82 2-123"},
+        {"日本 (81)", "3", "", "", "", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.canonical);
+        AccessPoint ap;
+        ap.countryName = utf8ToSjis(row.country);
+        ap.areaCode = row.area;
+        ap.phoneNumber = row.number;
+        AccessPointList list;
+        list.prefixCode = row.prefix;
+        list.placeAreaCode = row.ownArea;
+        const std::string canonical = canonicalNumber(ap);
+        EXPECT_EQ(canonical, row.canonical);
+        EXPECT_EQ(dialableNumber(list, canonical), row.dialable);
+    }
+}
+
 }  // namespace
 }  // namespace morvaline

@@ -113,5 +113,30 @@ TEST_F(ModemPatrolTest, ACarrierLostInTheMiddleOfADownloadIsResumedByTheNextPatr
     EXPECT_EQ(downloaded().size(), 5000u);
 }
 
+// A telephony access point: the line device with permanent line identifier 2 dials on port
+// 2 and hands the line over; a busy number ends the attempt as a call that failed.
+TEST_F(ModemPatrolTest, TheLineDeviceDialsThroughTheModemOfItsPort) {
+    ASSERT_NO_FATAL_FAILURE(startModem({}));
+    for (const std::string& set : std::vector<std::string>{"ap set 1 Line 0", "ap set 1 TAPIPermanentLineID 2",
+                                  "ap device 1 '" + (dir / "no-such-tty").string() + "'",
+                                  "ap device 2 '" + device() + "'"})
+        ASSERT_EQ(cli(set).status, 0) << set;
+    const auto run = cli("patrol MVL00001 --transcript '" + (dir / "session.txt").string() + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("正常にﾛｸﾞｱｳﾄしました"), std::string::npos) << run.output;
+    EXPECT_EQ(downloaded().size(), 3000u);
+    std::string transcript;
+    ASSERT_TRUE(readWholeFile(dir / "session.txt", transcript));
+    EXPECT_NE(transcript.find("HOST NAME }"), std::string::npos) << transcript;
+
+    hostOptions = {"--modem", device(), "--dial-answer", "BUSY"};
+    host.reset();
+    ASSERT_NO_FATAL_FAILURE(startHost());
+    const auto busy = cli("patrol MVL00001");
+    EXPECT_EQ(busy.status, 104) << busy.output;
+    EXPECT_NE(busy.output.find("接続できませんでした"), std::string::npos) << busy.output;
+    EXPECT_EQ(busy.output.find("ﾛｸﾞｲﾝに成功しました"), std::string::npos) << busy.output;
+}
+
 }  // namespace
 }  // namespace morvaline

@@ -1,5 +1,6 @@
 #include "patrol/run/modem_attempt.h"
 
+#include "link/modem_answers.h"
 #include "link/result_codes.h"
 #include "patrol/run/telnet_attempt.h"
 
@@ -7,14 +8,14 @@ namespace morvaline {
 
 namespace {
 
-// The modem's answers to a dial command, in the order they are looked for.
-enum class DialAnswer { Connect, Busy, No, Forbidden, Delayed, Error };
-
 // The modem's answers count as connection steps: one that does not come within the step
 // limit ends the attempt as an unanswered dial, so an unattended patrol never hangs.
-Waited<int> waitForModem(CPatrolEngine& engine, std::initializer_list<std::string_view> answers) {
+template <std::size_t N>
+Waited<int> waitForModem(CPatrolEngine& engine, const std::array<std::string_view, N>& answers) {
+    std::array<Prompt, N> prompts;
+    for (std::size_t i = 0; i < N; ++i) prompts[i] = {answers[i], false};
     engine.setWaitTimeout(kConnectStepLimitMs);
-    const Waited<int> got = engine.WaitForAny(answers, false);
+    const Waited<int> got = engine.WaitForPrompts(prompts);
     engine.setWaitTimeout(-1);
     if (!got && got.code() == result::Silence) engine.block().setResult(result::NoConnection);
     return got;
@@ -42,13 +43,13 @@ int attemptModem(CPatrolEngine& engine, const ModemDial& dial) {
 
     for (const std::string& command : dial.initCommands) {
         engine.Send(command);
-        const Waited<int> ok = waitForModem(engine, {"\nOK", "\nERROR"});
+        const Waited<int> ok = waitForModem(engine, kSetupAnswers);
         if (!ok) {
             line.modemDialled();
             return block.result() == result::NoConnection ? fail(engine, result::NoConnection)
                                                           : block.result();
         }
-        if (ok.which() == 1) {
+        if (static_cast<SetupAnswer>(ok.which()) == SetupAnswer::Error) {
             line.modemDialled();
             return fail(engine, result::ModemError);
         }
@@ -57,8 +58,7 @@ int attemptModem(CPatrolEngine& engine, const ModemDial& dial) {
     engine.Send(dial.dialCommand);
     engine.clock().sleepFor(1000);
     line.modemDialled();
-    const Waited<int> answer =
-        waitForModem(engine, {"CONNECT", "BUSY", "NO ", "FORBIDDEN", "DELAYED", "ERROR"});
+    const Waited<int> answer = waitForModem(engine, kDialAnswers);
     if (!answer)
         return block.result() == result::NoConnection ? fail(engine, result::NoConnection)
                                                       : block.result();

@@ -29,10 +29,15 @@ int PatrolRun::connect() {
         engine_.events().report(texts::kConnectingAccessPoint, attempt_.name);
         switch (attempt_.lineType) {
             case LineType::Tapi:
-                // The telephony stand-in is not built yet: the attempt fails and the loop
-                // goes on with the next access point.
-                engine_.events().report(texts::kNoConnect);
-                block.setResultIfOk(result::LineLost);
+                // The line device dials and hands its port over: DataArrived says when the
+                // call is up or has failed. A call that never finished is dropped.
+                block.dataArrived.reset();
+                if (!line.placeTapiCall() ||
+                    !engine_.clock().waitFor(block.dataArrived, kConnectStepLimitMs) ||
+                    !block.lineUp()) {
+                    block.setResultIfOk(result::LineLost);
+                    line.hangUp();
+                }
                 break;
             case LineType::Modem:
                 // A failed dial leaves the port open: closed before the next attempt.

@@ -7,9 +7,6 @@
 
 namespace morvaline {
 
-// Milliseconds each step of an attempt may take.
-inline constexpr int kConnectStepLimitMs = 120'000;
-
 // 0 when the line is up; otherwise the result code that ended the attempt (a step that
 // failed or ran out of time sets LineLost unless another code was set first).
 [[nodiscard]] int attemptTelnet(CPatrolEngine& engine);
