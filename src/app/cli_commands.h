@@ -42,5 +42,7 @@ int findMessage(const CItemArray& list, const std::string& which);
 // The exit status of a patrol: 0 when it ended normally, else 100 + the magnitude of its
 // result code (113 wrong password, 104 line lost ...).
 int exitStatusOfResult(int result);
+// The exit status of a patrol that ended normally while some of its steps failed.
+inline constexpr int kExitStepsFailed = 3;
 
 }  // namespace morvaline::cli

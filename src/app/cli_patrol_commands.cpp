@@ -52,6 +52,26 @@ int exitStatusOfResult(int result) { return result == 0 ? 0 : 100 - result; }
 
 namespace {
 
+// The failed steps as one line: distinct texts in order, repeats counted.
+std::string summaryOf(const std::vector<std::string>& failed) {
+    std::vector<std::pair<std::string, int>> seen;
+    for (const std::string& sjis : failed) {
+        std::string text = utf8(sjis);
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        const auto it =
+            std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.first == text; });
+        if (it != seen.end()) ++it->second;
+        else seen.emplace_back(std::move(text), 1);
+    }
+    std::string line;
+    for (const auto& [text, times] : seen) {
+        if (!line.empty()) line += "; ";
+        line += text;
+        if (times > 1) line += " (" + std::to_string(times) + " times)";
+    }
+    return line;
+}
+
 // A patrol run (or a login-only run) on a new line, to its end; returns the run's result
 // code. With a login-only run that logged in, onLine gets the line while it is still up.
 using LineUser = std::function<void(LineStack&)>;
@@ -116,15 +136,23 @@ int runOnNewLine(Session& session, CTolDoc& doc, const PatrolOptions& options,
     return exitCode;
 }
 
-// Saves and closes the data set after a run and turns its result into the exit status.
-int finishRun(CTolDoc& doc, const char* command, int exitCode) {
+// Saves and closes the data set after a run and turns its result into the exit status: a
+// run that ended normally while some of its steps failed ends with kExitStepsFailed and a
+// one-line summary, so that cron users notice.
+int finishRun(CTolDoc& doc, const char* command, int exitCode, const ConsoleReports& reports) {
     const bool saved = doc.save();
     doc.close();
     if (!saved) throw CommandError{utf8(doc.error())};
-    if (exitCode != 0)
+    if (exitCode != 0) {
         std::cerr << "morvaline-cli " << command << ": the run ended with result " << exitCode << " ("
                   << result::toString(exitCode) << ")\n";
-    return exitStatusOfResult(exitCode);
+        return exitStatusOfResult(exitCode);
+    }
+    const std::vector<std::string>& failed = reports.failedSteps();
+    if (failed.empty()) return 0;
+    std::cerr << "morvaline-cli " << command << ": the run ended normally, but " << failed.size()
+              << (failed.size() == 1 ? " step" : " steps") << " failed: " << summaryOf(failed) << '\n';
+    return kExitStepsFailed;
 }
 
 }  // namespace
@@ -152,7 +180,7 @@ int commandPatrol(Session& session, Args args) {
         doc->save();
         throw;
     }
-    return finishRun(*doc, "patrol", exitCode);
+    return finishRun(*doc, "patrol", exitCode, reports);
 }
 
 int commandLoginOnly(Session& session, Args args) {
@@ -177,7 +205,7 @@ int commandLoginOnly(Session& session, Args args) {
         doc->save();
         throw;
     }
-    return finishRun(*doc, "login-only", exitCode);
+    return finishRun(*doc, "login-only", exitCode, reports);
 }
 
 }  // namespace morvaline::cli

@@ -28,6 +28,11 @@ void ConsoleReports::showStatus(const std::string& sjisText) {
     if (verbose_) std::cerr << utf8(sjisText) << '\n';
 }
 
+void ConsoleReports::reported(int id, const std::string& sjisText) {
+    if (id == texts::kLoginSucceeded.id) loggedIn_ = true;
+    if (loggedIn_ && isFailureReport(id)) failedSteps_.push_back(sjisText);
+}
+
 void ConsoleReports::addPatrolLine(const std::string& sjisText) {
     std::cout << utf8(sjisText) << std::endl;
 }

@@ -23,15 +23,22 @@ struct CommandError {
     std::string utf8Message;
 };
 
-// Prints reports: patrol lines always, status lines only when verbose.
+// Prints reports: patrol lines always, status lines only when verbose. Keeps the failures
+// reported once a patrol has logged in: the steps of the run that did not succeed (failed
+// attempts to connect before are the dialling plan at work, not failed steps).
 class ConsoleReports : public ReportSink {
 public:
     explicit ConsoleReports(bool verbose = false) : verbose_(verbose) {}
     void showStatus(const std::string& sjisText) override;
     void addPatrolLine(const std::string& sjisText) override;
+    void reported(int id, const std::string& sjisText) override;
+    // Shift_JIS texts, in order; read once the run has ended.
+    const std::vector<std::string>& failedSteps() const { return failedSteps_; }
 
 private:
     bool verbose_;
+    bool loggedIn_ = false;
+    std::vector<std::string> failedSteps_;
 };
 
 // Closes a user's data set cleanly and frees it, however the command that opened it ends:

@@ -32,6 +32,10 @@ EventKind reportKind(int id) {
     return warning ? EventKind::Warning : EventKind::Information;
 }
 
+bool isFailureReport(int id) {
+    return id < kEventSoundFirst && reportKind(id) == EventKind::Warning;
+}
+
 int reportSoundSlot(int id) {
     if (id >= kEventSoundFirst && id <= kEventSoundLast) return id - kEventSoundFirst;
     return reportKind(id) == EventKind::Warning ? kWarningSoundSlot : -1;
@@ -48,6 +52,7 @@ void Reporter::report(const Text& text, std::string_view arg1, std::string_view 
 
 void Reporter::report(const std::string& sjisText, int id) {
     std::lock_guard lock(mutex_);
+    if (sink_) sink_->reported(id, sjisText);
     if (sink_) sink_->showStatus(sjisText);
     if (id != texts::kBytesTransferred.id) {
         const EventLogHint hint =

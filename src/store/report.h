@@ -18,6 +18,9 @@ inline constexpr int kSoundSlots = 16;
 inline constexpr int kWarningSoundSlot = 15;
 
 EventKind reportKind(int id);
+// True for the texts that report a failure or a problem: the warnings, without the event
+// messages (30208 ...) that have sounds of their own.
+bool isFailureReport(int id);
 // The sound slot of a report, or -1 when it plays none.
 int reportSoundSlot(int id);
 
@@ -28,6 +31,8 @@ public:
     virtual ~ReportSink() = default;
     virtual void showStatus(const std::string& sjisText) = 0;
     virtual void addPatrolLine(const std::string& sjisText) = 0;
+    // Every report with the ID of its text, for sinks that keep count of failures.
+    virtual void reported(int /*id*/, const std::string& /*sjisText*/) {}
     virtual void eventLogChanged(EventLogHint) {}
     virtual void playSound(const std::string& /*waveFile*/) {}
 };

@@ -77,9 +77,11 @@ protected:
             "' XDG_DATA_HOME='" + (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
             test::buildProgram("src/app/morvaline-cli") + "' " + args + " <'" + input + "'");
     }
-    test::ProgramResult patrol() {
+    // A patrol; its exit status is 0, or 3 when the run ended normally but some steps
+    // failed.
+    test::ProgramResult patrol(int expectedStatus = 0) {
         auto run = cli("patrol MVL00001");
-        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(run.status, expectedStatus) << run.output;
         return run;
     }
     // The lines of a place's subject list.

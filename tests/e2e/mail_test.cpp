@@ -82,7 +82,12 @@ TEST_F(MailPatrolTest, APatrolListsReadsDeletesSendsAndForwardsMailAndTheNextSto
                   .status,
               0);
     ASSERT_EQ(cli("reserve MVL00001 14 1").status, 0);
-    auto third = patrol();
+    auto third = patrol(3);  // one addressee refused the mail
+    EXPECT_NE(third.output.find("morvaline-cli patrol: the run ended normally, but 2 steps failed: "
+                                "宛先 MVL00003 にはﾒｰﾙを送れませんでした; "
+                                "すべてのID宛には送信できませんでした\n"),
+              std::string::npos)
+        << third.output;
     EXPECT_EQ(count(third.output, "を削除しました"), 2) << third.output;
     EXPECT_NE(third.output.find("ﾎｽﾄのﾒｰﾙ 20,19,18,17,16,15,14,13,12,11,10,9,8,7,6 を削除しました"),
               std::string::npos);
@@ -155,6 +160,32 @@ TEST_F(MailPatrolTest, FileMailsComeDownAndGoUpByRapidoxAndAnUploadResumes) {
               "True");
     EXPECT_EQ(lineOf("3", "報告").find("S]"), std::string::npos);
     EXPECT_EQ(inWorld("\"partial_uploads\" in w[\"users\"][0]"), "False");
+}
+
+// A download that the host cancels is a failed step of a run that ends normally: the exit
+// status says so and a summary line names it; the reservation stays for the next run.
+TEST_F(MailPatrolTest, AFailedDownloadEndsTheRunWithStatus3AndTheNextRunFetchesTheFile) {
+    {
+        // The host's lone CAN is taken after 0.5 s of quiet.
+        Registry registry(dir / "config" / "Morvaline.conf");
+        registry.writeInt("MVL00001", "RapidoxQuietTime", 500);
+        ASSERT_TRUE(registry.sync());
+    }
+    hostOptions = {"--transfer-fault", "can:2", "--fault-sessions", "1"};
+    changeWorld(
+        "w[\"users\"][0][\"mailbox\"] = [{\"from\": \"MVL00002\", \"from_name\": \"ハナコ\", "
+        "\"date\": \"2000/01/04 09:00:00\", \"subject\": \"写真\", "
+        "\"file\": {\"name\": \"PHOTO.DAT\", \"size\": 3000, \"seed\": 5}}]");
+    auto failed = patrol(3);
+    EXPECT_NE(failed.output.find("morvaline-cli patrol: the run ended normally, but 2 steps failed: "
+                                 "中断処理中; ﾒｰﾙ 1 のﾌｧｲﾙを受信できませんでした。予約はそのまま残してあります。\n"),
+              std::string::npos)
+        << failed.output;
+    patrol();
+    std::string photo;
+    ASSERT_TRUE(
+        readWholeFile(dir / "data" / "morvaline" / "MVL00001" / "DOWN" / "PHOTO.DAT", photo));
+    EXPECT_EQ(photo.size(), 3000u);
 }
 
 TEST_F(MailPatrolTest, AReplyAndAnInternetMailWithAFileArriveAsWritten) {
