@@ -129,9 +129,23 @@ void Connection::setTranscript(TranscriptWriter* transcript) {
 }
 
 void Connection::record(TranscriptKind kind, std::string_view bytes) {
-    if (transcript_)
-        transcript_->write(kind, bytes,
-                           secondsOf(std::chrono::steady_clock::now() - transcriptStart_));
+    if (!transcript_) return;
+    const double seconds = secondsOf(std::chrono::steady_clock::now() - transcriptStart_);
+    if (kind == TranscriptKind::Shown) {
+        const std::string shown = transcriptMask_.pass(bytes);
+        if (!shown.empty()) transcript_->write(kind, shown, seconds);
+        return;
+    }
+    // Host text held back as the possible beginning of a secret comes first.
+    if (const std::string held = transcriptMask_.flush(); !held.empty())
+        transcript_->write(TranscriptKind::Shown, held, seconds);
+    transcript_->write(kind, secrets_.masked(bytes), seconds);
+}
+
+void Connection::writeCaptured(std::string_view text) {
+    if (!captureLog_.isOpen()) return;
+    if (const Text* failure = captureLog_.write(text))
+        reporter_.report(*failure, utf8ToSjis(captureLog_.path().string()));
 }
 
 double Connection::connectedSeconds() const {
@@ -429,6 +443,7 @@ void Connection::disconnectSteps() {
     block_.setLineUp(false);
     abortTransfer();
     block_.setResultIfOk(result::LineLost);
+    writeCaptured(captureMask_.flush());
     captureLog_.close();
     block_.dataArrived.set();
     disconnecting_ = false;
@@ -518,10 +533,16 @@ bool Connection::lineWrite(std::string_view bytes) {
     return socket_->write(bytes.data(), size) == size;
 }
 
-bool Connection::writeBytes(std::string_view bytes) {
+bool Connection::writeBytes(std::string_view bytes, Secrecy secrecy) {
     MORVALINE_ASSERT_THREAD(mainThread_);
     if (bytes.empty()) return true;
     if (!canWrite()) return false;
+    if (secrecy == Secrecy::Secret || asksForPassword(lineTail_)) {
+        std::string_view secret = bytes;
+        while (!secret.empty() && (secret.back() == '\r' || secret.back() == '\n'))
+            secret.remove_suffix(1);
+        secrets_.add(secret);
+    }
     record(TranscriptKind::Sent, bytes);
     const TransmitBatch::Writer writer = [this](std::string_view batch) {
         return lineWrite(batch);
@@ -648,11 +669,8 @@ void Connection::deliver(const FilterOutput& output) {
 }
 
 void Connection::showOnly(const FilterOutput& output) {
-    if (captureLog_.isOpen()) {
-        const Text* failure = output.traces.empty() ? captureLog_.write(output.text)
-                                                    : captureLog_.write(output.display());
-        if (failure) reporter_.report(*failure, utf8ToSjis(captureLog_.path().string()));
-    }
+    if (captureLog_.isOpen())
+        writeCaptured(captureMask_.pass(output.traces.empty() ? output.text : output.display()));
     if (observer_) {
         observer_->textReceived(output);
         if (output.beep) observer_->status(textSjis(texts::kBeepReceived));

@@ -28,10 +28,12 @@
 #include "comm/rx_share.h"
 #include "comm/screen_lines.h"
 #include "comm/line_device.h"
+#include "comm/secret_mask.h"
 #include "comm/serial_port.h"
 #include "comm/telnet_negotiation.h"
 #include "comm/transmit_batch.h"
 #include "link/comm_block.h"
+#include "link/line_requests.h"
 #include "link/transcript.h"
 #include "platform/main_dispatcher.h"
 #include "platform/thread_affinity.h"
@@ -125,9 +127,13 @@ public:
 
     // --- Writing (refused unless the line is up; a serial port takes the modem's commands
     // before that) ---
-    // Request 100: the text as it is, in batches of at most 2,000 bytes; empty: true.
-    bool writeText(std::string_view text) { return writeBytes(text); }
-    bool writeBytes(std::string_view bytes);
+    // Request 100: the text as it is, in batches of at most 2,000 bytes; empty: true. A
+    // secret, or a text typed while the host's line asks for a password, is recorded as
+    // "****" in the transcript, and its echo in the transcript and the capture log.
+    bool writeText(std::string_view text, Secrecy secrecy = Secrecy::Plain) {
+        return writeBytes(text, secrecy);
+    }
+    bool writeBytes(std::string_view bytes, Secrecy secrecy = Secrecy::Plain);
     // One byte at once (a key typed in the terminal).
     bool writeByte(std::uint8_t byte);
     // The break signal: IAC BRK on Telnet.
@@ -228,6 +234,8 @@ private:
     bool lineWrite(std::string_view bytes);
     bool canWrite() const;
     void record(TranscriptKind kind, std::string_view bytes);
+    // Appends to the capture log when it is open; a failure is reported and ends the log.
+    void writeCaptured(std::string_view text);
 
     CommBlock& block_;
     MainDispatcher& dispatcher_;
@@ -271,6 +279,9 @@ private:
     TelnetNegotiator negotiator_;
     TransmitBatch batch_;
     CaptureLog captureLog_;
+    SecretMask secrets_;  // the secrets sent on this connection
+    SecretMask::Stream transcriptMask_{secrets_};
+    SecretMask::Stream captureMask_{secrets_};
     RxShare rx_;
     std::vector<char> readBuffer_;  // reused for each block
     FilterOutput filtered_;         // reused for each block

@@ -56,13 +56,17 @@ struct AttemptTarget {
     ModemDial modem;  // a modem line's dialogue
 };
 
+// Whether a text written to the line is a secret (a password): transcripts and capture
+// logs show a secret as "****".
+enum class Secrecy { Plain, Secret };
+
 class LineRequests {
 public:
     virtual ~LineRequests() = default;
 
     // 100: writes the Shift_JIS text to the line as it is; an empty text writes nothing.
     // False when it could not be written.
-    virtual bool writeText(std::string_view text) = 0;
+    virtual bool writeText(std::string_view text, Secrecy secrecy) = 0;
     // 101: opens the serial port of a modem line (the reasons of a failure are reported).
     // Carrier changes count for nothing until modemDialled().
     virtual bool openModemPort() = 0;

@@ -50,7 +50,7 @@ std::optional<std::string> unescapeTranscriptText(std::string_view text);
 
 // Writes a transcript file as a session goes on, each entry flushed at once so that the
 // file is complete up to the moment a session breaks off. The file is created with mode
-// 0600: it holds everything that was typed, passwords included.
+// 0600: it holds everything that was typed (passwords are masked by the connection).
 class TranscriptWriter {
 public:
     TranscriptWriter() = default;

@@ -4,8 +4,8 @@
 
 namespace morvaline {
 
-bool PatrolLink::writeText(std::string_view text) {
-    return dispatcher_.call([&] { return connection_.writeText(text); }, false);
+bool PatrolLink::writeText(std::string_view text, Secrecy secrecy) {
+    return dispatcher_.call([&] { return connection_.writeText(text, secrecy); }, false);
 }
 
 bool PatrolLink::telnetConnect() {

@@ -22,7 +22,7 @@ public:
     void setDiallingPlan(DiallingPlan* plan);
 
     // Patrol thread.
-    bool writeText(std::string_view text) override;
+    bool writeText(std::string_view text, Secrecy secrecy) override;
     bool openModemPort() override;
     void modemDialled() override;
     void modemConnected() override;

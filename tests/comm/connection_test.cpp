@@ -205,6 +205,42 @@ TEST_F(ConnectionTest, TheHostClosingTheLineIsALostLine) {
     EXPECT_EQ((*entries)[2].kind, TranscriptKind::Dropped);
 }
 
+// A password typed at the host's password prompt, or sent as a secret, is masked in the
+// transcript, and so is its echo in the capture log, also when it arrives in pieces.
+TEST_F(ConnectionTest, PasswordsAreMaskedInTheTranscriptAndTheCaptureLog) {
+    test::TempDir dir;
+    CaptureLogSettings log;
+    log.mode = CaptureLogSettings::Mode::SameFile;
+    log.directory = dir.path();
+    connection.setCaptureLog(log);
+    TranscriptWriter transcript;
+    ASSERT_TRUE(transcript.open(dir / "session.txt", nullptr));
+    connection.setTranscript(&transcript);
+    bringLineUp();
+    host.send("PASSWORD: ");
+    ASSERT_TRUE(spinUntil([&] { return observer.shown.ends_with("PASSWORD: "); }));
+    connection.writeText("hunter22\r");
+    connection.writeText("CLUB-PW\r", Secrecy::Secret);
+    ASSERT_TRUE(spinUntil([&] { return host.received == "hunter22\rCLUB-PW\r"; }));
+    host.send("hunt");
+    ASSERT_TRUE(spinUntil([&] { return observer.shown.ends_with("hunt"); }));
+    host.send("er22 CLUB-PW\r\n");
+    ASSERT_TRUE(spinUntil([&] { return observer.shown.ends_with("\r\n"); }));
+    host.close();
+    ASSERT_TRUE(spinUntil([&] { return connection.state() == LineState::Idle; }));
+
+    std::string captured;
+    ASSERT_TRUE(readWholeFile(dir / "LUDRIX.LOG", captured));
+    EXPECT_EQ(captured, "PASSWORD: **** ****\r\n");
+    transcript.close();
+    std::string recorded;
+    ASSERT_TRUE(readWholeFile(dir / "session.txt", recorded));
+    EXPECT_EQ(recorded.find("hunter22"), std::string::npos) << recorded;
+    EXPECT_EQ(recorded.find("CLUB-PW"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("C: ****\\r\n"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("S: **** ****\\r\\n\n"), std::string::npos) << recorded;
+}
+
 TEST_F(ConnectionTest, CancelAsksFirstAndKeepsItsCause) {
     bringLineUp();
     EXPECT_FALSE(connection.cancel([] { return false; }, false));

@@ -174,7 +174,9 @@ TEST(EndToEndLine, LogsInToLudrixHostOverTelnet) {
     std::string sent;
     for (const TranscriptEntry& entry : *entries)
         if (entry.kind == TranscriptKind::Sent) sent += entry.bytes;
-    EXPECT_EQ(sent, "LUDRIX\rMVL00001\rmorvaline\rN\r");
+    // The password is recorded masked, and nowhere in the clear.
+    EXPECT_EQ(sent, "LUDRIX\rMVL00001\r****\rN\r");
+    EXPECT_EQ(recorded.find("morvaline\\r"), std::string::npos);
 }
 
 }  // namespace

@@ -61,8 +61,13 @@ TEST_F(PatrolTest, APatrolLogsInAndOutAndTheNextOneFindsTheLogoutTimeRecorded) {
     test::LudrixHost host(sampleWorld());
     ASSERT_GT(host.port(), 0);
     addAccessPoint("local", host.port());
-    auto first = cli("patrol MVL00001");
+    auto first = cli("patrol MVL00001 --transcript '" + (dir / "first.txt").string() + "'");
     ASSERT_EQ(first.status, 0) << first.output;
+    // The transcript shows the password masked.
+    std::string transcript;
+    ASSERT_TRUE(readWholeFile(dir / "first.txt", transcript));
+    EXPECT_EQ(count(transcript, "C: ****\\r\n"), 1) << transcript;
+    EXPECT_EQ(transcript.find("C: morvaline"), std::string::npos);
     EXPECT_NE(first.output.find("ﾛｸﾞｲﾝに成功しました"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("新しいﾒｰﾙが届いています"), std::string::npos);
     EXPECT_NE(first.output.find("前回自動巡回で終了していないので、ﾛｸﾞｱｳﾄ時刻の照合はできません。"), std::string::npos);

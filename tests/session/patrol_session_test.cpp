@@ -62,7 +62,7 @@ TEST(PatrolSession, ABurstLargerThanTheEngineBufferArrivesWholeAndInOrder) {
             engine.setWaitTimeout(settings.timeoutMs);
             bufferFull.wait();
             // A request to the main thread while the CommBlock is full must not hang.
-            if (!engine.line().writeText("more\r")) return result::LineLost;
+            if (!engine.line().writeText("more\r", Secrecy::Plain)) return result::LineLost;
             return engine.CaptureUntil("END>", captured) == 0 ? result::Ok : engine.result();
         },
         [&](int code) { exitCode = code; }));
@@ -91,7 +91,7 @@ TEST(PatrolSession, DestroyedWhileTheEngineWaitsForTheMainThreadItEndsTheRun) {
         ASSERT_TRUE(session.start(true, DialogueSettings{},
                                   [&](CPatrolEngine& engine) -> int {
                                       asking.set();
-                                      writeAnswered = engine.line().writeText("never served\r");
+                                      writeAnswered = engine.line().writeText("never served\r", Secrecy::Plain);
                                       exitCode = engine.WaitFor("no such prompt", false);
                                       return exitCode;
                                   },

@@ -61,7 +61,8 @@ public:
     CommBlock block;
 
     // LineRequests
-    bool writeText(std::string_view text) override;
+    // A secret matches its "C:" entry also as a recorded transcript shows it ("****\r").
+    bool writeText(std::string_view text, Secrecy secrecy) override;
     bool openModemPort() override { return portOpens; }
     void modemDialled() override {}
     void modemConnected() override { block.setLineUp(true); }

@@ -191,13 +191,21 @@ result::Code CPatrolEngine::WaitForMenuPrompt() {
 }
 
 void CPatrolEngine::Send(std::string_view text) {
+    write(text, Secrecy::Plain);
+}
+
+void CPatrolEngine::SendSecret(std::string_view text) {
+    write(text, Secrecy::Secret);
+}
+
+void CPatrolEngine::write(std::string_view text, Secrecy secrecy) {
     MORVALINE_ASSERT_THREAD(thread_);
     CommBlock& block = links_.block;
     if (block.result() != result::Ok) return;
     block.lock().consumeAll();
     // A text that cannot be written means the line is gone, even when the connection has
     // not noticed yet.
-    if (!links_.line.writeText(text)) block.setResultIfOk(result::LineLost);
+    if (!links_.line.writeText(text, secrecy)) block.setResultIfOk(result::LineLost);
 }
 
 result::Code CPatrolEngine::SendEchoed(std::string_view text) {

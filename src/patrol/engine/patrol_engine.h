@@ -98,6 +98,9 @@ public:
     // wait. Nothing is sent once the run is over; a text that cannot be written ends the
     // run (LineLost). Either way the next wait returns the result code at once.
     void Send(std::string_view text);
+    // Sends a secret (a password with its CR) as Send does; transcripts and capture logs
+    // show it as "****".
+    void SendSecret(std::string_view text);
     // Sends a text and waits for it to come back: Ok, or the result code that ended the run.
     [[nodiscard]] result::Code SendEchoed(std::string_view text);
     // Streams the lines of a reserved text to the host, pacing them by their echo: up to
@@ -118,6 +121,7 @@ public:
     WaitClock& clock() { return links_.clock; }
 
 private:
+    void write(std::string_view text, Secrecy secrecy);
     // Waits for the event for at most ms; true when it was set.
     bool waitForData(int ms);
 

@@ -54,7 +54,7 @@ int PatrolRun::login() {
     engine_.Send(options_.userId + "\r");
     if (!engine_.WaitForAny({t.passwordPrompt, t.passwordPromptJapanese}, false))
         return engine_.result();
-    engine_.Send(options_.password + "\r");
+    engine_.SendSecret(options_.password + "\r");
     if (!options_.patrol) doc_.setTime(doctime::kLastLogout, fileTimeNow());
     return engine_.result();
 }

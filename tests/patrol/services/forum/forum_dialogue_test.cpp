@@ -82,7 +82,7 @@ std::string leave() {
 struct ForumDialogue {
     explicit ForumDialogue(std::string_view transcript)
         : host(transcript),
-          sender(*doc, [this](std::string_view line) { return host.writeText(line); }),
+          sender(*doc, [this](std::string_view line) { return host.writeText(line, Secrecy::Plain); }),
           store(sender),
           engine(EngineLinks{host.block, host, store, host, host}, DialogueSettings{}),
           forum(engine, *doc) {

@@ -39,7 +39,7 @@ std::unique_ptr<CTolDoc> newUser(const test::TempDir& dir, Registry& registry) {
 struct MailDialogue {
     explicit MailDialogue(std::string_view transcript)
         : host(transcript),
-          sender(*doc, [this](std::string_view line) { return host.writeText(line); }),
+          sender(*doc, [this](std::string_view line) { return host.writeText(line, Secrecy::Plain); }),
           store(sender),
           engine(EngineLinks{host.block, host, store, host, host}, DialogueSettings{}),
           mail(engine, *doc) {
