@@ -145,7 +145,8 @@ void Connection::record(TranscriptKind kind, std::string_view bytes) {
 void Connection::writeCaptured(std::string_view text) {
     if (!captureLog_.isOpen()) return;
     if (const Text* failure = captureLog_.write(text))
-        reporter_.report(*failure, utf8ToSjis(captureLog_.path().string()));
+        reporter_.report(*failure, utf8ToSjis(captureLog_.path().string()),
+                         utf8ToSjis(captureLog_.reason()));
 }
 
 double Connection::connectedSeconds() const {
@@ -298,7 +299,8 @@ void Connection::announceLineUp() {
     const std::filesystem::path logPath =
         captureLogPath(captureSettings_, fieldsFromFileTime(fileTimeNow()));
     if (!logPath.empty()) {
-        if (const Text* failure = captureLog_.open(logPath))
+        if (const Text* failure =
+                captureLog_.open(logPath, captureSettings_.maxBytes, captureSettings_.keep))
             reporter_.report(*failure, utf8ToSjis(logPath.string()));
     }
     block_.dataArrived.set();

@@ -10,6 +10,8 @@ LineSettings lineSettingsOf(CTolDoc& doc) {
     settings.captureLog.mode = CaptureLogSettings::Mode::SameFile;
     settings.captureLog.directory = doc.settings().logPath;
     settings.captureLog.fileName = sjisToUtf8(doc.string(docstr::kLogFileName));
+    settings.captureLog.maxBytes = std::int64_t{doc.settings().logMaxSize} * 1024;
+    settings.captureLog.keep = doc.settings().logKeep;
     settings.transfers = transferSettingsOf(doc.settings());
     return settings;
 }

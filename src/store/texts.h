@@ -93,6 +93,7 @@ struct Text {
     X(kDialUpDown, 28769, "ﾀﾞｲﾔﾙｱｯﾌﾟ接続を切断しました") \
     X(kDialUpNotLoaded, 28770, "nmcli が見つからないので、ﾀﾞｲﾔﾙｱｯﾌﾟ接続はせずに接続します") \
     X(kDialUpPrompt, 28771, "%1 へﾀﾞｲﾔﾙｱｯﾌﾟ接続します。") \
+    X(kLogWriteFailed, 28683, "%1\nのﾛｸﾞ用のﾌｧｲﾙに書き込めません (%2)。ﾛｸﾞはここで終わります。") \
     X(kLogOpenFailed, 28684, "%1\nのﾛｸﾞ用のﾌｧｲﾙがｵｰﾌﾟﾝできませんでした。他のｱﾌﾟﾘｹｰｼｮﾝで使用している可能性があります。ﾛｸﾞは作成されません。")
 
 // The patrol engine: how a run ended.

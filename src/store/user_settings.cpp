@@ -54,6 +54,8 @@ constexpr IntValue kIntValues[] = {
     {"RapidoxReceiveSize", &UserSettings::rapidoxReceiveSize},
     {"RapidoxQuietTime", &UserSettings::rapidoxQuietTime},
     {"HtmlShowNumber", &UserSettings::htmlShowNumber},
+    {"LogMaxSize", &UserSettings::logMaxSize},
+    {"LogKeep", &UserSettings::logKeep},
     {"AddrbookToolBar", &UserSettings::addrbookToolBar},
     {"AddrbookStatusBar", &UserSettings::addrbookStatusBar},
     {"UseHostReadPosition", &UserSettings::useHostReadPosition},
@@ -68,6 +70,8 @@ void clamp(UserSettings& s) {
     if (s.rapidoxReceiveSize < 1 || s.rapidoxReceiveSize > 25) s.rapidoxReceiveSize = 20;
     if (s.rapidoxQuietTime < 100 || s.rapidoxQuietTime > 10000)
         s.rapidoxQuietTime = defaults.rapidoxQuietTime;
+    if (s.logMaxSize < 1 || s.logMaxSize > 1 << 21) s.logMaxSize = defaults.logMaxSize;
+    if (s.logKeep < 0 || s.logKeep > 99) s.logKeep = defaults.logKeep;
     if (s.timeout <= 0) s.timeout = defaults.timeout;
     if (s.idleTime <= 0) s.idleTime = defaults.idleTime;
     if (s.delayAfterCr < 0) s.delayAfterCr = 0;

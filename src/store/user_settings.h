@@ -35,6 +35,10 @@ struct UserSettings {
     // places show message numbers.
     std::string htmlContentTarget = "_top";
     int htmlShowNumber = 1;
+    // The capture log: kilobytes per file before it moves aside, and how many older files
+    // are kept.
+    int logMaxSize = 16384;
+    int logKeep = 3;
     int addrbookToolBar = 1;
     int addrbookStatusBar = 1;
     // Forum rooms are read from the host's read position (1) or from the last-read number

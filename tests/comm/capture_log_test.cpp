@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/atomic_file.h"
 #include "support/temp_dir.h"
 
@@ -62,12 +65,34 @@ TEST(CaptureLog, ALogInUseElsewhereIsNotOpened) {
     EXPECT_EQ(log.open(file), nullptr);
 }
 
-TEST(CaptureLog, AWriteErrorStopsLogging) {
+TEST(CaptureLog, AFullDiskStopsLoggingWithItsReason) {
     CaptureLog log;
     ASSERT_EQ(log.open("/dev/full"), nullptr);
-    EXPECT_EQ(log.write("text"), &texts::kListWriteFailed);
+    EXPECT_EQ(log.write("text"), &texts::kLogWriteFailed);
+    EXPECT_EQ(log.reason(), std::strerror(ENOSPC));
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(log.write("more"), nullptr);  // nothing more is tried
+}
+
+// A file never grows beyond its cap, even with one endless line; the newest older files
+// are kept beside it and the oldest are dropped.
+TEST(CaptureLog, AFullFileMovesAsideAndOnlyTheNewestAreKept) {
+    test::TempDir dir;
+    const auto file = dir / "LUDRIX.LOG";
+    ASSERT_TRUE(writeFileAtomically(file, "old"));
+    CaptureLog log;
+    ASSERT_EQ(log.open(file, 10, 2), nullptr);
+    EXPECT_EQ(log.write("0123456"), nullptr);
+    EXPECT_EQ(log.write(std::string(20, 'a') + "bcdefghijk"), nullptr);
+    log.close();
+    const std::pair<const char*, const char*> expected[] = {
+        {"LUDRIX.LOG", "bcdefghijk"}, {"LUDRIX.LOG.1", "aaaaaaaaaa"}, {"LUDRIX.LOG.2", "aaaaaaaaaa"}};
+    for (const auto& [name, text] : expected) {
+        std::string read;
+        EXPECT_TRUE(readWholeFile(dir / name, read)) << name;
+        EXPECT_EQ(read, text) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "LUDRIX.LOG.3"));
 }
 
 TEST(CaptureLog, AFolderThatCannotBeMadeIsReported) {
