@@ -102,21 +102,20 @@ void CItemArray::deserialize(ArchiveReader& ar) {
         for (auto& item : items_) item->m_nSerial = ++serialCounter_;
     }
     // The counters are recounted from the items, so that a damaged count cannot disagree
-    // with the flags it stands for.
+    // with the flags it stands for, nor a place's flags with its list when one of the two
+    // files could not be saved (a full disk).
     markedCount_ = outgoingCount_ = 0;
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const CItem& item = *items_[i];
         if (item.hasFlag(ITEM_FLAG_MARKED)) ++markedCount_;
         if (i > 0 && kind::isOutgoing(item.m_nKind, item.m_dwFlags)) ++outgoingCount_;
     }
-    if (firstReserved_ < -1 || firstReserved_ >= static_cast<int>(items_.size())) {
-        firstReserved_ = -1;
-        for (int i = 1; i < static_cast<int>(items_.size()); ++i)
-            if (items_[i]->isReserved()) {
-                firstReserved_ = i;
-                break;
-            }
-    }
+    firstReserved_ = -1;
+    for (int i = 1; i < static_cast<int>(items_.size()); ++i)
+        if (items_[i]->isReserved()) {
+            firstReserved_ = i;
+            break;
+        }
     dirty_ = formatVersion_ < 4;
 }
 
@@ -162,10 +161,12 @@ void CItemArray::afterLoad() {
         fillMissingLengths();
     }
     const bool unread = hasUnreadItems();
-    ownerSetFlags(ITEM_FLAG_HAS_UNREAD | ITEM_FLAG_HAS_MARKED | ITEM_FLAG_HAS_OUTGOING,
+    ownerSetFlags(ITEM_FLAG_HAS_UNREAD | ITEM_FLAG_HAS_MARKED | ITEM_FLAG_HAS_OUTGOING |
+                      ITEM_FLAG_HAS_RESERVED,
                   (unread ? ITEM_FLAG_HAS_UNREAD : 0) |
                       (markedCount_ > 0 ? ITEM_FLAG_HAS_MARKED : 0) |
-                      (outgoingCount_ > 0 ? ITEM_FLAG_HAS_OUTGOING : 0));
+                      (outgoingCount_ > 0 ? ITEM_FLAG_HAS_OUTGOING : 0) |
+                      (firstReserved_ >= 0 ? ITEM_FLAG_HAS_RESERVED : 0));
     if (formatVersion_ < 6) {
         // Older lists kept the read position in a way that the place's target now holds.
         const int last = lastNumber_;

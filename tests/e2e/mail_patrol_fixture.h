@@ -71,12 +71,13 @@ protected:
     std::string environment;
     // The standard input of the command line program.
     std::string input = "/dev/null";
-    test::ProgramResult cli(const std::string& args) {
-        return test::runCommand(
-            environment + "MORVALINE_CONFIG_DIR='" + (dir / "config").string() +
-            "' XDG_DATA_HOME='" + (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
-            test::buildProgram("src/app/morvaline-cli") + "' " + args + " <'" + input + "'");
+    // The command line of a morvaline-cli run as MVL00001's user.
+    std::string cliCommand(const std::string& args) const {
+        return environment + "MORVALINE_CONFIG_DIR='" + (dir / "config").string() +
+               "' XDG_DATA_HOME='" + (dir / "data").string() + "' MORVALINE_PASSWORD=morvaline '" +
+               test::buildProgram("src/app/morvaline-cli") + "' " + args + " <'" + input + "'";
     }
+    test::ProgramResult cli(const std::string& args) { return test::runCommand(cliCommand(args)); }
     // A patrol; its exit status is 0, or 3 when the run ended normally but some steps
     // failed.
     test::ProgramResult patrol(int expectedStatus = 0) {

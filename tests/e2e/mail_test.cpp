@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "mail_patrol_fixture.h"
+#include "support/private_mounts.h"
 
 namespace morvaline {
 namespace {
@@ -186,6 +187,58 @@ TEST_F(MailPatrolTest, AFailedDownloadEndsTheRunWithStatus3AndTheNextRunFetchesT
     ASSERT_TRUE(
         readWholeFile(dir / "data" / "morvaline" / "MVL00001" / "DOWN" / "PHOTO.DAT", photo));
     EXPECT_EQ(photo.size(), 3000u);
+}
+
+// The disk fills up while a patrol downloads three file mails (a small file system of the
+// test's own over the data folder): the run says it failed, every file in the download
+// folder is either whole or a part, and the next patrol, with room again, fetches every
+// file, resuming the parts, and leaves no reservation.
+TEST_F(MailPatrolTest, AFullDiskLosesNoDownloadAndTheNextPatrolFetchesEveryFile) {
+    if (!test::privateMountsAvailable()) GTEST_SKIP() << "no private mounts here";
+    {
+        Registry registry(dir / "config" / "Morvaline.conf");
+        registry.writeInt("MVL00001", "RapidoxQuietTime", 500);
+        ASSERT_TRUE(registry.sync());
+    }
+    changeWorld(
+        "w[\"users\"][0][\"mailbox\"] = [{\"from\": \"MVL00002\", \"from_name\": \"ハナコ\", "
+        "\"date\": \"2000/01/04 09:0%d:00\" % i, \"subject\": \"写真%d\" % i, "
+        "\"file\": {\"name\": \"PHOTO%d.DAT\" % i, \"size\": 200000, \"seed\": i}} "
+        "for i in (1, 2, 3)]");
+    const std::filesystem::path data = dir / "data";
+    std::filesystem::copy(data, dir / "seed", std::filesystem::copy_options::recursive);
+    const std::string down = "/morvaline/MVL00001/DOWN";
+    const std::string script =
+        "D='" + data.string() + "'; T='" + dir.path().string() + "'\n"
+        "mount -t tmpfs -o size=400k none \"$D\" && cp -a \"$T/seed/.\" \"$D/\" || exit 90\n" +
+        cliCommand("patrol MVL00001") + "\necho \"first status $?\"\n"
+        "mkdir \"$T/first\" && cp -a \"$D/.\" \"$T/first/\"\n"
+        "mount -o remount,size=8m \"$D\" || exit 91\n" +
+        cliCommand("patrol MVL00001") + "\necho \"second status $?\"\n" +
+        cliCommand("list MVL00001 2") + "\n"
+        "python3 -c 'import random,sys; print(\"whole:\", all(open(\"%s/PHOTO%d.DAT\" % "
+        "(sys.argv[1], i), \"rb\").read() == random.Random(i).randbytes(200000) for i in (1, 2, "
+        "3)))' \"$D" + down + "\"\n"
+        "ls \"$D" + down + "\"\n";
+    ASSERT_TRUE(writeFileAtomically(dir / "full.sh", script));
+    const auto run = test::runCommand("unshare -rm sh '" + (dir / "full.sh").string() + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output.find("first status 0"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("予約はそのまま残してあります"), std::string::npos) << run.output;
+    int parts = 0;
+    for (const auto& file : std::filesystem::directory_iterator(dir / ("first" + down))) {
+        const bool part = file.path().extension() == ".part";
+        parts += part;
+        if (!part) {
+            EXPECT_EQ(file.file_size(), 200000u) << file.path();
+        }
+    }
+    EXPECT_GT(parts, 0);
+    EXPECT_NE(run.output.find("second status 0"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("whole: True\nPHOTO1.DAT\nPHOTO2.DAT\nPHOTO3.DAT\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(count(run.output, "  [NF]"), 3) << run.output;  // no reservation left
 }
 
 TEST_F(MailPatrolTest, AReplyAndAnInternetMailWithAFileArriveAsWritten) {

@@ -127,9 +127,9 @@ TEST(EndToEndTransfer, FilesOfEverySizeBothWaysWithEveryWindow) {
 }
 
 // Four hosts at once, one per kind of trouble:
-// - resume: a local file of 1,000 bytes of a 5,000-byte file is resumed at block 7 (byte
+// - resume: a kept part of 1,000 bytes of a 5,000-byte file is resumed at block 7 (byte
 //   896); the 896 bytes before stay as they were;
-// - cut: the line is cut mid-file; the partial file stays, and a second run resumes it;
+// - cut: the line is cut mid-file; the part stays, and a second run resumes it;
 // - CAN: the host cancels a download and an upload; the dialogue goes on;
 // - corrupt: a block with a bad checksum in each direction is sent again.
 TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
@@ -160,7 +160,8 @@ TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
     // The local part: 896 bytes that differ from the host's file, then 104 of garbage.
     const std::string kept(896, 'L');
     std::filesystem::create_directories(dir / "resume");
-    ASSERT_TRUE(writeFileAtomically(dir / "resume" / "FILE.BIN", kept + std::string(104, 'X')));
+    ASSERT_TRUE(
+        writeFileAtomically(dir / "resume" / "FILE.BIN.part", kept + std::string(104, 'X')));
 
     const auto lineTo = [&](test::LudrixHost& host, const std::string& folder) {
         return std::make_unique<HostLine>(host.port(), TransferSettings{dir / folder, 20, 20});
@@ -198,7 +199,7 @@ TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
 
     // The second run on the cut host starts when the first has ended; before it, the
     // partial file is marked, so that a download from the start would show.
-    const std::filesystem::path partial = dir / "cut" / "FILE.BIN";
+    const std::filesystem::path partial = dir / "cut" / "FILE.BIN.part";
     std::uintmax_t partialSize = 0;
     ASSERT_TRUE(test::spinUntil([&] { return cutLine->ended(); }, 60'000));
     EXPECT_EQ(cutLine->exitCode(), result::LineLost) << result::toString(cutLine->exitCode());
@@ -233,7 +234,8 @@ TEST(EndToEndTransfer, ResumedCutCancelledAndCorruptedTransfers) {
         EXPECT_EQ(cutAgainLine->exitCode(), result::Ok);
         ASSERT_TRUE(cutAgain.outcome && cutAgain.outcome->succeeded())
             << outcomeText(cutAgain.outcome);
-        EXPECT_TRUE(sameBytes(fileOf(partial), "M" + content.substr(1)));
+        EXPECT_TRUE(sameBytes(fileOf(dir / "cut" / "FILE.BIN"), "M" + content.substr(1)));
+        EXPECT_FALSE(std::filesystem::exists(partial));
     }
     {
         SCOPED_TRACE("cancelled by the host");

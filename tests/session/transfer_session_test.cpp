@@ -205,7 +205,7 @@ TEST_F(TransferSessionTest, HangUpEndsADownloadAndKeepsThePartialFile) {
     const std::string content = fileBytes(1000);
     for (unsigned char n = 1; n <= 3; ++n)
         hostSends(dataBlock(n, std::string_view(content).substr((n - 1) * kBlockData, kBlockData)));
-    const std::filesystem::path partial = dir.path() / "down" / "PART.BIN";
+    const std::filesystem::path partial = dir.path() / "down" / "PART.BIN.part";
     ASSERT_TRUE(spinUntil([&] {
         std::error_code error;
         return std::filesystem::file_size(partial, error) == 3 * kBlockData;

@@ -18,6 +18,10 @@ namespace {
 
 constexpr int kMaxDefaultNames = 9999;
 
+std::string partOf(const std::string& name) {
+    return name + std::string(kPartSuffix);
+}
+
 // The header's time with the parts it leaves out taken from `now`; empty when the header
 // has no time at all or the result is not a valid local time.
 std::optional<std::time_t> headerTime(const FileHeader& h,
@@ -82,10 +86,10 @@ bool DownloadFolder::openFolder() {
     return folderFd_ >= 0 || fail(folder_);
 }
 
-int DownloadFolder::openNamed(const std::string& name) {
+int DownloadFolder::openPart(const std::string& name) {
     // O_NONBLOCK keeps a FIFO planted under the name from blocking the open; the type
     // check afterwards refuses it.
-    return ::openat(folderFd_, name.c_str(),
+    return ::openat(folderFd_, partOf(name).c_str(),
                     O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
 }
 
@@ -94,21 +98,30 @@ int DownloadFolder::openNumberedDefault(std::string& name) {
         char text[32];
         std::snprintf(text, sizeof text, "download-%03d", n);
         name = text;
-        const int fd =
-            ::openat(folderFd_, text, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        struct stat st {};
+        if (::fstatat(folderFd_, text, &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+        const int fd = ::openat(folderFd_, partOf(name).c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+bool DownloadFolder::mayReplace(const std::string& name) const {
+    struct stat st {};
+    if (::fstatat(folderFd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode) && st.st_nlink == 1;
 }
 
 std::optional<std::int64_t> DownloadFolder::open(const FileHeader& header) {
     if (fd_ >= 0) closeFile(false);
     if (!openFolder()) return std::nullopt;
     std::string name = downloadFileName(header.name);
-    const int fd = name.empty() ? openNumberedDefault(name) : openNamed(name);
-    const std::filesystem::path path = folder_ / name;
+    // A link or anything but a plain file under the name is never replaced.
+    const int fd = name.empty() ? openNumberedDefault(name) : mayReplace(name) ? openPart(name) : -1;
+    const std::filesystem::path path = folder_ / partOf(name);
     if (fd < 0) {
-        fail(path);
+        fail(folder_ / name);
         return std::nullopt;
     }
     // Only a plain file that has no other name (a hard link could lead outside) is written.
@@ -119,8 +132,8 @@ std::optional<std::int64_t> DownloadFolder::open(const FileHeader& header) {
         fail(path);
         return std::nullopt;
     }
-    // A shorter local file is the rest of an earlier attempt: go on from its last whole
-    // block. Anything else is written anew.
+    // A shorter part is the rest of an earlier attempt: go on from its last whole block.
+    // Anything else is written anew.
     const bool resume = st.st_size < header.size;
     const std::int64_t startBlock = resume ? st.st_size / static_cast<off_t>(kBlockData) : 0;
     if ((!resume && ::ftruncate(fd, 0) != 0) ||
@@ -130,6 +143,7 @@ std::optional<std::int64_t> DownloadFolder::open(const FileHeader& header) {
         return std::nullopt;
     }
     fd_ = fd;
+    name_ = name;
     files_.push_back({path, false});
     return startBlock;
 }
@@ -156,7 +170,14 @@ bool DownloadFolder::complete(const FileHeader& header) {
     }
     const std::filesystem::path path = files_.back().path;
     closeFile(ok);
-    return (ok && files_.back().complete) || fail(path, texts::kListWriteFailed);
+    // The whole file takes its name; until then only its part stands in the folder.
+    if (!files_.back().complete) return fail(path, texts::kListWriteFailed);
+    if (!mayReplace(name_) || ::renameat(folderFd_, partOf(name_).c_str(), folderFd_, name_.c_str()) != 0) {
+        files_.back().complete = false;
+        return fail(folder_ / name_, texts::kListWriteFailed);
+    }
+    files_.back().path = folder_ / name_;
+    return true;
 }
 
 void DownloadFolder::keepPartial() {

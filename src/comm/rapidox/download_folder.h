@@ -2,6 +2,10 @@
 // The files of a download, written into one folder. Names from the line are reduced to a
 // safe base name (download_name.h); a file is opened relative to the folder, never
 // through a symbolic link, and must be a plain file of its own.
+//
+// A file comes down as "NAME.part" and is renamed to NAME once it is complete, so that a
+// file under its own name is always whole. A part left by a download that broke off (a
+// lost line, a full disk) is what the next download of the name resumes.
 
 #include <filesystem>
 #include <functional>
@@ -15,8 +19,8 @@
 namespace morvaline::rapidox {
 
 struct DownloadedFile {
-    std::filesystem::path path;
-    bool complete = false;  // false: kept partly written for the next download to resume
+    std::filesystem::path path;  // the file when complete, else its part
+    bool complete = false;       // false: the part is kept for the next download to resume
 };
 
 class DownloadFolder : public DownloadSink {
@@ -41,8 +45,10 @@ public:
 
 private:
     bool openFolder();
-    int openNamed(const std::string& name);
+    int openPart(const std::string& name);
     int openNumberedDefault(std::string& name);
+    // True when nothing but a plain file of its own stands under the name.
+    bool mayReplace(const std::string& name) const;
     void closeFile(bool complete);
     // Sets error() to the text with the path; always false.
     bool fail(const std::filesystem::path& path, const Text& text = texts::kCannotOpenFile);
@@ -51,6 +57,7 @@ private:
     std::function<LocalTimeFields()> localNow_;
     int folderFd_ = -1;
     int fd_ = -1;
+    std::string name_;     // the final name of the file being received
     std::string pending_;  // blocks received and not yet written
     std::vector<DownloadedFile> files_;
     std::string error_;

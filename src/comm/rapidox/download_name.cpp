@@ -6,7 +6,8 @@
 namespace morvaline::rapidox {
 namespace {
 
-constexpr std::size_t kMaxNameBytes = 255;  // NAME_MAX of Linux file systems
+// NAME_MAX of Linux file systems, with room for the suffix of a part being received.
+constexpr std::size_t kMaxNameBytes = 255 - kPartSuffix.size();
 
 bool hasControlByte(std::string_view name) {
     for (char c : name) {

@@ -40,11 +40,12 @@ TEST(RapidoxDownloadName, KeepsOnlyASafeLastComponent) {
         {"trail byte 0x5C", sj("表.txt"), "表.txt"},
         {"half-width katakana", sj("ﾃｽﾄ.TXT"), "ﾃｽﾄ.TXT"},
         {"byte that is no character", "a\xFFz", "a\xEF\xBF\xBDz"},
-        // 120 half-width katakana are 360 bytes of UTF-8: cut to 85 whole characters.
+        // 120 half-width katakana are 360 bytes of UTF-8: cut to 83 whole characters, which
+        // leave room for ".part".
         {"longer than a file name may be", std::string(120, '\xB1'),
          [] {
              std::string s;
-             for (int i = 0; i < 85; ++i) s += "ｱ";
+             for (int i = 0; i < 83; ++i) s += "ｱ";
              return s;
          }()},
     };
@@ -102,7 +103,7 @@ TEST(RapidoxDownloadFolder, UnusableNamesGetNumberedDefaultsThatOverwriteNothing
     EXPECT_EQ(readFile(dir / "download-003"), std::string(10, 'n'));
 }
 
-TEST(RapidoxDownloadFolder, ResumesShorterFilesAndRewritesOthers) {
+TEST(RapidoxDownloadFolder, ResumesShorterPartsAndRewritesOthers) {
     struct Row {
         const char* what;
         std::size_t local;
@@ -118,12 +119,36 @@ TEST(RapidoxDownloadFolder, ResumesShorterFilesAndRewritesOthers) {
     };
     for (const Row& row : rows) {
         TempDir dir;
-        ASSERT_TRUE(writeFileAtomically(dir / "F", std::string(row.local, 'x')));
+        ASSERT_TRUE(writeFileAtomically(dir / "F.part", std::string(row.local, 'x')));
         DownloadFolder folder(dir.path());
         EXPECT_EQ(folder.open(headerFor("F", row.announced)), row.startBlock) << row.what;
         folder.keepPartial();
-        EXPECT_EQ(readFile(dir / "F").size(), row.keptBytes) << row.what;
+        EXPECT_EQ(readFile(dir / "F.part").size(), row.keptBytes) << row.what;
+        EXPECT_FALSE(std::filesystem::exists(dir / "F")) << row.what;
     }
+}
+
+// A file under its own name is always whole: a download comes down as its part, which
+// takes the name (replacing an older file) only when complete.
+TEST(RapidoxDownloadFolder, OnlyAWholeFileTakesItsName) {
+    TempDir dir;
+    ASSERT_TRUE(writeFileAtomically(dir / "F", "older and shorter"));
+    {
+        DownloadFolder folder(dir.path());
+        EXPECT_EQ(folder.open(headerFor("F", 300)), 0);  // a whole file is never resumed
+        ASSERT_TRUE(folder.write(std::string(128, 'a')));
+        folder.keepPartial();
+        EXPECT_EQ(folder.files().back().path, dir / "F.part");
+        EXPECT_FALSE(folder.files().back().complete);
+    }
+    EXPECT_EQ(readFile(dir / "F"), "older and shorter");
+    DownloadFolder folder(dir.path());
+    EXPECT_EQ(folder.open(headerFor("F", 300)), 1);
+    ASSERT_TRUE(folder.write(std::string(256, 'b')));
+    ASSERT_TRUE(folder.complete(headerFor("F", 300)));
+    EXPECT_EQ(folder.files().back().path, dir / "F");
+    EXPECT_EQ(readFile(dir / "F"), std::string(128, 'a') + std::string(172, 'b'));
+    EXPECT_FALSE(std::filesystem::exists(dir / "F.part"));
 }
 
 TEST(RapidoxDownloadFolder, FileTimeComesFromTheHeaderAndTheClockForMissingParts) {

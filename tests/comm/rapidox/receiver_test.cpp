@@ -94,9 +94,9 @@ TEST(RapidoxReceiver, DownloadsAFileFromHandLaidFrames) {
               (std::array{124, 0, 2, 3, 4, 5}));
 }
 
-TEST(RapidoxReceiver, ResumesAShorterLocalFileAtItsLastWholeBlock) {
+TEST(RapidoxReceiver, ResumesAShorterPartAtItsLastWholeBlock) {
     ReceiverRig rig;
-    ASSERT_TRUE(writeFileAtomically(rig.dir / "BIG.DAT", std::string(1000, 'x')));
+    ASSERT_TRUE(writeFileAtomically(rig.dir / "BIG.DAT.part", std::string(1000, 'x')));
     rig.open();
     EXPECT_EQ(rig.in(kBigHeader), kP7);
     // The first block of this run is block 1 again and lands at 7 x 128 = 896.
@@ -104,7 +104,7 @@ TEST(RapidoxReceiver, ResumesAShorterLocalFileAtItsLastWholeBlock) {
     rig.rx.abort();
     EXPECT_EQ(rig.output(), "\x18");
     EXPECT_EQ(rig.rx.result(), TransferResult::TimedOut);
-    EXPECT_EQ(rig.file("BIG.DAT"), std::string(896, 'x') + std::string(128, 'a'));
+    EXPECT_EQ(rig.file("BIG.DAT.part"), std::string(896, 'x') + std::string(128, 'a'));
     EXPECT_FALSE(rig.folder.files().at(0).complete);
 }
 
@@ -121,7 +121,7 @@ TEST(RapidoxReceiver, DataPhaseAsksAgainForMissingAndDamagedBlocks) {
     EXPECT_EQ(rig.in(damaged), blockPacket('N', 3));
     EXPECT_EQ(rig.wait(40s), blockPacket('N', 3));  // silence in Nak: the next attempt
     EXPECT_EQ(rig.in(block(3, 'c', 0x80)), "");
-    EXPECT_EQ(rig.file("GAP"),
+    EXPECT_EQ(rig.file("GAP.part"),
               std::string(128, 'a') + std::string(128, 'b') + std::string(128, 'c'));
 }
 
