@@ -69,6 +69,18 @@ protected:
         host.received.erase(0, kOpening.size());
     }
 
+    // Records into a capture log (LUDRIX.LOG) and a transcript (session.txt) in dir, then
+    // brings the line up.
+    void recordAndBringLineUp() {
+        CaptureLogSettings log;
+        log.mode = CaptureLogSettings::Mode::SameFile;
+        log.directory = dir.path();
+        connection.setCaptureLog(log);
+        ASSERT_TRUE(transcript.open(dir / "session.txt", nullptr));
+        connection.setTranscript(&transcript);
+        bringLineUp();
+    }
+
     QCoreApplication& app = test::testApp();  // before the sockets and the dispatcher
     MainDispatcher dispatcher;
     CommBlock block;
@@ -77,6 +89,8 @@ protected:
     Reporter reporter;
     RecordingReports reports;
     RecordingObserver observer;
+    test::TempDir dir;
+    TranscriptWriter transcript;  // outlives the connection that writes it
     Connection connection;
     FakeHost host;
 };
@@ -170,15 +184,7 @@ TEST_F(ConnectionTest, WritesAndBreak) {
 }
 
 TEST_F(ConnectionTest, TheHostClosingTheLineIsALostLine) {
-    test::TempDir dir;
-    CaptureLogSettings log;
-    log.mode = CaptureLogSettings::Mode::SameFile;
-    log.directory = dir.path();
-    connection.setCaptureLog(log);
-    TranscriptWriter transcript;
-    ASSERT_TRUE(transcript.open(dir / "session.txt", nullptr));
-    connection.setTranscript(&transcript);
-    bringLineUp();
+    ASSERT_NO_FATAL_FAILURE(recordAndBringLineUp());
     connection.writeText("Q\r");
     block.dataArrived.reset();
     host.send(sj("ご利用ありがとうございました\r\n") + "\x07");
@@ -208,15 +214,7 @@ TEST_F(ConnectionTest, TheHostClosingTheLineIsALostLine) {
 // A password typed at the host's password prompt, or sent as a secret, is masked in the
 // transcript, and so is its echo in the capture log, also when it arrives in pieces.
 TEST_F(ConnectionTest, PasswordsAreMaskedInTheTranscriptAndTheCaptureLog) {
-    test::TempDir dir;
-    CaptureLogSettings log;
-    log.mode = CaptureLogSettings::Mode::SameFile;
-    log.directory = dir.path();
-    connection.setCaptureLog(log);
-    TranscriptWriter transcript;
-    ASSERT_TRUE(transcript.open(dir / "session.txt", nullptr));
-    connection.setTranscript(&transcript);
-    bringLineUp();
+    ASSERT_NO_FATAL_FAILURE(recordAndBringLineUp());
     host.send("PASSWORD: ");
     ASSERT_TRUE(spinUntil([&] { return observer.shown.ends_with("PASSWORD: "); }));
     connection.writeText("hunter22\r");
