@@ -30,7 +30,7 @@ void ConsoleReports::showStatus(const std::string& sjisText) {
 
 void ConsoleReports::reported(int id, const std::string& sjisText) {
     if (id == texts::kLoginSucceeded.id) loggedIn_ = true;
-    if (loggedIn_ && isFailureReport(id)) failedSteps_.push_back(sjisText);
+    if (loggedIn_ && isFailedStepReport(id)) failedSteps_.push_back(sjisText);
 }
 
 void ConsoleReports::addPatrolLine(const std::string& sjisText) {

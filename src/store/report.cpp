@@ -17,6 +17,17 @@ constexpr IdRange kWarningIds[] = {
     {30217, 30222},
 };
 
+// The warnings that say a step of a run did not do its work: a place not reached, a
+// message not deleted or posted, the line or a file that failed, a transfer that failed,
+// a mail not read, fetched, sent or deleted, a login refused. The other warnings tell of
+// the text or the host (a body line that looked like a header, a list cut at its page
+// limit, characters internet mail cannot carry, a transfer being aborted before its
+// result, a renamed or closed room, a logout time out of step): the run did its work.
+constexpr IdRange kFailedStepIds[] = {
+    {1151, 1151},   {1193, 1193},   {28679, 28679}, {28681, 28687},
+    {28690, 28704}, {28713, 28727}, {28729, 28733}, {30214, 30215},
+};
+
 // Navigation and similar reports that never reach the patrol status window.
 constexpr int kNotForPatrolWindow[] = {1055, 1056, 1057, 1058, 1065, 1072,
                                        1074, 1075, 1085, 16840, 28689};
@@ -24,17 +35,19 @@ constexpr int kNotForPatrolWindow[] = {1055, 1056, 1057, 1058, 1065, 1072,
 constexpr int kEventSoundFirst = 30208;
 constexpr int kEventSoundLast = 30222;
 
+template <std::size_t N>
+bool inRanges(const IdRange (&ranges)[N], int id) {
+    return std::any_of(std::begin(ranges), std::end(ranges),
+                       [id](IdRange r) { return id >= r.first && id <= r.last; });
+}
+
 }  // namespace
 
 EventKind reportKind(int id) {
-    const bool warning = std::any_of(std::begin(kWarningIds), std::end(kWarningIds),
-                                     [id](IdRange r) { return id >= r.first && id <= r.last; });
-    return warning ? EventKind::Warning : EventKind::Information;
+    return inRanges(kWarningIds, id) ? EventKind::Warning : EventKind::Information;
 }
 
-bool isFailureReport(int id) {
-    return id < kEventSoundFirst && reportKind(id) == EventKind::Warning;
-}
+bool isFailedStepReport(int id) { return inRanges(kFailedStepIds, id); }
 
 int reportSoundSlot(int id) {
     if (id >= kEventSoundFirst && id <= kEventSoundLast) return id - kEventSoundFirst;

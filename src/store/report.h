@@ -18,9 +18,9 @@ inline constexpr int kSoundSlots = 16;
 inline constexpr int kWarningSoundSlot = 15;
 
 EventKind reportKind(int id);
-// True for the texts that report a failure or a problem: the warnings, without the event
-// messages (30208 ...) that have sounds of their own.
-bool isFailureReport(int id);
+// True for the warnings that report a step of a run that failed (not for those that
+// inform about the text or the host while the step did its work).
+bool isFailedStepReport(int id);
 // The sound slot of a report, or -1 when it plays none.
 int reportSoundSlot(int id);
 

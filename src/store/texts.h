@@ -3,7 +3,8 @@
 // The ID decides how a report is classified (warning or information), which event sound
 // it plays and whether it reaches the patrol status window (see report.h). IDs of texts
 // that report a failure or a problem are taken from the warning ranges
-// (1151, 1193, 10240, 10241, 28679, 28681-28687, 28689-28705, 28712-28727, 28729-28733).
+// (1151, 1193, 10240, 10241, 28679, 28681-28687, 28689-28705, 28712-28727, 28729-28733);
+// which of those say that a step of a run failed is decided in report.cpp.
 //
 // Texts are written here in UTF-8 and used as Shift_JIS (textSjis, formatText).
 // Each area of the system keeps its texts in its own list below.

@@ -72,6 +72,18 @@ TEST(EventLog, KeepsTheNewestWithinItsBound) {
     EXPECT_TRUE(log.entries().empty());
 }
 
+TEST(Reports, OnlyWarningsOfStepsThatDidNotDoTheirWorkCountAsFailedSteps) {
+    for (const Text* text : {&texts::kForumNotReached, &texts::kNotPosted,
+                             &texts::kTransferProtocolError, &texts::kMailNotDownloaded,
+                             &texts::kMailNotSent, &texts::kNothingReceived})
+        EXPECT_TRUE(isFailedStepReport(text->id)) << text->utf8;
+    for (const Text* text : {&texts::kTagLikeBodyLine, &texts::kListCutShort,
+                             &texts::kCharactersNotCarried, &texts::kTransferAborting,
+                             &texts::kForumNotFound, &texts::kLogoutTimeInconsistent,
+                             &texts::kMovedToForum})
+        EXPECT_FALSE(isFailedStepReport(text->id)) << text->utf8;
+}
+
 TEST(Texts, EveryTextConvertsAndFailuresAreWarnings) {
     for (const Text* text : {&texts::kNoConnect, &texts::kListReadFailed, &texts::kWrongPassword,
                              &texts::kDocumentDamaged, &texts::kUserInUse, &texts::kBadUserId})
