@@ -33,9 +33,12 @@ protected:
         const auto linked = cli("ap device 1 '" + device() + "'");
         ASSERT_EQ(linked.status, 0) << linked.output;
     }
-    std::string downloaded() {
+    // The downloaded file, or with part the part that a cut download left.
+    std::string downloaded(bool part = false) {
         std::string bytes;
-        (void)readWholeFile(dir / "data" / "morvaline" / "MVL00001" / "DOWN" / "PHOTO.DAT", bytes);
+        (void)readWholeFile(dir / "data" / "morvaline" / "MVL00001" / "DOWN" /
+                                (part ? "PHOTO.DAT.part" : "PHOTO.DAT"),
+                            bytes);
         return bytes;
     }
 };
@@ -104,13 +107,15 @@ TEST_F(ModemPatrolTest, ACarrierLostInTheMiddleOfADownloadIsResumedByTheNextPatr
     const auto lost = cli("patrol MVL00001");
     EXPECT_EQ(lost.status, 104) << lost.output;
     EXPECT_NE(lost.output.find("回線が切断されました"), std::string::npos) << lost.output;
-    const std::size_t partial = downloaded().size();
+    EXPECT_TRUE(downloaded().empty());
+    const std::size_t partial = downloaded(true).size();
     EXPECT_GT(partial, 0u);
     EXPECT_LT(partial, 5000u);
 
     const auto resumed = patrol();
     EXPECT_NE(resumed.output.find("正常にﾛｸﾞｱｳﾄしました"), std::string::npos) << resumed.output;
     EXPECT_EQ(downloaded().size(), 5000u);
+    EXPECT_TRUE(downloaded(true).empty());
 }
 
 // A telephony access point: the line device with permanent line identifier 2 dials on port
