@@ -38,6 +38,10 @@ inline constexpr int kReserveBeingWritten = 1;
 
 // On a template item: replies made from it count their level ("RE^2:", "RE^3:" ...).
 inline constexpr std::uint32_t ITEM_FLAG_COUNTED_REPLY = 0x1000;
+// On an outgoing mail: saved before the host is given the mail and cleared once the run
+// knows whether the host took it, so that a run that ended in between (a lost line, a
+// killed program) is not followed by a second copy of the mail.
+inline constexpr std::uint32_t ITEM_FLAG_BEING_SENT = 0x80000;
 
 // Writes the text of a new item to the next free numbered file ("~T" for a template, else
 // "~C"; CR LF and CR become LF); its number, or 0 with *error (UTF-8) set.

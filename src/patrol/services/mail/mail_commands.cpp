@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "patrol/engine/outgoing_text.h"
-#include "patrol/services/mail/mail_list_lines.h"
+#include "patrol/services/mail/mail_header.h"
 
 namespace morvaline {
 
@@ -41,6 +41,23 @@ std::vector<std::string> splitAddressees(std::string_view list) {
         start = comma + 1;
     }
     return addressees;
+}
+
+bool sentListShows(const std::vector<SentListEntry>& entries, std::string_view title,
+                   const std::vector<std::string>& addressees, int sentBefore) {
+    for (const std::string& addressee : addressees) {
+        // The list shows internet and gateway addresses without their prefix.
+        std::string_view address = addressee;
+        for (const std::string_view prefix : {"INET#", "TRUNKGW#"})
+            if (address.starts_with(prefix)) address.remove_prefix(prefix.size());
+        const auto listed =
+            std::count_if(entries.begin(), entries.end(), [&](const SentListEntry& entry) {
+                return entry.addressee.address == address && !entry.subject.empty() &&
+                       titleMatchesListed(title, entry.subject);
+            });
+        if (listed > sentBefore) return true;
+    }
+    return false;
 }
 
 }  // namespace morvaline

@@ -1,7 +1,9 @@
 // Sending the mails written offline: a mail or a forward as text, a forward of a file mail,
 // and a file mail uploaded. An item is marked sent only when the host has confirmed it and
 // the list that records it was saved; otherwise it stays reserved with its text, and the
-// place's text file is cut back to where the item's text began.
+// place's text file is cut back to where the item's text began. While the host has the
+// mail in hand the item carries ITEM_FLAG_BEING_SENT on disk: a later run that finds the
+// mark looks for the mail in the host's sent list before it sends it again.
 
 #include <algorithm>
 #include <filesystem>
@@ -77,7 +79,56 @@ MailStep MailService::sendMail(CItemArray& list, int place, int index) {
         list.setReserve(index, -1);
         engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
     }
-    if (step == MailStep::Done) step = enterMailWriter(out);
+    if (step == MailStep::Done && out.item.hasFlag(ITEM_FLAG_BEING_SENT)) {
+        switch (earlierSend(list, out)) {
+            case EarlierSend::Went:
+                finishSent(engine_, doc_, list, index, recordOwnText(list, out.item));
+                return MailStep::Done;
+            case EarlierSend::Unknown:
+                step = engine_.result() == result::Ok ? MailStep::Failed : MailStep::Stopped;
+                break;
+            case EarlierSend::DidNotGo:
+                break;
+        }
+    }
+    if (step == MailStep::Done && !markBeingSent(list, index)) step = MailStep::Failed;
+    if (step != MailStep::Done) {
+        engine_.events().report(texts::kMailNotSent, out.title);
+        return step;
+    }
+    step = sendMarked(list, place, index, out);
+    // A mail the host did not take is no longer being sent; after a run that ended the
+    // mark stays, since the host may have taken it.
+    if (step == MailStep::Failed) list.setFlags(index, ITEM_FLAG_BEING_SENT, 0);
+    return step;
+}
+
+MailService::EarlierSend MailService::earlierSend(const CItemArray& list, const Outgoing& out) {
+    if (!sentListing_) sentListing_ = listSentMail(-1);
+    if (!sentListing_) return EarlierSend::Unknown;
+    int sentBefore = 0;
+    for (int i = 1; i < list.size(); ++i) {
+        const CItem item = list.item(i);
+        if ((item.m_nKind == kind::kSentMailMessage || item.m_nKind == kind::kSentFileMail) &&
+            item.m_szTitle.view() == out.item.m_szTitle.view() &&
+            item.m_strText.view() == out.item.m_strText.view())
+            ++sentBefore;
+    }
+    if (sentListShows(sentListing_->entries, out.title, out.addressees, sentBefore))
+        return EarlierSend::Went;
+    return sentListing_->complete ? EarlierSend::DidNotGo : EarlierSend::Unknown;
+}
+
+bool MailService::markBeingSent(CItemArray& list, int index) {
+    list.setFlags(index, ITEM_FLAG_BEING_SENT, ITEM_FLAG_BEING_SENT);
+    if (list.save()) return true;
+    engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
+    list.setFlags(index, ITEM_FLAG_BEING_SENT, 0);
+    return false;
+}
+
+MailStep MailService::sendMarked(CItemArray& list, int place, int index, Outgoing& out) {
+    MailStep step = enterMailWriter(out);
     if (step != MailStep::Done) {
         engine_.events().report(texts::kMailNotSent, out.title);
         return step;
@@ -211,10 +262,20 @@ MailStep MailService::prepareMail(const CItem& item, Outgoing& out) {
 
 SentRecord MailService::recordComposed(CItemArray& list, const Outgoing& out) {
     // The mail's own text is what the sent item shows; its files went with the message.
+    SentRecord record = recordOwnText(list, out.item);
+    if (out.composed->multipart) record.flags |= ITEM_FLAG_MIME;
+    return record;
+}
+
+SentRecord MailService::recordOwnText(CItemArray& list, const CItem& item) {
     SentRecord record;
-    record.flags = ITEM_FLAG_READ | (out.composed->multipart ? ITEM_FLAG_MIME : 0);
+    if (item.m_nKind == kind::kFileMail) {
+        record.kind = kind::kSentFileMail;
+        return record;
+    }
+    record.flags = ITEM_FLAG_READ;
     std::string text;
-    const std::string own = ownTextFileName(out.item);
+    const std::string own = ownTextFileName(item);
     if (!own.empty() && readWholeFile(doc_.dataDirectory() / own, text)) {
         std::string recorded;
         for (const std::string& line : splitTextLines(text)) {

@@ -103,13 +103,24 @@ private:
 
     // --- mail_send.cpp ---
     struct Outgoing;  // one item to send, with everything it needs
+    // Whether a mail marked as being sent by an earlier run reached the host.
+    enum class EarlierSend { Went, DidNotGo, Unknown };
     MailStep sendMail(CItemArray& list, int place, int index);
+    // From the host's mail writer on, the item marked as being sent.
+    MailStep sendMarked(CItemArray& list, int place, int index, Outgoing& out);
+    // Tells by the host's sent list (read once a run) whether the marked item went.
+    EarlierSend earlierSend(const CItemArray& list, const Outgoing& out);
+    // Marks the item as being sent and saves the list; false (reported) when it cannot be.
+    bool markBeingSent(CItemArray& list, int index);
     // The checks and preparations that need no host; Failed when the item cannot go.
     MailStep prepareMail(const CItem& item, Outgoing& out);
     // Into the host's mail writer, up to its addressee prompt.
     MailStep enterMailWriter(Outgoing& out);
     // What a composed mail that went up becomes: its own text recorded in the place's file.
     SentRecord recordComposed(CItemArray& list, const Outgoing& out);
+    // What a mail becomes whose text went without being recorded: its own text, recorded
+    // in the place's file (none for a file mail).
+    SentRecord recordOwnText(CItemArray& list, const CItem& item);
 
     // --- sent_list.cpp ---
     struct SentListing {
@@ -127,6 +138,7 @@ private:
     bool numbersFresh_ = false;  // a complete listing in this run, and no deletion since
     int listedPlace_ = -1;       // the received-mail place of that listing
     bool readUnread_ = false;    // its read-unread flag
+    std::optional<SentListing> sentListing_;  // the host's sent list, once read in this run
 };
 
 }  // namespace morvaline

@@ -181,7 +181,7 @@ void finishSent(CPatrolEngine& engine, CTolDoc& doc, CItemArray& list, int index
     sent.m_nOffset = static_cast<std::int32_t>(record.offset);
     sent.m_nLength = static_cast<std::int32_t>(record.bytes);
     sent.m_nBody = record.lines;
-    sent.m_dwFlags |= record.flags;
+    sent.m_dwFlags = (sent.m_dwFlags & ~ITEM_FLAG_BEING_SENT) | record.flags;
     sent.m_nGeneration = doc.generation();
     using namespace copy;
     list.update(index, sent,

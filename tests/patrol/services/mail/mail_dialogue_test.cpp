@@ -616,6 +616,29 @@ TEST(MailDialogue, AMailNoAddresseeTookAndAMailCutOffStayReservedWithTheirTexts)
     EXPECT_TRUE(d.reported("ﾒｰﾙ '二通目' を送信できませんでした。予約はそのまま残してあります。"));
 }
 
+// A mail to MVL00002 up to the host's "G": the host has the mail from here on.
+std::string sendUpToGo(const char* title, const char* line) {
+    return std::string(R"(
+C: JSEND\r
+S: JSEND\r\n
+S: \r\n宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=
+C: MVL00002\r
+S: MVL00002\r\n
+S: \r\n宛先：MVL00002  ハナコ\r\n
+S: \r\n追加宛先コードまたはコマンド(M,S,F,H,Q,BC,AD,EM,J,Ftel)=
+C: \r
+S: \r\n
+S: \r\n１行目に文書名、２行目から本文を入力して下さい。\r\n
+S: 行の先頭に半角．．を入力しますと、メッセージ入力を終了します。\r\n
+C: )") + title + "\\r\nS: " + title + "\\r\\n\nC: " + line + "\\r\nS: " + line +
+           R"(\r\n
+C: ..\r
+S: ..\r\n
+S: \r\nコマンド(H,Q,C,RB,G,V)=
+C: G\r
+)";
+}
+
 constexpr std::string_view kUpload = R"(
 C: JSEND\r
 S: JSEND\r\n
@@ -810,6 +833,43 @@ S: \r\n番号またはコマンド(M,S,F,H,Q,Dn,J)=
     EXPECT_FALSE(items[1].hasFlag(ITEM_FLAG_DELETED));
     EXPECT_EQ(items[1].m_nReserve, MailService::kReserveDelete);
     EXPECT_TRUE(d.reported("同じ送信日の同じ題名の同じ宛先のﾒｰﾙが複数あるので、削除できません"));
+}
+
+TEST(MailDialogue, AMailCutOffAfterTheHostHadItIsLookedForInTheSentListNotSentTwice) {
+    {
+        // The line drops once the host has the mail: it stays reserved, marked as being sent.
+        MailDialogue d(sendUpToGo("予定", "来週です。") + "X\n");
+        const int index = d.writeMail("MVL00002", "予定", "来週です。\n");
+        EXPECT_FALSE(d.mail.sendReservedMail(kOutgoing));
+        d.expectPlayedThrough();
+        const CItem item = d.item(kOutgoing, index);
+        EXPECT_EQ(item.m_nReserve, kReserveSend);
+        EXPECT_TRUE(item.hasFlag(ITEM_FLAG_BEING_SENT));
+    }
+    // The next run finds one marked mail in the host's sent list ("お礼") and records it as
+    // sent; the other is not there and goes now.
+    MailDialogue d(std::string(kSentListing) + sendUpToGo("予定", "来週です。") + R"(S: G\r\n
+S: \r\n送信しました。\r\n
+S: \r\nコマンド(M,S,F,H,Q,A,J)=
+)");
+    const int went = d.writeMail("MVL00002", "お礼", "ありがとう。\n");
+    const int again = d.writeMail("MVL00002", "予定", "来週です。\n");
+    {
+        OpenedList list(*d.doc, kOutgoing);
+        for (const int index : {went, again})
+            list->setFlags(index, ITEM_FLAG_BEING_SENT, ITEM_FLAG_BEING_SENT);
+        ASSERT_TRUE(list->save());
+    }
+    EXPECT_TRUE(d.mail.sendReservedMail(kOutgoing));
+    d.expectPlayedThrough();
+    OpenedList list(*d.doc, kOutgoing);
+    for (const int index : {went, again}) {
+        const CItem item = list->item(index);
+        EXPECT_EQ(item.m_nKind, kind::kSentMailMessage);
+        EXPECT_FALSE(item.hasFlag(ITEM_FLAG_BEING_SENT));
+    }
+    const CItem recorded = list->item(went);
+    EXPECT_EQ(list->readText(recorded.m_nOffset, recorded.m_nLength), sj("ありがとう。\r\n"));
 }
 
 }  // namespace

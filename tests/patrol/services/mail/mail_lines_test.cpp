@@ -290,6 +290,34 @@ TEST(DeletionBatches, DuplicatesAndNumbersThatAreNoMailAreLeftOut) {
     EXPECT_TRUE(deletionBatches({}).empty());
 }
 
+TEST(SentListShows, AMailWentWhenTheListShowsItMoreOftenThanItWasRecordedSent) {
+    std::vector<SentListEntry> entries(3);
+    entries[0].addressee.address = "MVL00002";
+    entries[0].subject = sj("お礼");
+    for (SentListEntry* entry : {&entries[1], &entries[2]}) {
+        entry->addressee.address = "x@example.com";
+        entry->subject = sj("写真");
+    }
+    struct Case {
+        const char* title;
+        std::vector<std::string> addressees;
+        int sentBefore;
+        bool went;
+    };
+    const Case cases[] = {
+        {"お礼", {"MVL00002"}, 0, true},
+        {"お礼", {"MVL00003", "MVL00002"}, 0, true},
+        {"お礼", {"MVL00002"}, 1, false},  // the entry is that of the mail sent before
+        {"お礼", {"MVL00003"}, 0, false},
+        {"予定", {"MVL00002"}, 0, false},
+        {"写真", {"INET#x@example.com"}, 1, true},
+        {"写真", {"x@example.com"}, 2, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sentListShows(entries, sj(c.title), c.addressees, c.sentBefore), c.went)
+            << c.title << " " << c.addressees.front() << " " << c.sentBefore;
+}
+
 TEST(OutgoingText, LinesAreMadeSafeForTheHostsTextEntry) {
     struct Case {
         const char* name;
