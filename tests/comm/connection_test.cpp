@@ -411,7 +411,8 @@ public:
     ~PtyModem() { closeNow(); }
     bool ok() const { return master_ >= 0; }
     std::string device() const { return ::ptsname(master_); }
-    // Waits until the caller has sent a text ending in CR; returns it.
+    // Waits until the caller has sent a command ending in CR; returns it. A lone CR (the
+    // caller abandoning its last call) is no command, as for a modem.
     std::string command() {
         std::string got;
         (void)spinUntil([&] {
@@ -419,7 +420,8 @@ public:
             pollfd p{master_, POLLIN, 0};
             while (::poll(&p, 1, 0) == 1 && ::read(master_, &c, 1) == 1) {
                 got += c;
-                if (c == '\r') return true;
+                if (got == "\r") got.clear();
+                if (c == '\r' && !got.empty()) return true;
             }
             return false;
         });
