@@ -1,5 +1,7 @@
 #include "platform/append_file.h"
 
+#include "platform/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,13 +38,7 @@ bool AppendFile::write(std::string_view bytes) {
         errno = EBADF;
         return fail("cannot write");
     }
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail("cannot write");
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    return writeWhole(fd_, bytes) || fail("cannot write");
 }
 
 bool AppendFile::commit() {

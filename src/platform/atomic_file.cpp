@@ -39,12 +39,14 @@ bool AtomicFile::write(std::string_view bytes) {
         errno = EBADF;
         return fail("cannot write");
     }
+    return writeWhole(fd_, bytes) || fail("cannot write");
+}
+
+bool writeWhole(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;

@@ -44,6 +44,10 @@ bool writeFileAtomically(const std::filesystem::path& target, std::string_view b
 // Reads a whole file; false when it cannot be read.
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
 
+// Writes all bytes to an open descriptor, again after an interrupted or short write; false
+// with errno set when a write fails.
+bool writeWhole(int fd, std::string_view bytes);
+
 // Creates a folder and its missing parents with mode 0700; true when it exists afterwards.
 bool makePrivateDirectories(const std::filesystem::path& dir);
 
