@@ -9,6 +9,7 @@ from .mail_read import MailReader
 from .mail_send import MailSend
 from .menus import MainMenu, Menu, NotHere
 from .sent_list import SentList
+from .service_places import service_jump
 
 if TYPE_CHECKING:
     from .session import Place, Session
@@ -41,4 +42,6 @@ def jump_target(cmd: str, s: Session | None = None) -> Place | None:
     make = JUMPS.get(cmd)
     if make is not None:
         return make()
-    return sig_jump(s, cmd) if s is not None else None
+    if s is None:
+        return None
+    return sig_jump(s, cmd) or service_jump(s, cmd)

@@ -15,6 +15,7 @@ from typing import Any
 from . import mime
 from .clock import format_time, parse_time
 from .forum_world import ForumError, Forums, forums_from_json
+from .service_world import Service, ServiceError, services_from_json
 from .settings import HostSettings, SettingError, settings_from_json
 
 ID_PATTERN = re.compile(r"^[A-Z0-9]{8}$")
@@ -181,6 +182,7 @@ class World:
         self.notices: list[Notice] = []
         self.outbox: list[dict[str, Any]] = []
         self.forums = Forums()
+        self.services: dict[str, Service] = {}
         self._next_key = 1
         self._sent_by_key: dict[int, SentRecord] = {}
         self.online: dict[str, object] = {}  # user ID -> its session, not saved
@@ -246,6 +248,7 @@ class World:
                          "text": n.text} for n in self.notices],
             "internet_outbox": self.outbox,
             **self.forums.to_json(),
+            "services": [v.to_json() for v in self.services.values()],
         }
 
 
@@ -426,6 +429,10 @@ def world_from_json(obj: Any) -> World:
     try:
         world.forums = forums_from_json(top.get("sigs", list, []), top.get("forum_layout", dict, {}))
     except ForumError as exc:
+        raise WorldError(str(exc)) from None
+    try:
+        world.services = services_from_json(top.get("services", list, []))
+    except ServiceError as exc:
         raise WorldError(str(exc)) from None
     return world
 

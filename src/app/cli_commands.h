@@ -26,6 +26,7 @@ int commandQuery(Session& session, Args args);
 int commandExport(Session& session, Args args);
 int commandReserveItem(Session& session, Args args);
 int commandForum(Session& session, Args args);
+int commandPlace(Session& session, Args args);
 int commandTemplate(Session& session, Args args);
 int commandAddressBook(Session& session, Args args);
 int commandSetting(Session& session, Args args);

@@ -63,6 +63,10 @@ constexpr Command kCommands[] = {
     {"forum", commandForum,
      "forum ID add CODE NUMBER [--title NAME] [--rooms N[,N...]] | room FORUM N [--title NAME]\n"
      "                                add a SIG forum by its SIG code and number, and its rooms"},
+    {"place", commandPlace,
+     "place ID add posting|board|club|circle PATH [--title NAME] [--password]\n"
+     "                                add a place reached by its host path; --password takes\n"
+     "                                the password from MORVALINE_PLACE_PASSWORD"},
     {"compose", commandCompose,
      "compose ID PLACE INDEX|#NUMBER --out FILE\n"
      "                                the internet message of a mail written offline"},

@@ -14,7 +14,7 @@ struct IdRange {
 constexpr IdRange kWarningIds[] = {
     {1151, 1151},   {1193, 1193},   {10240, 10241}, {28679, 28679}, {28681, 28687},
     {28689, 28705}, {28712, 28727}, {28729, 28733}, {30209, 30209}, {30214, 30215},
-    {30217, 30222},
+    {28740, 28759}, {30217, 30222},
 };
 
 // The warnings that say a step of a run did not do its work: a place not reached, a

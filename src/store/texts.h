@@ -3,8 +3,8 @@
 // The ID decides how a report is classified (warning or information), which event sound
 // it plays and whether it reaches the patrol status window (see report.h). IDs of texts
 // that report a failure or a problem are taken from the warning ranges
-// (1151, 1193, 10240, 10241, 28679, 28681-28687, 28689-28705, 28712-28727, 28729-28733);
-// which of those say that a step of a run failed is decided in report.cpp.
+// (1151, 1193, 10240, 10241, 28679, 28681-28687, 28689-28705, 28712-28727, 28729-28733,
+// 28740-28759); which of those say that a step of a run failed is decided in report.cpp.
 //
 // Texts are written here in UTF-8 and used as Shift_JIS (textSjis, formatText).
 // Each area of the system keeps its texts in its own list below.
@@ -173,6 +173,30 @@ struct Text {
     X(kExportWriteFailed, 16909, "%1 に書き込めません") \
     X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした") \
     X(kExportNoTrashMove, 16911, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞをごみ箱へ移動することはまだできません。ごみ箱を使わずに削除する設定で実行してください")
+
+// Places reached by their host path: boards, clubs, circles, posting places, paid services.
+#define MORVALINE_TEXTS_PLACES(X) \
+    X(kMovedToBoard, 16823, "掲示板 '%1' へ移動しました") \
+    X(kMovedToClub, 16824, "ｸﾗﾌﾞ '%1' へ移動しました") \
+    X(kMovedToPlace, 16825, "'%1' へ移動しました") \
+    X(kPaidServiceRefused, 28740, "'%1' 有料ｻｰﾋﾞｽへの移行を禁止します") \
+    X(kPlaceNotReached, 28741, "'%1' へ移動できませんでした") \
+    X(kBoardNotReached, 28742, "掲示板 '%1' へ移動できませんでした") \
+    X(kClubNotReached, 28743, "ｸﾗﾌﾞ '%1' へ移動できませんでした")
+
+// Libraries (OSL): sections, file lists, descriptions, downloads and uploads.
+#define MORVALINE_TEXTS_LIBRARY(X) \
+    X(kMovedToLibrary, 16826, "OSL '%1' へ移動しました") \
+    X(kFileUploaded, 16827, "'%1' をｱｯﾌﾟﾛｰﾄﾞしました") \
+    X(kFileDownloaded, 16828, "'%1' をﾀﾞｳﾝﾛｰﾄﾞしました") \
+    X(kLibraryNotReached, 28744, "OSL '%1' へ移動できませんでした") \
+    X(kNoDocumentFile, 28745, "\"%1\"ﾄﾞｷｭﾒﾝﾄﾌｧｲﾙが登録されていません。") \
+    X(kNoDownloadFile, 28746, "\"%1\"ﾀﾞｳﾝﾛｰﾄﾞﾌｧｲﾙはありません。") \
+    X(kUploadFailed, 28747, "'%1' へﾌｧｲﾙをｱｯﾌﾟﾛｰﾄﾞできません") \
+    X(kDownloadFailed, 28748, "'%1' のﾀﾞｳﾝﾛｰﾄﾞに失敗しました") \
+    X(kUploadStepFailed, 28749, "'%1' はｱｯﾌﾟﾛｰﾄﾞしましたが、続きの手順に失敗しました") \
+    X(kPathTooLong, 28750, "ﾌｧｲﾙのﾊﾟｽが長すぎるため記録できません: %1") \
+    X(kAlsoReceived, 16829, "同時に受信したﾌｧｲﾙ: %1")
 // clang-format on
 
 #define MORVALINE_DECLARE_TEXT(name, id, text) inline constexpr Text name{id, text};
@@ -187,6 +211,8 @@ MORVALINE_TEXTS_RAPIDOX(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_MAIL(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_FORUM(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_TOOLS(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_PLACES(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_LIBRARY(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 

@@ -4,6 +4,7 @@
 #include "patrol/services/mail/mail_pass.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/notices/new_notices_service.h"
+#include "patrol/services/posting/posting_service.h"
 
 namespace morvaline {
 
@@ -12,6 +13,7 @@ PlaceServices makePlaceServices(CPatrolEngine& engine, CTolDoc& doc) {
     services.add(std::make_unique<MailPass>(engine, doc, std::make_unique<MailService>(engine, doc)));
     services.add(std::make_unique<NewNoticesService>());
     services.add(std::make_unique<ForumService>(engine, doc));
+    services.add(std::make_unique<PostingService>(engine, doc));
     return services;
 }
 

@@ -32,12 +32,9 @@ struct ForumTexts {
     std::array<std::string, 5> readPrompts;
     std::string noData;  // "該当データは、ありません。": no such message
     // Posting: the end of the writer's help, after which it waits for the title; the
-    // question after the text, or the host's refusal that offers only the cancel; the
     // room's prompt after a post.
     std::string entryLimit;  // "行以上は登録されません。\r\n"
-    std::string confirmPost;  // "コマンド(H,Q,C,RB,G,V)=": "G" registers
-    std::string cancelOnly;   // "番号またはコマンド(H,Q,C)="
-    std::string afterPost;    // "コマンド(M,S,F,H,Q,W,J)="
+    std::string afterPost;   // "コマンド(M,S,F,H,Q,W,J)="
     // Deleting.
     std::string deleteQuestion;  // "よろしいですか(Y,N,J)="
     std::array<std::string, 4> afterDelete;  // the room's prompts after a deletion
@@ -52,8 +49,6 @@ struct ForumTexts {
     // prompt follows at once.
     enum class Writer { Ready, Refused };
     Screen<Writer, 2> writer;
-    enum class PostEnd { Confirm, CancelOnly };
-    Screen<PostEnd, 2> postEnd;
     enum class DeleteAsked { Question, CommandWrong, NotRegistered };
     Screen<DeleteAsked, 3> deleteAsked;
     // After "Y": one of the room's four prompts (the message is gone), or a refusal.

@@ -1,50 +1,21 @@
 // The items of a room that wait for the patrol: messages and comments written offline
 // (reservation 6), and single messages reserved for reading (2) or deleting (7).
 //
-// A post counts as posted only when the host registered it ("G", confirmed by the room's
-// prompt): it then becomes a message of the room without a number, holding the text that
-// was sent, and its own text file goes once the list that records it was saved. A post the
-// host cancelled, or one cut off by a lost line, stays reserved with its text. A single
+// A post counts as posted only when the host registered it (posting/post_writer.h). A single
 // message's reservation is cleared only when the host answered it.
 
 #include <algorithm>
-#include <filesystem>
 
 #include "link/result_codes.h"
-#include "message/post_title.h"
-#include "patrol/engine/outgoing_text.h"
 #include "patrol/engine/menu_texts.h"
 #include "patrol/services/forum/forum_service.h"
 #include "patrol/services/forum/forum_texts.h"
-#include "platform/text_codec.h"
+#include "patrol/services/posting/post_writer.h"
 #include "store/document.h"
 #include "store/forum_rooms.h"
 #include "store/outgoing_mail.h"
 
 namespace morvaline {
-namespace {
-
-// The reserved items of a kind in a list, from its first pending index; skip-once items
-// lose their flag and are passed over.
-std::vector<int> reservedItems(CItemArray& list, int kind, std::initializer_list<int> reservations) {
-    std::vector<int> items;
-    const int first = list.firstReserved();
-    for (int i = first < 1 ? 1 : first; i < list.size(); ++i) {
-        const CItem item = list.item(i);
-        if (item.m_nKind != kind ||
-            std::find(reservations.begin(), reservations.end(), item.m_nReserve) == reservations.end())
-            continue;
-        if (item.hasFlag(ITEM_FLAG_SKIP_ONCE)) {
-            list.setFlags(i, ITEM_FLAG_SKIP_ONCE, 0);
-            continue;
-        }
-        items.push_back(i);
-    }
-    return items;
-}
-
-}  // namespace
-
 bool ForumService::PostReserved(int room) {
     OpenedList list(doc_, room, false);
     if (!list) return false;
@@ -65,8 +36,7 @@ bool ForumService::PostReserved(int room) {
 
 RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first) {
     const ForumTexts& host = forumTexts();
-    const CItem item = list.item(index);
-    const std::string title = hostField(postTitleLine(item));
+    const std::string title = postTitle(list, index);
     if (first || !navigator_.inRoom(room)) {
         if (const result::Code reached = GoToPlace(room); reached != result::Ok)
             return reached == result::PlaceFailed ? RoomStep::Unreachable : RoomStep::Stopped;
@@ -83,61 +53,12 @@ RoomStep ForumService::postOne(CItemArray& list, int room, int index, bool first
     }
     navigator_.enteredRoom(room);
     greet(room);
-
-    // The text is recorded in the room's text file as it goes; a post that is not
-    // registered takes it back.
-    const std::optional<std::int64_t> start = list.appendText("");
-    const auto takeBack = [&] {
-        if (start) list.truncateText(*start);
-    };
-    engine_.Send(title);
-    engine_.Send("\r");
-    if (engine_.WaitFor("\n", false) != result::Ok) {
-        takeBack();
-        return RoomStep::Stopped;
+    switch (WritePost(engine_, doc_, list, room, index, host.afterPost)) {
+        case PostEnd::Posted: return RoomStep::Done;
+        case PostEnd::Cancelled: return RoomStep::Failed;
+        case PostEnd::Stopped: break;
     }
-    if (engine_.settings().delayAfterCrMs > 0) engine_.clock().sleepFor(engine_.settings().delayAfterCrMs);
-    long long bytes = 0;
-    const int lines = engine_.SendTextBody({room, index, item.m_szTitle.str()}, bytes);
-    engine_.Send("..\r");
-    const auto answer = engine_.WaitForScreen(host.postEnd);
-    if (answer) engine_.Send(answer.is(ForumTexts::PostEnd::Confirm) ? "G\r" : "C\r");
-    if (!answer || engine_.WaitFor(host.afterPost, false) != result::Ok) {
-        takeBack();
-        engine_.events().report(texts::kNotPosted, title);
-        return RoomStep::Stopped;
-    }
-    if (answer.is(ForumTexts::PostEnd::CancelOnly) || !start) {
-        takeBack();
-        engine_.events().report(texts::kNotPosted, title);
-        return RoomStep::Failed;
-    }
-
-    // Registered: the item becomes the room's record of what was posted.
-    CItem posted = item;
-    const std::string ownText = ownTextFileName(item);
-    posted.m_nKind = kind::kForumMessage;
-    posted.m_nNumber = 0;
-    posted.m_nReserve = -1;
-    posted.m_ftDate = fileTimeNow();
-    posted.m_szID = doc_.userId();
-    posted.m_nOffset = static_cast<std::int32_t>(*start);
-    posted.m_nLength = static_cast<std::int32_t>(bytes);
-    posted.m_nBody = lines;
-    posted.m_dwFlags |= ITEM_FLAG_READ;
-    posted.m_nGeneration = doc_.generation();
-    using namespace copy;
-    list.update(index, posted,
-                kKind | kNumber | kReserve | kDate | kId | kOffset | kLength | kBody | kFlags | kGeneration);
-    engine_.events().itemNotice(ItemNotice::of(ItemChange::Changed, list, index));
-    engine_.events().report(texts::kPosted, title);
-    if (!list.save()) {
-        engine_.events().report(texts::kListWriteFailed, list.listFile().filename().string());
-        return RoomStep::Done;
-    }
-    std::error_code ec;
-    if (!ownText.empty()) std::filesystem::remove(doc_.dataDirectory() / ownText, ec);
-    return RoomStep::Done;
+    return RoomStep::Stopped;
 }
 
 bool ForumService::enterForItems(int room) {

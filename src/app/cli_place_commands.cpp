@@ -1,0 +1,87 @@
+// morvaline-cli place: places reached by their host path (the GO command) added to the tree:
+// posting places, boards, clubs and circles. A password that the host asks for on the way
+// is read from the environment (MORVALINE_PLACE_PASSWORD), never from the arguments, and
+// kept where the data set keeps it: the place's code field.
+
+#include <cstdlib>
+#include <iostream>
+
+#include "app/cli_commands.h"
+#include "app/cli_support.h"
+#include "platform/text_codec.h"
+#include "store/document.h"
+
+namespace morvaline::cli {
+namespace {
+
+struct PlaceKind {
+    const char* word;
+    int kind;
+    const char* defaultTitle;
+};
+
+constexpr PlaceKind kPlaceKinds[] = {
+    {"posting", kind::kSentMail, "投稿"},
+    {"board", kind::kBoard, "掲示板"},
+    {"club", kind::kClub, "ｸﾗﾌﾞ"},
+    {"circle", kind::kCircle, "ｻｰｸﾙ"},
+};
+
+// The host path: elements of letters, digits and "~", "_", "-" parted by "/".
+std::string checkedPath(const std::string& path) {
+    bool fresh = true;
+    for (const char c : path) {
+        if (c == '/') {
+            if (fresh) break;
+            fresh = true;
+            continue;
+        }
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           c == '~' || c == '_' || c == '-';
+        if (!plain) throw CommandError{"a host path is letters and digits parted by '/', not '" + path + "'"};
+        fresh = false;
+    }
+    if (path.empty() || fresh || path.size() > kMaxPath)
+        throw CommandError{"a host path is letters and digits parted by '/', not '" + path + "'"};
+    return path;
+}
+
+}  // namespace
+
+int commandPlace(Session& session, Args args) {
+    constexpr std::string_view usage =
+        "place ID add posting|board|club|circle PATH [--title NAME] [--password]";
+    const std::string title = takeOption(args, "--title");
+    const bool withPassword = takeFlag(args, "--password");
+    const std::string userId = takeArgument(args, usage);
+    const std::string action = takeArgument(args, usage);
+    if (action != "add") throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+    const std::string what = takeArgument(args, usage);
+    const std::string path = checkedPath(takeArgument(args, usage));
+    expectNoMoreArguments(args, usage);
+    const PlaceKind* chosen = nullptr;
+    for (const PlaceKind& k : kPlaceKinds)
+        if (what == k.word) chosen = &k;
+    if (!chosen) throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+
+    std::string password;
+    if (withPassword) {
+        const char* env = std::getenv("MORVALINE_PLACE_PASSWORD");
+        password = env ? utf8ToSjis(env) : std::string();
+        if (password.empty() || password.size() >= kCodeSize)
+            throw CommandError{"--password takes 1 to 8 bytes from MORVALINE_PLACE_PASSWORD"};
+    }
+    const OpenedUser doc = session.openUser(userId);
+    const std::string code = path.substr(0, path.find('/'));
+    if (chosen->kind == kind::kSentMail && code == "MAIL")
+        throw CommandError{"the code MAIL is the outgoing mail's"};
+    CItemArray& tree = doc->tree();
+    const std::string name = title.empty() ? sj(chosen->defaultTitle) + " " + code : utf8ToSjis(title);
+    const int place = tree.add(0, 0, 0, code, name, chosen->kind, 0, fileTimeNow(), password);
+    tree.setPath(place, path);
+    saveUser(*doc);
+    std::cout << place << "  " << utf8(tree.item(place).m_szTitle.view()) << "  [" << path << "]\n";
+    return 0;
+}
+
+}  // namespace morvaline::cli
