@@ -80,7 +80,9 @@ class SigMenu:
         from .menus import MainMenu
         sig = self.sig
         lines = ["", f"　＊＊＊　{sig.name}　＊＊＊", *sig.banner, ""]
-        lines += [f"　{digit(f.number)}{f.name}" for f in sig.forums]
+        entries = sorted([(f.number, f.name) for f in sig.forums] +
+                         [(lib.number, lib.name) for lib in sig.libraries])
+        lines += [f"　{digit(number)}{name}" for number, name in entries]
         lines += ["", f"{sig.name}  ({sig.code})"]
         s.line.text("\r\n".join(lines) + "\r\n")
         while True:
@@ -90,6 +92,10 @@ class SigMenu:
             forum = sig.forum(int(cmd)) if cmd.isdigit() else None
             if forum is not None:
                 return ForumMenu(sig, forum)
+            library = sig.library(int(cmd)) if cmd.isdigit() else None
+            if library is not None:
+                from .library_places import LibraryMenu
+                return LibraryMenu(sig, library)
             s.say(WRONG_COMMAND)
 
 

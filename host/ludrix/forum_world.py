@@ -14,6 +14,7 @@ from dataclasses import dataclass, field
 from typing import Any, Iterator
 
 from .clock import format_time, parse_time
+from .library_world import Library, LibraryError, libraries_from_json
 
 ROOM_PROMPTS = ("fm", "fm_rc", "fm_readonly", "bm", "bm_rc")
 TAG_FORMS = ("full", "short")
@@ -145,13 +146,20 @@ class Sig:
     banner: list[str] = field(default_factory=list)
     aliases: list[str] = field(default_factory=list)  # former codes that still lead here
     forums: list[Forum] = field(default_factory=list)
+    libraries: list[Library] = field(default_factory=list)
 
     def forum(self, number: int) -> Forum | None:
         return next((f for f in self.forums if f.number == number), None)
 
+    def library(self, number: int) -> Library | None:
+        return next((lib for lib in self.libraries if lib.number == number), None)
+
     def to_json(self) -> dict[str, Any]:
-        return {"code": self.code, "name": self.name, "banner": self.banner,
-                "aliases": self.aliases, "forums": [f.to_json() for f in self.forums]}
+        out = {"code": self.code, "name": self.name, "banner": self.banner,
+               "aliases": self.aliases, "forums": [f.to_json() for f in self.forums]}
+        if self.libraries:
+            out["libraries"] = [lib.to_json() for lib in self.libraries]
+        return out
 
 
 @dataclass
@@ -297,9 +305,13 @@ def _sig(obj: Any, path: str) -> Sig:
             raise ForumError(f"{path}.code: {c!r} is not 1 to 8 letters or digits")
     forums = [_forum(f, f"{path}.forums[{i}]", i + 1)
               for i, f in enumerate(_get(o, "forums", list, path, []))]
-    _unique([f.number for f in forums], f"{path}.forums")
+    try:
+        libraries = libraries_from_json(o.get("libraries", []), f"{path}.libraries")
+    except LibraryError as exc:
+        raise ForumError(str(exc)) from None
+    _unique([f.number for f in forums] + [lib.number for lib in libraries], f"{path}.forums")
     return Sig(code=code, name=_get(o, "name", str, path), banner=_lines(o, "banner", path),
-               aliases=aliases, forums=forums)
+               aliases=aliases, forums=forums, libraries=libraries)
 
 
 def forums_from_json(sigs: Any, layout: Any) -> Forums:

@@ -15,6 +15,7 @@ from typing import Any
 from . import mime
 from .clock import format_time, parse_time
 from .forum_world import ForumError, Forums, forums_from_json
+from .library_world import LibraryError, LibraryLayout, layout_from_json
 from .service_world import Service, ServiceError, services_from_json
 from .settings import HostSettings, SettingError, settings_from_json
 
@@ -183,6 +184,7 @@ class World:
         self.outbox: list[dict[str, Any]] = []
         self.forums = Forums()
         self.services: dict[str, Service] = {}
+        self.library_layout = LibraryLayout()
         self._next_key = 1
         self._sent_by_key: dict[int, SentRecord] = {}
         self.online: dict[str, object] = {}  # user ID -> its session, not saved
@@ -249,6 +251,7 @@ class World:
             "internet_outbox": self.outbox,
             **self.forums.to_json(),
             "services": [v.to_json() for v in self.services.values()],
+            "library_layout": self.library_layout.to_json(),
         }
 
 
@@ -432,7 +435,8 @@ def world_from_json(obj: Any) -> World:
         raise WorldError(str(exc)) from None
     try:
         world.services = services_from_json(top.get("services", list, []))
-    except ServiceError as exc:
+        world.library_layout = layout_from_json(top.get("library_layout", dict, {}))
+    except (ServiceError, LibraryError) as exc:
         raise WorldError(str(exc)) from None
     return world
 

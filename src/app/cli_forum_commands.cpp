@@ -48,11 +48,13 @@ void printRoom(const CTolDoc& doc, int room) {
               << "]\n";
 }
 
-int addRooms(CTolDoc& doc, int area, const std::vector<int>& numbers, const std::string& title) {
+int addRooms(CTolDoc& doc, int area, const std::vector<int>& numbers, const std::string& title,
+             int placeKind = kind::kRoom) {
     int added = 0;
+    const char* defaultName = placeKind == kind::kLibrary ? "ｾｸｼｮﾝ" : "会議室";
     for (const int number : numbers) {
-        const std::string name = title.empty() ? sj("会議室") + std::to_string(number) : utf8ToSjis(title);
-        const int room = addRoom(doc.tree(), area, number, name);
+        const std::string name = title.empty() ? sj(defaultName) + std::to_string(number) : utf8ToSjis(title);
+        const int room = addRoom(doc.tree(), area, number, name, placeKind);
         if (room < 0) throw CommandError{"room " + std::to_string(number) + " is there already"};
         printRoom(doc, room);
         ++added;
@@ -64,9 +66,11 @@ int addRooms(CTolDoc& doc, int area, const std::vector<int>& numbers, const std:
 
 int commandForum(Session& session, Args args) {
     constexpr std::string_view usage =
-        "forum ID add CODE NUMBER [--title NAME] [--rooms N[,N...]] | forum ID room FORUM N [--title NAME]";
+        "forum ID add CODE NUMBER [--title NAME] [--rooms N[,N...]] | forum ID room FORUM N [--title NAME]\n"
+        "       | forum ID library CODE NUMBER [--title NAME] [--sections N[,N...]]";
     const std::string title = takeOption(args, "--title");
     const std::string rooms = takeOption(args, "--rooms");
+    const std::string sections = takeOption(args, "--sections");
     const std::string userId = takeArgument(args, usage);
     const std::string action = takeArgument(args, usage);
     const OpenedUser doc = session.openUser(userId);
@@ -82,6 +86,21 @@ int commandForum(Session& session, Args args) {
         std::cout << forum << "  " << utf8(doc->tree().item(forum).m_szTitle.view()) << "  ["
                   << utf8(doc->tree().item(forum).m_strPath.view()) << "]\n";
         if (!rooms.empty()) addRooms(*doc, messageArea(*doc, forum), numberList(rooms), {});
+    } else if (action == "library") {
+        // The library of a SIG forum: its own number in the SIG's menu. A SIG forum of the
+        // code that is there already takes it; else a new one is added for it.
+        const std::string code = takeArgument(args, usage);
+        const int number = menuNumber(takeArgument(args, usage), "the library's number");
+        expectNoMoreArguments(args, usage);
+        const int sigFolder = doc->tree().findTitleKind(sj("SIG"), kind::kFolder);
+        const int forum = addSigForum(doc->tree(), sigFolder >= 0 ? sigFolder : 0, code, {number},
+                                      utf8ToSjis(title));
+        if (forum < 0) throw CommandError{"a SIG code is 1 to 8 letters or digits, not '" + code + "'"};
+        const int library = doc->tree().findChildKind(forum, kind::kLibraryArea);
+        doc->tree().setPath(library, doc->tree().item(forum).m_strPath.view());
+        std::cout << library << "  " << utf8(doc->tree().item(forum).m_szTitle.view()) << " OSL  ["
+                  << utf8(doc->tree().item(library).m_strPath.view()) << "]\n";
+        if (!sections.empty()) addRooms(*doc, library, numberList(sections), {}, kind::kLibrary);
     } else if (action == "room") {
         const int area = messageArea(*doc, findPlace(*doc, takeArgument(args, usage)));
         const int number = menuNumber(takeArgument(args, usage), "the room's number");

@@ -62,7 +62,9 @@ constexpr Command kCommands[] = {
     {"reserve-mail", commandReserveItem, {}},
     {"forum", commandForum,
      "forum ID add CODE NUMBER [--title NAME] [--rooms N[,N...]] | room FORUM N [--title NAME]\n"
-     "                                add a SIG forum by its SIG code and number, and its rooms"},
+     "   | library CODE NUMBER [--title NAME] [--sections N[,N...]]\n"
+     "                                add a SIG forum by its SIG code and number, and its rooms;\n"
+     "                                or a SIG's library and its sections"},
     {"place", commandPlace,
      "place ID add posting|board|club|circle PATH [--title NAME] [--password]\n"
      "                                add a place reached by its host path; --password takes\n"

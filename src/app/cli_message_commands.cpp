@@ -97,7 +97,12 @@ int commandList(Session& session, Args args) {
         std::cout << head << shortDate(item.m_ftDate) << "  " << sender(item) << "  "
                   << std::string(static_cast<std::size_t>(depth) * 2, ' ')
                   << utf8(item.m_szTitle.view()) << "  ["
-                  << flagLetters(item, open.doc->generation(), open.doc->newWindow()) << "]\n";
+                  << flagLetters(item, open.doc->generation(), open.doc->newWindow()) << "]";
+        // A library's file: its size and where it was downloaded to.
+        if (item.m_nKind >= kind::kLibraryFileFirst && item.m_nKind <= kind::kLibraryFileLast)
+            std::cout << "  " << item.m_nSize << " bytes" << (item.m_strPath.empty() ? "" : "  ")
+                      << item.m_strPath.view();
+        std::cout << "\n";
     };
     if (!kind::isThreaded(open.doc->tree().item(open.placeList.place()).m_nKind)) {
         for (int i = 1; i < list.size(); ++i) printItem(i, 0);

@@ -98,7 +98,14 @@ std::variant<int, std::string> reservationFor(const CItem& item, const Reservati
     const int k = item.m_nKind;
     const bool mail = k == kind::kReceivedMailMessage;
     const bool forum = k == kind::kForumMessage && item.m_nNumber > 0;
+    const bool libraryFile = k >= kind::kLibraryFileFirst && k <= kind::kLibraryFileLast;
     if (chosen.value == -1) return -1;
+    // A library's file: "read" its description, or "download" it.
+    if (libraryFile) {
+        if (chosen.value == MailService::kReserveRead || chosen.value == MailService::kReserveDownload)
+            return chosen.value;
+        return std::string("a library's file can be read (its description) or downloaded");
+    }
     if (chosen.value == kReserveSend) {
         if (k == kind::kNewMail || k == kind::kFileMail || k == kind::kForwardMail) return kReserveSend;
         if (k == kind::kComment || k == kind::kUpload) return kReservePost;

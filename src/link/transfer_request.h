@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace morvaline {
 
@@ -40,6 +41,8 @@ struct FileTransferOutcome {
     // Download: the local file written last (a UTF-8 path), also when it was left partly
     // written for the next download to resume; empty when no file was opened.
     std::string receivedPath;
+    // Download: the files that came whole, in order (a batch brings several).
+    std::vector<std::string> completePaths;
 
     bool succeeded() const { return result == kOk; }
 };

@@ -134,8 +134,11 @@ void TransferSession::onEnded(Running& r, const TransferStatus& status) {
     outcome.result = static_cast<int>(status.result);
     if (status.result != TransferResult::Ok) outcome.text = textSjis(failureText(status.result));
     outcome.failureMessage = r.engine->failureMessage();
-    if (r.folder && !r.folder->files().empty())
+    if (r.folder && !r.folder->files().empty()) {
         outcome.receivedPath = r.folder->files().back().path.string();
+        for (const auto& file : r.folder->files())
+            if (file.complete) outcome.completePaths.push_back(file.path.string());
+    }
     block_.setTransferOutcome(outcome);
     if (status.result != TransferResult::Ok) {
         dispatcher_.post([this, alive = std::weak_ptr<int>(alive_), outcome] {

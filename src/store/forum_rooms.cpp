@@ -38,7 +38,8 @@ int addSigForum(CItemArray& tree, int parent, std::string_view code, const std::
 
 int addRoom(CItemArray& tree, int areaOrFolder, int number, std::string_view title, int placeKind) {
     if (number < 1 || number > kMaxMenuNumber || !tree.valid(areaOrFolder)) return -1;
-    if (placeKind != kind::kRoom && placeKind != kind::kRoomGroup) return -1;
+    if (placeKind != kind::kRoom && placeKind != kind::kRoomGroup && placeKind != kind::kLibrary)
+        return -1;
     const CItem menu = tree.item(areaOrFolder);
     for (int child = menu.m_nChild, steps = 0; child >= 0 && steps < tree.size();
          child = tree.item(child).m_nNext, ++steps) {
@@ -47,7 +48,12 @@ int addRoom(CItemArray& tree, int areaOrFolder, int number, std::string_view tit
     }
     int area = areaOrFolder;
     while (tree.valid(area) && tree.item(area).m_nKind == kind::kRoomGroup) area = tree.item(area).m_nParent;
-    if (!tree.valid(area) || tree.item(area).m_nKind != kind::kForumArea) return -1;
+    // Rooms belong to a message area, library sections to a library area, folders to either.
+    const int areaKind = tree.valid(area) ? tree.item(area).m_nKind : -1;
+    const bool fits = placeKind == kind::kRoom      ? areaKind == kind::kForumArea
+                      : placeKind == kind::kLibrary ? areaKind == kind::kLibraryArea
+                                                    : areaKind == kind::kForumArea || areaKind == kind::kLibraryArea;
+    if (!fits) return -1;
     const std::string areaPath = sigAreaPath(tree, area);
     std::string menuPath = areaPath;
     if (menu.m_nKind == kind::kRoomGroup)

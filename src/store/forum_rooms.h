@@ -40,7 +40,8 @@ int addSigForum(CItemArray& tree, int parent, std::string_view code, const std::
                 std::string_view title);
 
 // Adds the room (kind 2), or the folder of rooms (kind 11), numbered number to a forum's
-// message area or a folder of it, with the area's ID and SIG code and the path of its menu
+// message area or a folder of it (a library section, kind 3, to a library area or a folder
+// of it), with the area's ID and SIG code and the path of its menu
 // followed by its number; -1 when the number is not 1 to 999, the menu is no forum's or
 // it has that entry already.
 int addRoom(CItemArray& tree, int areaOrFolder, int number, std::string_view title,

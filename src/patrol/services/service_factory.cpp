@@ -1,6 +1,7 @@
 #include "patrol/services/service_factory.h"
 
 #include "patrol/services/forum/forum_service.h"
+#include "patrol/services/library/library_service.h"
 #include "patrol/services/mail/mail_pass.h"
 #include "patrol/services/mail/mail_service.h"
 #include "patrol/services/notices/new_notices_service.h"
@@ -13,6 +14,7 @@ PlaceServices makePlaceServices(CPatrolEngine& engine, CTolDoc& doc) {
     services.add(std::make_unique<MailPass>(engine, doc, std::make_unique<MailService>(engine, doc)));
     services.add(std::make_unique<NewNoticesService>());
     services.add(std::make_unique<ForumService>(engine, doc));
+    services.add(std::make_unique<LibraryService>(engine, doc));
     services.add(std::make_unique<PostingService>(engine, doc));
     return services;
 }

@@ -1,0 +1,106 @@
+#include "patrol/services/library/library_service.h"
+
+#include <functional>
+#include <map>
+#include <set>
+
+#include "link/result_codes.h"
+#include "patrol/engine/menu_texts.h"
+#include "patrol/services/library/library_lines.h"
+#include "patrol/services/library/library_texts.h"
+#include "store/document.h"
+#include "store/forum_rooms.h"
+
+namespace morvaline {
+
+LibraryService::LibraryService(CPatrolEngine& engine, CTolDoc& doc)
+    : engine_(engine), doc_(doc), navigator_(engine, doc) {}
+
+bool LibraryService::serves(int kind) const { return kind == kind::kLibraryArea; }
+
+void LibraryService::reach(int place, PatrolWalk& walk) { ServeOsl(place, walk); }
+
+AreaMenus LibraryService::libraryMenus() const {
+    const LibraryTexts& host = libraryTexts();
+    return {{host.menuPrompts.begin(), host.menuPrompts.end()}, menuTexts().pressReturn,
+            &texts::kLibraryNotReached};
+}
+
+std::vector<int> LibraryService::sectionsOf(int library) const {
+    constexpr int kMaxDepth = 8;
+    const CItemArray& tree = doc_.tree();
+    std::vector<int> sections;
+    const std::function<void(int, int)> walkBelow = [&](int parent, int depth) {
+        for (int child = tree.item(parent).m_nChild, steps = 0; child >= 0 && steps < tree.size();
+             child = tree.item(child).m_nNext, ++steps) {
+            const CItem item = tree.item(child);
+            if (item.hasFlag(ITEM_FLAG_HIDDEN)) continue;
+            if (item.m_nKind == kind::kLibrary) sections.push_back(child);
+            if (item.m_nKind == kind::kRoomGroup && depth < kMaxDepth) walkBelow(child, depth + 1);
+        }
+    };
+    walkBelow(library, 0);
+    return sections;
+}
+
+void LibraryService::greet(int section) {
+    if (greeted_) return;
+    greeted_ = true;
+    engine_.events().report(texts::kMovedToLibrary, doc_.tree().item(section).m_szTitle.view());
+    engine_.events().activity(Animation::Library);
+}
+
+LibraryService::Step LibraryService::refreshSections(int library) {
+    std::string menu;
+    const result::Code reached = navigator_.GoToPlace(library, libraryMenus(), &menu);
+    if (reached != result::Ok) return reached == result::PlaceFailed ? Step::Unreachable : Step::Stopped;
+    CItemArray& tree = doc_.tree();
+    std::map<int, int> byNumber;  // number -> section directly below the library
+    for (int child = tree.item(library).m_nChild, steps = 0; child >= 0 && steps < tree.size();
+         child = tree.item(child).m_nNext, ++steps)
+        if (tree.item(child).m_nKind == kind::kLibrary) byNumber[tree.item(child).m_nNumber] = child;
+    std::set<int> listed;
+    for (const MenuSection& entry : menuSections(menu)) {
+        const auto found = byNumber.find(entry.number);
+        if (found == byNumber.end()) {
+            const int added = addRoom(tree, library, entry.number, entry.name, kind::kLibrary);
+            if (added < 0) continue;
+            engine_.events().report(texts::kNewLibraryFound, entry.name);
+            engine_.events().placeNotice(PlaceNotice::of(PlaceChange::Added, tree, added));
+            listed.insert(entry.number);
+            continue;
+        }
+        listed.insert(entry.number);
+        if (tree.item(found->second).m_szTitle.view() != entry.name) {
+            tree.setTitle(found->second, entry.name);
+            engine_.events().report(texts::kLibraryRenamed, entry.name);
+            engine_.events().placeNotice(PlaceNotice::of(PlaceChange::ReservationChanged, tree, found->second));
+        }
+    }
+    for (const auto& [number, section] : byNumber)
+        if (!listed.contains(number))
+            engine_.events().report(texts::kLibraryNotFound, tree.item(section).m_szTitle.view());
+    return Step::Done;
+}
+
+void LibraryService::ServeOsl(int library, PatrolWalk& walk) {
+    navigator_.lost();
+    if (walk.isDue(library, false).due) {
+        const Step refreshed = refreshSections(library);
+        if (refreshed != Step::Done) return;
+    }
+    for (const int section : sectionsOf(library)) {
+        if (engine_.result() != result::Ok) return;
+        const CItem place = doc_.tree().item(section);
+        if (place.m_nNumber <= 0) continue;
+        Step step = Step::Done;
+        const DueCheck due = walk.isDue(section, false);
+        if (due.due && (due.flags & kListFiles)) step = ReadFileList(section);
+        if (step == Step::Done && doc_.tree().item(section).hasFlag(ITEM_FLAG_HAS_RESERVED))
+            step = workReserved(section);
+        if (step != Step::Done) break;
+    }
+    if (engine_.result() == result::Ok) navigator_.leaveArea();
+}
+
+}  // namespace morvaline

@@ -1,0 +1,78 @@
+#pragma once
+// The library service of a patrol run, on the patrol thread. The walk hands it the libraries
+// of SIG forums (kind 1) and their sections (kind 3). A library that is due gets its list of
+// sections refreshed from its menu (new sections added, renamed ones renamed, closed ones
+// reported); then each section below it, in tree order: a due section gets its file list
+// (new entries from the last known number on), and every section works the files reserved
+// in it: descriptions read, files downloaded with Rapidox.
+//
+// A section is entered from the library's menu by its number; "2" at its menu opens the
+// file list, where "TLn", "RBn" and "DLn" are typed. A download ends at the host's main
+// menu ("F"), after which the next step finds its way anew.
+//
+// The methods are spread over library_service.cpp (the visit and the section list) and
+// library_files.cpp (file list, descriptions, downloads).
+
+#include <optional>
+#include <vector>
+
+#include "patrol/engine/patrol_engine.h"
+#include "patrol/run/place_service.h"
+#include "patrol/services/sig/sig_navigator.h"
+
+namespace morvaline {
+
+class CItemArray;
+class CTolDoc;
+
+class LibraryService final : public PlaceService {
+public:
+    // Actions: a library's "OSLの一覧取得", a section's "このOSLの一覧の取得".
+    static constexpr int kListSections = 0x2;
+    static constexpr int kListFiles = 0x20;
+    // Reservations of a file entry.
+    static constexpr int kReserveDescription = 2;
+    static constexpr int kReserveDownload = 4;
+    // Pages of a file list read at most.
+    static constexpr int kMaxListPages = 10000;
+
+    LibraryService(CPatrolEngine& engine, CTolDoc& doc);
+
+    bool serves(int kind) const override;
+    void reach(int place, PatrolWalk& walk) override;
+
+private:
+    // Where a step left the walk of a library.
+    enum class Step {
+        Done,         // done, or this section failed; go on
+        Unreachable,  // the library cannot be reached: its visit ends
+        Stopped,      // the run is over
+    };
+
+    // --- library_service.cpp ---
+    void ServeOsl(int library, PatrolWalk& walk);
+    // The sections below a library, in tree order through folders.
+    std::vector<int> sectionsOf(int library) const;
+    // Brings the sections of the tree in step with the library's menu.
+    Step refreshSections(int library);
+    void greet(int section);
+    AreaMenus libraryMenus() const;
+
+    // --- library_files.cpp ---
+    // To the section's menu and into its file list. Done when the list is open (*open set)
+    // or the section has none (*open clear).
+    Step openList(int section, bool* open);
+    // Out of the file list and the section.
+    Step leaveList();
+    Step ReadFileList(int section);
+    Step workReserved(int section);
+    Step ReadDescription(int section, CItemArray& list, int index);
+    Step DownloadFile(int section, CItemArray& list, int index);
+
+    CPatrolEngine& engine_;
+    CTolDoc& doc_;
+    SigNavigator navigator_;
+    bool greeted_ = false;  // "OSL '%1' へ移動しました" was logged in this run
+};
+
+}  // namespace morvaline

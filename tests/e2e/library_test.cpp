@@ -1,0 +1,102 @@
+// End to end: the library service of morvaline-cli patrols against ludrix-host, over the
+// host's screen variants (the two file list headings, a list that answers "RV" first, the
+// protocol menu with Rapidox in ASCII or full-width digits, first, or not at all): the
+// section list refresh, file lists of several pages in both entry forms, a description,
+// downloads (one refused, one in a batch of two files).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "e2e/mail_patrol_fixture.h"
+
+namespace morvaline {
+namespace {
+
+std::string files() {
+    std::string out;
+    for (int n = 1; n <= 12; ++n) {
+        char date[32];
+        std::snprintf(date, sizeof date, "1999/11/%02d 10:00:00", n);
+        out += std::string(n > 1 ? "," : "") + R"({"name": "FILE)" + std::to_string(n) + R"(.LZH", "date": ")" +
+               date + R"(", "size": )" + std::to_string(1000 * n) + R"(, "seed": )" + std::to_string(n) +
+               R"(, "access": )" + std::to_string(n * 3) + (n == 4 ? R"(, "dotted": false)" : "") +
+               (n == 3 ? R"(, "description": ["便利な道具です。", "二行目"])" : "") +
+               (n == 5 ? R"(, "also": ["FILE6.LZH"])" : "") + "}";
+    }
+    return out;
+}
+
+std::string world(const std::string& layout) {
+    return R"({"host": {"page_size": 5}, "library_layout": )" + layout + R"(,
+ "users": [{"id": "MVL00001", "password": "morvaline", "handle": "デモ", "login_notices": "off",
+            "last_logout": "2000/01/04 22:00:00"}],
+ "sigs": [{"code": "PCSIG", "name": "パソコンＳＩＧ", "forums": [{"number": 1, "name": "総合"}],
+   "libraries": [{"number": 2, "name": "ライブラリ", "sections": [
+     {"number": 4, "name": "ツール", "files": [)" + files() + R"(]},
+     {"number": 5, "name": "ゲーム"}]}]}]})";
+}
+
+class LibraryPatrolTest : public MailPatrolFixture, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::string section() { return "PCSIG/2/4"; }
+    int firstNumber(const std::string& output) { return std::stoi(output); }
+};
+
+std::string layoutName(const ::testing::TestParamInfo<const char*>& info) {
+    constexpr const char* kNames[] = {"AccessHeading", "PriceHeadingBackwardWide", "NoRapidoxLine"};
+    return kNames[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, LibraryPatrolTest,
+                         ::testing::Values(R"({})",
+                                           R"({"header": "price", "list_mode": "bm", "protocols": "wide"})",
+                                           R"({"protocols": "none"})"),
+                         layoutName);
+
+TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
+    ASSERT_NO_FATAL_FAILURE(start(world(GetParam())));
+    const auto added = cli("forum MVL00001 library PCSIG 2 --title ＰＣ --sections 4,6");
+    ASSERT_EQ(added.status, 0) << added.output;
+    const std::string library = std::to_string(firstNumber(added.output));
+    ASSERT_EQ(cli("reserve MVL00001 " + library + " 1").status, 0);
+    ASSERT_EQ(cli("reserve MVL00001 " + section() + " 1").status, 0);
+
+    const auto first = patrol();
+    for (const char* said : {"新しいOSL 'ゲーム' を追加しました", "OSL名が 'ツール' に変更されました",
+                             "OSL 'ｾｸｼｮﾝ6' が見つかりませんでした。閉鎖された可能性があります。",
+                             "OSL 'ツール' へ移動しました"})
+        EXPECT_NE(first.output.find(said), std::string::npos) << said << "\n" << first.output;
+    std::vector<std::string> lines = listed(section());
+    ASSERT_EQ(lines.size(), 12u) << first.output;
+    EXPECT_NE(lines[0].find("#1 "), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("FILE1.LZH"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[11].find("12000 bytes"), std::string::npos) << lines[11];
+
+    // A description, a download of a file with a second one in its batch, and a download of
+    // a file the host no longer has.
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#3' read").status, 0);
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#5' download").status, 0);
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#7' download").status, 0);
+    ASSERT_NO_FATAL_FAILURE(changeWorld("del w[\"sigs\"][0][\"libraries\"][0][\"sections\"][0][\"files\"][6]"));
+    const auto second = patrol();
+    for (const char* said : {"\"FILE7.LZH\"ﾀﾞｳﾝﾛｰﾄﾞﾌｧｲﾙはありません。", "'FILE5.LZH' をﾀﾞｳﾝﾛｰﾄﾞしました"})
+        EXPECT_NE(second.output.find(said), std::string::npos) << said << "\n" << second.output;
+    EXPECT_NE(cli("show MVL00001 " + section() + " '#3'").output.find("便利な道具です。"), std::string::npos);
+    const std::string five = lineOf(section(), "FILE5.LZH");
+    const std::size_t at = five.find("5000 bytes  ");
+    ASSERT_NE(at, std::string::npos) << five;
+    const std::filesystem::path path = five.substr(at + 12);
+    EXPECT_EQ(std::filesystem::file_size(path), 5000u);
+    EXPECT_EQ(std::filesystem::file_size(path.parent_path() / "FILE6.LZH"), 6000u);
+    EXPECT_EQ(inWorld(R"(w["sigs"][0]["libraries"][0]["sections"][0]["files"][4]["access"])"), "16");
+    EXPECT_NE(second.output.find("同時に受信したﾌｧｲﾙ: " + (path.parent_path() / "FILE6.LZH").string()),
+              std::string::npos) << second.output;
+    // The download that reached the host's menu used its reservation; the refused one waits.
+    const auto third = patrol();
+    EXPECT_EQ(third.output.find("をﾀﾞｳﾝﾛｰﾄﾞしました"), std::string::npos) << third.output;
+    EXPECT_NE(third.output.find("\"FILE7.LZH\"ﾀﾞｳﾝﾛｰﾄﾞﾌｧｲﾙはありません。"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvaline
