@@ -66,7 +66,7 @@ constexpr Command kCommands[] = {
      "                                add a SIG forum by its SIG code and number, and its rooms;\n"
      "                                or a SIG's library and its sections"},
     {"place", commandPlace,
-     "place ID add posting|board|club|circle PATH [--title NAME] [--password]\n"
+     "place ID add posting PATH [--title NAME] [--password]\n"
      "                                add a place reached by its host path; --password takes\n"
      "                                the password from MORVALINE_PLACE_PASSWORD"},
     {"compose", commandCompose,

@@ -1,7 +1,7 @@
 // morvaline-cli place: places reached by their host path (the GO command) added to the tree:
-// posting places, boards, clubs and circles. A password that the host asks for on the way
-// is read from the environment (MORVALINE_PLACE_PASSWORD), never from the arguments, and
-// kept where the data set keeps it: the place's code field.
+// posting places. A password that the host asks for on the way is read from the environment
+// (MORVALINE_PLACE_PASSWORD), never from the arguments, and kept where the data set keeps
+// it: the place's code field.
 
 #include <cstdlib>
 #include <iostream>
@@ -22,9 +22,6 @@ struct PlaceKind {
 
 constexpr PlaceKind kPlaceKinds[] = {
     {"posting", kind::kSentMail, "投稿"},
-    {"board", kind::kBoard, "掲示板"},
-    {"club", kind::kClub, "ｸﾗﾌﾞ"},
-    {"circle", kind::kCircle, "ｻｰｸﾙ"},
 };
 
 // The host path: elements of letters, digits and "~", "_", "-" parted by "/".
@@ -50,7 +47,7 @@ std::string checkedPath(const std::string& path) {
 
 int commandPlace(Session& session, Args args) {
     constexpr std::string_view usage =
-        "place ID add posting|board|club|circle PATH [--title NAME] [--password]";
+        "place ID add posting PATH [--title NAME] [--password]";
     const std::string title = takeOption(args, "--title");
     const bool withPassword = takeFlag(args, "--password");
     const std::string userId = takeArgument(args, usage);

@@ -24,7 +24,9 @@ std::string files() {
                (n == 3 ? R"(, "description": ["便利な道具です。", "二行目"])" : "") +
                (n == 5 ? R"(, "also": ["FILE6.LZH"])" : "") + "}";
     }
-    return out;
+    // A hostile name: the download must still land in the download folder.
+    return out + R"(, {"name": "../../EVIL.LZH", "date": "1999/11/13 10:00:00", "size": 99, "seed": 13,
+                       "access": 9999999})";
 }
 
 std::string world(const std::string& layout) {
@@ -68,7 +70,7 @@ TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
                              "OSL 'ツール' へ移動しました"})
         EXPECT_NE(first.output.find(said), std::string::npos) << said << "\n" << first.output;
     std::vector<std::string> lines = listed(section());
-    ASSERT_EQ(lines.size(), 12u) << first.output;
+    ASSERT_EQ(lines.size(), 13u) << first.output;
     EXPECT_NE(lines[0].find("#1 "), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find("FILE1.LZH"), std::string::npos) << lines[0];
     EXPECT_NE(lines[11].find("12000 bytes"), std::string::npos) << lines[11];
@@ -78,6 +80,7 @@ TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
     ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#3' read").status, 0);
     ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#5' download").status, 0);
     ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#7' download").status, 0);
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#13' download").status, 0);
     ASSERT_NO_FATAL_FAILURE(changeWorld("del w[\"sigs\"][0][\"libraries\"][0][\"sections\"][0][\"files\"][6]"));
     const auto second = patrol();
     for (const char* said : {"\"FILE7.LZH\"ﾀﾞｳﾝﾛｰﾄﾞﾌｧｲﾙはありません。", "'FILE5.LZH' をﾀﾞｳﾝﾛｰﾄﾞしました"})
@@ -89,6 +92,10 @@ TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
     const std::filesystem::path path = five.substr(at + 12);
     EXPECT_EQ(std::filesystem::file_size(path), 5000u);
     EXPECT_EQ(std::filesystem::file_size(path.parent_path() / "FILE6.LZH"), 6000u);
+    const std::string evil = lineOf(section(), "../../EVIL.LZH");
+    const std::size_t evilAt = evil.find("99 bytes  ");
+    ASSERT_NE(evilAt, std::string::npos) << evil;
+    EXPECT_EQ(std::filesystem::path(evil.substr(evilAt + 10)).parent_path(), path.parent_path()) << evil;
     EXPECT_EQ(inWorld(R"(w["sigs"][0]["libraries"][0]["sections"][0]["files"][4]["access"])"), "16");
     EXPECT_NE(second.output.find("同時に受信したﾌｧｲﾙ: " + (path.parent_path() / "FILE6.LZH").string()),
               std::string::npos) << second.output;

@@ -1,7 +1,6 @@
 #include "patrol/services/forum/forum_service.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "link/result_codes.h"
 #include "patrol/engine/menu_texts.h"
@@ -22,24 +21,6 @@ void ForumService::reach(int place, PatrolWalk& walk) { ServeForum(place, walk);
 AreaMenus ForumService::forumMenus() const {
     const ForumTexts& host = forumTexts();
     return {{host.forumPrompt, host.folderOnlyPrompt}, menuTexts().pressReturn, &texts::kForumNotReached};
-}
-
-std::vector<int> ForumService::roomsOf(int forum) const {
-    // Folders nest a few levels at most; a deeper tree is not a forum's.
-    constexpr int kMaxDepth = 8;
-    const CItemArray& tree = doc_.tree();
-    std::vector<int> rooms;
-    const std::function<void(int, int)> walkBelow = [&](int parent, int depth) {
-        for (int child = tree.item(parent).m_nChild, steps = 0; child >= 0 && steps < tree.size();
-             child = tree.item(child).m_nNext, ++steps) {
-            const CItem item = tree.item(child);
-            if (item.hasFlag(ITEM_FLAG_HIDDEN)) continue;
-            if (item.m_nKind == kind::kRoom) rooms.push_back(child);
-            if (item.m_nKind == kind::kRoomGroup && depth < kMaxDepth) walkBelow(child, depth + 1);
-        }
-    };
-    walkBelow(forum, 0);
-    return rooms;
 }
 
 void ForumService::greet(int room) {
@@ -79,7 +60,7 @@ void ForumService::ServeForum(int forum, PatrolWalk& walk) {
     // Every room's reservation is checked once, before the room list changes the tree.
     std::map<int, DueCheck> due;
     std::vector<int> dueRooms;
-    for (const int room : roomsOf(forum)) {
+    for (const int room : placesBelow(doc_.tree(), forum, kind::kRoom)) {
         due[room] = walk.isDue(room, false);
         if (due[room].due) dueRooms.push_back(room);
     }
@@ -93,7 +74,7 @@ void ForumService::ServeForum(int forum, PatrolWalk& walk) {
         }
     }
     const bool useHost = doc_.settings().useHostReadPosition != 0;
-    for (const int room : roomsOf(forum)) {
+    for (const int room : placesBelow(doc_.tree(), forum, kind::kRoom)) {
         if (engine_.result() != result::Ok) return;
         const CItem place = doc_.tree().item(room);
         if (place.m_nNumber <= 0 || place.m_nNumber > kHighestServedRoom) continue;

@@ -54,8 +54,6 @@ public:
 private:
     // --- forum_service.cpp ---
     void ServeForum(int forum, PatrolWalk& walk);
-    // The rooms below the forum, in tree order through folders.
-    std::vector<int> roomsOf(int forum) const;
     // Logs the first room entered in a visit.
     void greet(int room);
     AreaMenus forumMenus() const;

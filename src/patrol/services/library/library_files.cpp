@@ -64,8 +64,10 @@ LibraryService::Step LibraryService::openList(int section, bool* open) {
     engine_.Send("2\r");
     const auto started = engine_.WaitForScreen(host.listStart);
     if (!started) return Step::Stopped;
-    if (started.is(LibraryTexts::ListStart::NoData) || started.is(LibraryTexts::ListStart::Wrong))
-        return engine_.WaitForMenuPrompt() == result::Ok ? Step::Done : Step::Stopped;
+    if (started.is(LibraryTexts::ListStart::NoData) || started.is(LibraryTexts::ListStart::Wrong)) {
+        if (engine_.WaitForMenuPrompt() != result::Ok) return Step::Stopped;
+        return navigator_.leaveRoom() == result::Ok ? Step::Done : Step::Stopped;
+    }
     std::string commands;
     if (engine_.WaitFor(menuTexts().promptLine, false) != result::Ok ||
         engine_.CaptureUntil(menuTexts().promptEnd, commands) != result::Ok)
@@ -75,10 +77,12 @@ LibraryService::Step LibraryService::openList(int section, bool* open) {
         if (engine_.WaitForMenuPrompt() != result::Ok) return Step::Stopped;
     }
     *open = true;
+    listOpen_ = section;
     return Step::Done;
 }
 
 LibraryService::Step LibraryService::leaveList() {
+    listOpen_ = -1;
     engine_.Send("S\r");
     if (engine_.WaitForMenuPrompt() != result::Ok) return Step::Stopped;
     return navigator_.leaveRoom() == result::Ok ? Step::Done : Step::Stopped;
@@ -137,7 +141,7 @@ LibraryService::Step LibraryService::workReserved(int section) {
             step = ReadDescription(section, *list, index);
         }
     }
-    if (navigator_.inRoom(section) && step == Step::Done) step = leaveList();
+    if (listOpen(section) && step == Step::Done) step = leaveList();
     for (const int kindOf : {kFileKind, kOtherEntryKind}) {
         for (const int index : reservedItems(*list, kindOf, {kReserveDownload})) {
             if (engine_.result() != result::Ok || step != Step::Done) break;
@@ -151,7 +155,7 @@ LibraryService::Step LibraryService::workReserved(int section) {
 
 LibraryService::Step LibraryService::ReadDescription(int section, CItemArray& list, int index) {
     const LibraryTexts& host = libraryTexts();
-    if (!navigator_.inRoom(section)) {
+    if (!listOpen(section)) {
         bool open = false;
         if (const Step step = openList(section, &open); step != Step::Done) return step;
         if (!open) return Step::Done;
@@ -241,6 +245,7 @@ LibraryService::Step LibraryService::DownloadFile(int section, CItemArray& list,
         engine_.events().report(texts::kAlsoReceived, utf8ToSjis(outcome.completePaths[i]));
     engine_.Send("F\r");
     navigator_.lost();
+    listOpen_ = -1;
     return engine_.WaitForMenuPrompt() == result::Ok ? Step::Done : Step::Stopped;
 }
 

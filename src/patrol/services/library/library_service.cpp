@@ -1,6 +1,5 @@
 #include "patrol/services/library/library_service.h"
 
-#include <functional>
 #include <map>
 #include <set>
 
@@ -24,23 +23,6 @@ AreaMenus LibraryService::libraryMenus() const {
     const LibraryTexts& host = libraryTexts();
     return {{host.menuPrompts.begin(), host.menuPrompts.end()}, menuTexts().pressReturn,
             &texts::kLibraryNotReached};
-}
-
-std::vector<int> LibraryService::sectionsOf(int library) const {
-    constexpr int kMaxDepth = 8;
-    const CItemArray& tree = doc_.tree();
-    std::vector<int> sections;
-    const std::function<void(int, int)> walkBelow = [&](int parent, int depth) {
-        for (int child = tree.item(parent).m_nChild, steps = 0; child >= 0 && steps < tree.size();
-             child = tree.item(child).m_nNext, ++steps) {
-            const CItem item = tree.item(child);
-            if (item.hasFlag(ITEM_FLAG_HIDDEN)) continue;
-            if (item.m_nKind == kind::kLibrary) sections.push_back(child);
-            if (item.m_nKind == kind::kRoomGroup && depth < kMaxDepth) walkBelow(child, depth + 1);
-        }
-    };
-    walkBelow(library, 0);
-    return sections;
 }
 
 void LibraryService::greet(int section) {
@@ -85,11 +67,12 @@ LibraryService::Step LibraryService::refreshSections(int library) {
 
 void LibraryService::ServeOsl(int library, PatrolWalk& walk) {
     navigator_.lost();
+    listOpen_ = -1;
     if (walk.isDue(library, false).due) {
         const Step refreshed = refreshSections(library);
         if (refreshed != Step::Done) return;
     }
-    for (const int section : sectionsOf(library)) {
+    for (const int section : placesBelow(doc_.tree(), library, kind::kLibrary)) {
         if (engine_.result() != result::Ok) return;
         const CItem place = doc_.tree().item(section);
         if (place.m_nNumber <= 0) continue;

@@ -51,8 +51,6 @@ private:
 
     // --- library_service.cpp ---
     void ServeOsl(int library, PatrolWalk& walk);
-    // The sections below a library, in tree order through folders.
-    std::vector<int> sectionsOf(int library) const;
     // Brings the sections of the tree in step with the library's menu.
     Step refreshSections(int library);
     void greet(int section);
@@ -60,10 +58,11 @@ private:
 
     // --- library_files.cpp ---
     // To the section's menu and into its file list. Done when the list is open (*open set)
-    // or the section has none (*open clear).
+    // or the section has none (*open clear, the host back at the library's menu).
     Step openList(int section, bool* open);
     // Out of the file list and the section.
     Step leaveList();
+    bool listOpen(int section) const { return listOpen_ == section; }
     Step ReadFileList(int section);
     Step workReserved(int section);
     Step ReadDescription(int section, CItemArray& list, int index);
@@ -73,6 +72,7 @@ private:
     CTolDoc& doc_;
     SigNavigator navigator_;
     bool greeted_ = false;  // "OSL '%1' へ移動しました" was logged in this run
+    int listOpen_ = -1;     // the section whose file list the host shows
 };
 
 }  // namespace morvaline

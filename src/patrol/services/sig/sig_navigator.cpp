@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 
 #include "link/result_codes.h"
 #include "patrol/engine/menu_texts.h"
@@ -75,6 +76,23 @@ std::optional<std::string> sigBannerCode(std::string_view banner) {
     for (const char c : code)
         if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return {};
     return std::string(code);
+}
+
+std::vector<int> placesBelow(const CItemArray& tree, int area, int kind) {
+    // Folders nest a few levels at most; a deeper tree is not an area's.
+    constexpr int kMaxDepth = 8;
+    std::vector<int> places;
+    const std::function<void(int, int)> walkBelow = [&](int parent, int depth) {
+        for (int child = tree.item(parent).m_nChild, steps = 0; child >= 0 && steps < tree.size();
+             child = tree.item(child).m_nNext, ++steps) {
+            const CItem item = tree.item(child);
+            if (item.hasFlag(ITEM_FLAG_HIDDEN)) continue;
+            if (item.m_nKind == kind) places.push_back(child);
+            if (item.m_nKind == kind::kRoomGroup && depth < kMaxDepth) walkBelow(child, depth + 1);
+        }
+    };
+    walkBelow(area, 0);
+    return places;
 }
 
 SigNavigator::SigNavigator(CPatrolEngine& engine, CTolDoc& doc) : engine_(engine), doc_(doc) {}

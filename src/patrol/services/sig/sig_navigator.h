@@ -24,6 +24,7 @@
 
 namespace morvaline {
 
+class CItemArray;
 class CTolDoc;
 
 // The menus of one kind of area, as the host shows them after the area's number.
@@ -39,6 +40,10 @@ inline constexpr int kMaxMenuPages = 1000;
 // The SIG's code in the last line of its banner ("パソコンＳＩＧ  (PCSIG)"): letters and
 // digits in round brackets after two blanks.
 std::optional<std::string> sigBannerCode(std::string_view banner);
+
+// The places of a kind below an area (rooms of a message area, sections of a library), in
+// tree order through its folders; hidden places are left out.
+std::vector<int> placesBelow(const CItemArray& tree, int area, int kind);
 
 class SigNavigator {
 public:
