@@ -19,13 +19,16 @@ constexpr IdRange kWarningIds[] = {
 
 // The warnings that say a step of a run did not do its work: a place not reached, a
 // message not deleted or posted, the line or a file that failed, a transfer that failed,
-// a mail not read, fetched, sent or deleted, a login refused. The other warnings tell of
-// the text or the host (a body line that looked like a header, a list cut at its page
-// limit, characters internet mail cannot carry, a transfer being aborted before its
-// result, a renamed or closed room, a logout time out of step): the run did its work.
+// a mail not read, fetched, sent or deleted, a file not uploaded or downloaded, a login
+// refused. The other warnings tell of the text or the host (a body line that looked like
+// a header, a list cut at its page limit, characters internet mail cannot carry, a
+// transfer being aborted before its result, a renamed or closed room, a logout time out
+// of step, a paid service refused, a file or document the host does not have): the run
+// did its work.
 constexpr IdRange kFailedStepIds[] = {
     {1151, 1151},   {1193, 1193},   {28679, 28679}, {28681, 28687},
-    {28690, 28704}, {28713, 28727}, {28729, 28733}, {30214, 30215},
+    {28690, 28704}, {28713, 28727}, {28729, 28733}, {28741, 28744}, {28747, 28750},
+    {30214, 30215},
 };
 
 // Navigation and similar reports that never reach the patrol status window.

@@ -105,5 +105,34 @@ TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
     EXPECT_NE(third.output.find("\"FILE7.LZH\"ﾀﾞｳﾝﾛｰﾄﾞﾌｧｲﾙはありません。"), std::string::npos);
 }
 
+TEST_P(LibraryPatrolTest, ADownloadCutOffResumesWhenReservedAgain) {
+    ASSERT_NO_FATAL_FAILURE(start(world(GetParam())));
+    ASSERT_EQ(cli("forum MVL00001 library PCSIG 2 --sections 4").status, 0);
+    ASSERT_EQ(cli("reserve MVL00001 " + section() + " 1").status, 0);
+    patrol();
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#12' download").status, 0);
+    // The next host cuts the line inside the transfer.
+    hostOptions = {"--transfer-fault", "cut:4", "--fault-sessions", "1"};
+    ASSERT_NO_FATAL_FAILURE(changeWorld("pass"));
+    const auto cut = cli("patrol MVL00001");
+    EXPECT_NE(cut.status, 0) << cut.output;
+    // The host reached its download menu: the reservation is used, no path is recorded, and
+    // the part received waits in the download folder.
+    EXPECT_EQ(lineOf(section(), "FILE12.LZH").find("12000 bytes  "), std::string::npos);
+    const std::filesystem::path down = dir / "data" / "morvaline" / "MVL00001" / "DOWN";
+    std::uintmax_t partial = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(down)) partial += entry.file_size();
+    EXPECT_GT(partial, 0u);
+    EXPECT_LT(partial, 12000u);
+
+    ASSERT_EQ(cli("reserve-item MVL00001 " + section() + " '#12' download").status, 0);
+    const auto resumed = patrol();
+    EXPECT_NE(resumed.output.find("'FILE12.LZH' をﾀﾞｳﾝﾛｰﾄﾞしました"), std::string::npos) << resumed.output;
+    const std::string twelve = lineOf(section(), "FILE12.LZH");
+    const std::size_t at = twelve.find("12000 bytes  ");
+    ASSERT_NE(at, std::string::npos) << twelve;
+    EXPECT_EQ(std::filesystem::file_size(twelve.substr(at + 13)), 12000u);
+}
+
 }  // namespace
 }  // namespace morvaline
