@@ -10,11 +10,17 @@ void SecretMask::add(std::string_view secret) {
     if (secret.empty() || std::find(secrets_.begin(), secrets_.end(), secret) != secrets_.end())
         return;
     secrets_.emplace_back(secret);
+    starts_.set(static_cast<unsigned char>(secret.front()));
 }
 
 std::string_view SecretMask::mask(std::string_view text, std::string& out, bool holdTail) const {
     std::size_t copied = 0;
     for (std::size_t pos = 0; pos < text.size();) {
+        // Most bytes start no secret: only those that do are compared.
+        if (!starts_[static_cast<unsigned char>(text[pos])]) {
+            ++pos;
+            continue;
+        }
         const std::string_view rest = text.substr(pos);
         const auto whole = std::find_if(secrets_.begin(), secrets_.end(),
                                         [&](const std::string& s) { return rest.starts_with(s); });

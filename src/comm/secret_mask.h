@@ -3,6 +3,7 @@
 // and capture logs every occurrence of a secret becomes "****". A host that echoes a
 // password is masked too, also when the echo arrives in pieces.
 
+#include <bitset>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,6 +40,7 @@ private:
     std::string_view mask(std::string_view text, std::string& out, bool holdTail) const;
 
     std::vector<std::string> secrets_;
+    std::bitset<256> starts_;  // the first bytes of the secrets
 };
 
 // True when the host's current line (the text after its last LF) asks for a password, so

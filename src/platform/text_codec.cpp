@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <iconv.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace morvaline {
@@ -47,10 +48,17 @@ std::size_t utf8SequenceLength(unsigned char c) {
     return 0;
 }
 
+// Plain ASCII reads the same in all three encodings and needs no conversion.
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 std::string sjisToUtf8(std::string_view sjis) {
-    Iconv cd("UTF-8", "CP932");
+    if (isAscii(sjis)) return std::string(sjis);
+    // Opening a converter costs far more than converting a line: each thread keeps one.
+    thread_local Iconv cd("UTF-8", "CP932");
     std::string out;
     out.reserve(sjis.size() * 3 / 2);
     while (!sjis.empty()) {
@@ -64,7 +72,8 @@ std::string sjisToUtf8(std::string_view sjis) {
 }
 
 std::string utf8ToSjis(std::string_view utf8) {
-    Iconv cd("CP932", "UTF-8");
+    if (isAscii(utf8)) return std::string(utf8);
+    thread_local Iconv cd("CP932", "UTF-8");
     std::string out;
     out.reserve(utf8.size());
     while (!utf8.empty()) {
