@@ -408,6 +408,18 @@ void CTolDoc::closeList(CItemArray* list) {
     }
 }
 
+bool CTolDoc::discardList(int placeIndex) {
+    if (!tree_.valid(placeIndex)) return false;
+    const auto names = placeFileNames(tree_, placeIndex);
+    if (!names) return true;
+    std::lock_guard lock(listsMutex_);
+    if (lists_.contains(names->list)) return false;
+    std::error_code ec1, ec2;
+    std::filesystem::remove(dataDir_ / names->list, ec1);
+    std::filesystem::remove(dataDir_ / names->text, ec2);
+    return !ec1 && !ec2;
+}
+
 int CTolDoc::nextFileNumber(FileCounter counter) {
     struct CounterInfo {
         int position;

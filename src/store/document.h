@@ -155,6 +155,9 @@ public:
     // outcome, says why there is no list (Missing also for a place that holds none).
     CItemArray* openExistingList(int placeIndex, bool logging, ListLoad* outcome = nullptr);
     void closeList(CItemArray* list);
+    // Deletes the list and text files of a place that goes away; false when its list is
+    // open (in use) or a file could not be deleted.
+    bool discardList(int placeIndex);
 
     // --- Numbered names and places ----------------------------------------------------------
     // Takes the next number of a counter whose probe file does not exist (1 ... 999999).

@@ -212,7 +212,15 @@ private:
     int findInSubtree(int root, Pred pred) const;
     void afterLoad();
     void fillMissingLengths();
-    bool cutTexts(const std::vector<int>& removed);
+    // Deleting texts replaces two files, the text file and the list whose offsets match it.
+    // The new text and then the new list are written beside the old ones under pending
+    // names; the pending list decides the change, which the next open finishes after a crash.
+    enum class TextCut { None, Written, Failed };
+    static std::filesystem::path pendingPath(const std::filesystem::path& file);
+    TextCut writeCutText(const std::vector<int>& removed,
+                         std::vector<std::pair<std::int64_t, std::int64_t>>& merged);
+    bool commitCut();
+    void recoverInterruptedCut();
 
     mutable std::recursive_mutex itemLock_;
     std::mutex fileLock_;

@@ -187,6 +187,7 @@ void CItemArray::afterLoad() {
 ListLoad CItemArray::open() {
     Lock lock(itemLock_);
     clear();
+    recoverInterruptedCut();
     std::error_code ec;
     if (!std::filesystem::exists(listFile_, ec)) {
         const auto textSize = std::filesystem::file_size(textFile_, ec);
@@ -222,6 +223,9 @@ bool CItemArray::save() {
     ArchiveWriter ar;
     serialize(ar);
     if (!writeFileAtomically(listFile_, ar.bytes())) return false;
+    // A pending list left by a cut whose last rename failed is older than this one.
+    std::error_code ec;
+    std::filesystem::remove(pendingPath(listFile_), ec);
     dirty_ = false;
     formatVersion_ = kFormatVersion;
     return true;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/atomic_file.h"
+#include "store/archive.h"
 #include "store/item_array.h"
 
 namespace morvaline {
@@ -51,8 +52,30 @@ void CItemArray::unlink(int index) {
     d.m_nParent = d.m_nNext = d.m_nPrev = d.m_nChild = -1;
 }
 
-bool CItemArray::cutTexts(const std::vector<int>& removed) {
-    if (ownerSerial_ == 0 || textFile_.empty()) return true;
+std::filesystem::path CItemArray::pendingPath(const std::filesystem::path& file) {
+    auto pending = file;
+    pending += ".cut";
+    return pending;
+}
+
+void CItemArray::recoverInterruptedCut() {
+    if (listFile_.empty() || textFile_.empty()) return;
+    std::error_code ec;
+    const auto pendingList = pendingPath(listFile_), pendingText = pendingPath(textFile_);
+    if (std::filesystem::exists(pendingList, ec)) {
+        // The new list was complete, so the cut had been decided: finish it.
+        if (std::filesystem::exists(pendingText, ec)) std::filesystem::rename(pendingText, textFile_, ec);
+        std::filesystem::rename(pendingList, listFile_, ec);
+    } else {
+        // The cut stopped before its list was written: the old pair still holds.
+        std::filesystem::remove(pendingText, ec);
+    }
+}
+
+CItemArray::TextCut CItemArray::writeCutText(const std::vector<int>& removed,
+                                              std::vector<std::pair<std::int64_t, std::int64_t>>& merged) {
+    merged.clear();
+    if (ownerSerial_ == 0 || textFile_.empty()) return TextCut::None;
     std::vector<Range> cut;
     for (const int i : removed) {
         const CItem& item = *items_[i];
@@ -60,14 +83,13 @@ bool CItemArray::cutTexts(const std::vector<int>& removed) {
             !kind::isOutgoing(item.m_nKind, item.m_dwFlags))
             cut.push_back({item.m_nOffset, std::int64_t{item.m_nOffset} + item.m_nLength});
     }
-    if (cut.empty()) return true;
+    if (cut.empty()) return TextCut::None;
     std::sort(cut.begin(), cut.end(), [](Range a, Range b) { return a.begin < b.begin; });
-    std::vector<Range> merged;
     for (const Range& r : cut) {
-        if (!merged.empty() && r.begin <= merged.back().end)
-            merged.back().end = std::max(merged.back().end, r.end);
+        if (!merged.empty() && r.begin <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, r.end);
         else
-            merged.push_back(r);
+            merged.emplace_back(r.begin, r.end);
     }
 
     std::lock_guard fileLock(fileLock_);
@@ -77,38 +99,63 @@ bool CItemArray::cutTexts(const std::vector<int>& removed) {
         appendFd_ = -1;
     }
     std::ifstream in(textFile_, std::ios::binary);
-    if (in) {
-        // Copy the kept bytes once into a new file that replaces the old one.
-        AtomicFile out(textFile_);
-        if (!out.open()) return false;
-        std::vector<char> buffer(1 << 16);
-        std::int64_t pos = 0;
-        auto copyUpTo = [&](std::int64_t end) {
-            while (end < 0 || pos < end) {
-                std::int64_t want = static_cast<std::int64_t>(buffer.size());
-                if (end >= 0) want = std::min(want, end - pos);
-                in.read(buffer.data(), want);
-                const std::streamsize got = in.gcount();
-                if (got <= 0) return true;  // the file is shorter than the ranges
-                if (!out.write(std::string_view(buffer.data(), static_cast<std::size_t>(got))))
-                    return false;
-                pos += got;
-            }
-            return true;
-        };
-        for (const Range& r : merged) {
-            if (!copyUpTo(r.begin)) return false;
-            in.clear();
-            in.seekg(r.end);
-            pos = r.end;
-            if (!in) break;  // the range reached past the end of the file
+    if (!in) return TextCut::None;
+    // The kept bytes go once into the pending text, which replaces the old one only when
+    // the list that matches it is on disk too.
+    AtomicFile out(pendingPath(textFile_));
+    if (!out.open()) return TextCut::Failed;
+    std::vector<char> buffer(1 << 16);
+    std::int64_t pos = 0;
+    auto copyUpTo = [&](std::int64_t end) {
+        while (end < 0 || pos < end) {
+            std::int64_t want = static_cast<std::int64_t>(buffer.size());
+            if (end >= 0) want = std::min(want, end - pos);
+            in.read(buffer.data(), want);
+            const std::streamsize got = in.gcount();
+            if (got <= 0) return true;  // the file is shorter than the ranges
+            if (!out.write(std::string_view(buffer.data(), static_cast<std::size_t>(got))))
+                return false;
+            pos += got;
         }
+        return true;
+    };
+    for (const auto& [begin, end] : merged) {
+        if (!copyUpTo(begin)) return TextCut::Failed;
         in.clear();
-        if (!copyUpTo(-1) || !out.commit()) return false;
+        in.seekg(end);
+        pos = end;
+        if (!in) break;  // the range reached past the end of the file
     }
-    for (auto& p : items_)
-        if (p->m_nKind != kind::kShortcut)
-            p->m_nOffset = static_cast<std::int32_t>(shiftedOffset(p->m_nOffset, merged));
+    in.clear();
+    if (!copyUpTo(-1) || !out.commit()) return TextCut::Failed;
+    return TextCut::Written;
+}
+
+bool CItemArray::commitCut() {
+    std::error_code ec;
+    if (listFile_.empty()) {
+        std::filesystem::rename(pendingPath(textFile_), textFile_, ec);
+        return !ec;
+    }
+    ArchiveWriter ar;
+    serialize(ar);
+    // The pending list on disk decides the cut: from here on an interrupted cut is finished
+    // by the next open (recoverInterruptedCut), before it the old files stand.
+    if (!writeFileAtomically(pendingPath(listFile_), ar.bytes())) {
+        std::filesystem::remove(pendingPath(textFile_), ec);
+        return false;
+    }
+    std::filesystem::rename(pendingPath(textFile_), textFile_, ec);
+    if (ec) {
+        // Taken back as a whole: neither new file replaced an old one.
+        std::filesystem::remove(pendingPath(listFile_), ec);
+        std::filesystem::remove(pendingPath(textFile_), ec);
+        return false;
+    }
+    std::filesystem::rename(pendingPath(listFile_), listFile_, ec);
+    // A list rename that failed is finished by the next open, or overtaken by the next save.
+    dirty_ = static_cast<bool>(ec);
+    formatVersion_ = kFormatVersion;
     return true;
 }
 
@@ -119,8 +166,22 @@ bool CItemArray::remove(std::vector<int> indices) {
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     if (indices.empty()) return true;
 
-    if (!cutTexts(indices)) return false;
-    const bool textsCut = ownerSerial_ != 0 && !textFile_.empty();
+    std::vector<std::pair<std::int64_t, std::int64_t>> cutPairs;
+    const TextCut textCut = writeCutText(indices, cutPairs);
+    if (textCut == TextCut::Failed) return false;
+    const bool textsApply = ownerSerial_ != 0 && !textFile_.empty();
+    // The list as it was, to go back to when the pair of new files cannot be written.
+    std::string before;
+    if (textCut == TextCut::Written) {
+        ArchiveWriter ar;
+        serialize(ar);
+        before = ar.bytes();
+        std::vector<Range> cut;
+        for (const auto& [begin, end] : cutPairs) cut.push_back({begin, end});
+        for (auto& p : items_)
+            if (p->m_nKind != kind::kShortcut)
+                p->m_nOffset = static_cast<std::int32_t>(shiftedOffset(p->m_nOffset, cut));
+    }
 
     std::vector<bool> gone(items_.size(), false);
     for (const int i : indices) {
@@ -156,8 +217,18 @@ bool CItemArray::remove(std::vector<int> indices) {
     recountReserved();
     hasUnread_ = hasUnreadItems() ? 1 : 0;
     ownerSetFlags(ITEM_FLAG_HAS_UNREAD, hasUnread_ ? ITEM_FLAG_HAS_UNREAD : 0);
-    // The offsets now match the rewritten text file: keep the list in step on disk.
-    if (textsCut && !listFile_.empty()) save();
+    if (textCut == TextCut::Written) {
+        if (!commitCut()) {
+            const std::uint32_t version = formatVersion_;
+            ArchiveReader ar(before);
+            deserialize(ar);
+            formatVersion_ = version;
+            afterLoad();
+            return false;
+        }
+    } else if (textsApply && !listFile_.empty()) {
+        save();
+    }
     return true;
 }
 

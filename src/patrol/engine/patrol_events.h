@@ -4,13 +4,11 @@
 // each implement it. The engine calls it on the patrol thread; an implementation that
 // lives on the main thread is reached through a forwarder (session/patrol_events_forwarder.h).
 //
-// Changes name items and places by serial number, never by index: the patrol thread goes on
-// changing the lists while a notice waits for the main thread, and a deletion shifts the
-// indices of every later item. A view keeps its own rows and, in its main-thread handler,
-// finds the row of the serial (CItemArray::findSerial).
+// Item and place changes are the store's notices (store/change_notices.h).
 
 #include <string_view>
 
+#include "store/change_notices.h"
 #include "store/texts.h"
 
 namespace morvaline {
@@ -31,33 +29,7 @@ enum class Animation : int {
     Board = 215,
 };
 
-class CItemArray;
-
-// What happened to an item or a place; the values are the numbers of the notifications,
-// kept for the logs.
-enum class ItemChange : int { Added = 9, Changed = 15, FileTransferred = 38 };
-enum class PlaceChange : int { Added = 33, Changed = 34, ReservationChanged = 44 };
-
-struct ItemNotice {
-    ItemChange change = ItemChange::Changed;
-    int placeSerial = 0;  // the serial of the item's place in the place tree
-    int serial = 0;       // the item's serial in the place's message list
-
-    // The notice of item index of a place's list, made right after the change.
-    static ItemNotice of(ItemChange change, const CItemArray& list, int index);
-    bool operator==(const ItemNotice&) const = default;
-};
-
-struct PlaceNotice {
-    PlaceChange change = PlaceChange::Changed;
-    int serial = 0;  // the place's serial in the place tree
-
-    // The notice of place index of the tree, made right after the change.
-    static PlaceNotice of(PlaceChange change, const CItemArray& tree, int index);
-    bool operator==(const PlaceNotice&) const = default;
-};
-
-class PatrolEvents {
+class PatrolEvents : public ChangeNotices {
 public:
     virtual ~PatrolEvents() = default;
 
@@ -65,12 +37,7 @@ public:
     // table with "%1" filled in (Shift_JIS). Returns when the line was reported.
     virtual void report(const Text& text, std::string_view arg1 = {}) = 0;
 
-    // The following are announcements; they return at once.
-    // An item of a place's list was added or changed, or its file was transferred and its
-    // path recorded.
-    virtual void itemNotice(const ItemNotice& /*notice*/) {}
-    // A place was added to the tree, or its properties, reservation or name changed.
-    virtual void placeNotice(const PlaceNotice& /*notice*/) {}
+    // The following, and the notices of ChangeNotices, are announcements; they return at once.
     virtual void activity(Animation /*animation*/) {}
     // Comments read in the place of this serial were hung under the messages they answer:
     // its comment tree changed.

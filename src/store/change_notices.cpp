@@ -1,4 +1,4 @@
-#include "patrol/engine/patrol_events.h"
+#include "store/change_notices.h"
 
 #include "store/item_array.h"
 
