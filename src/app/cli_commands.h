@@ -21,6 +21,11 @@ int commandAccessPoints(Session& session, Args args);
 int commandReserve(Session& session, Args args);
 int commandPattern(Session& session, Args args);
 
+int commandFolder(Session& session, Args args);
+int commandMove(Session& session, Args args);
+int commandCopy(Session& session, Args args);
+int commandAssist(Session& session, Args args);
+
 int commandWrite(Session& session, Args args);
 int commandQuery(Session& session, Args args);
 int commandExport(Session& session, Args args);

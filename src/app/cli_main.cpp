@@ -92,6 +92,18 @@ constexpr Command kCommands[] = {
      "                                save a place's messages as one text file, or as web\n"
      "                                pages named after OUT; --remove takes them out after"},
     {"pattern", commandPattern, "pattern ID list | select NAME | save NAME   reservation patterns"},
+    {"folder", commandFolder,
+     "folder ID add [TITLE] [--parent PLACE] | rename FOLDER TITLE | remove FOLDER\n"
+     "   | favourite PLACE              mail folders; a host place copied into the favourites"},
+    {"move", commandMove,
+     "move ID PLACE INDEX|#NUMBER TO-PLACE [--alone]\n"
+     "                                move a message (with its comments unless --alone)"},
+    {"copy", commandCopy, "copy ID PLACE INDEX|#NUMBER TO-PLACE [--alone]   copy a message"},
+    {"assist", commandAssist,
+     "assist ID list | add received|sent [--subject S] [--name N] [--id I] [--reply-to R]\n"
+     "   [--recipient R] [--source received|FOLDER] [--folder FOLDER] [--text-only|--binary-only]\n"
+     "   [--disabled] | remove received|sent N | run [received|sent]\n"
+     "                                the mail assistant's rules; run sorts all mail"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] | --ap N [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
      "                                talk to the host by hand (--ap N: through the modem of\n"

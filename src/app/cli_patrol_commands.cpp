@@ -20,6 +20,7 @@
 #include "platform/text_codec.h"
 #include "session/line_stack.h"
 #include "session/patrol_session.h"
+#include "tools/mail_assistant.h"
 
 namespace morvaline::cli {
 namespace {
@@ -30,6 +31,11 @@ class CliPatrolEvents final : public PatrolEvents {
 public:
     explicit CliPatrolEvents(CTolDoc& doc) : doc_(doc) {}
     void report(const Text& text, std::string_view arg1) override { doc_.reporter().report(text, arg1); }
+    // The mail assistant sorts the mail of this patrol.
+    void sortMail(int bits) override {
+        if (bits & 1) SortReceivedMail(doc_, true);
+        if (bits & 2) SortSentMail(doc_, true);
+    }
 
 private:
     CTolDoc& doc_;

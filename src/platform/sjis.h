@@ -22,6 +22,15 @@ inline std::size_t sjisCharWidth(std::string_view text, std::size_t i) {
                : 1;
 }
 
+// True when needle occurs in text beginning at a character boundary: a match never starts
+// on the trail byte of a double-byte character. An empty needle occurs in every text.
+inline bool sjisContains(std::string_view text, std::string_view needle) {
+    if (needle.empty()) return true;
+    for (std::size_t i = 0; i + needle.size() <= text.size(); i += sjisCharWidth(text, i))
+        if (text.compare(i, needle.size(), needle) == 0) return true;
+    return false;
+}
+
 // Length of the longest prefix of text that is at most maxBytes long and, when the text had
 // to be cut, does not end inside a double-byte character.
 std::size_t sjisCutLength(std::string_view text, std::size_t maxBytes);
