@@ -25,6 +25,7 @@ int commandFolder(Session& session, Args args);
 int commandMove(Session& session, Args args);
 int commandCopy(Session& session, Args args);
 int commandAssist(Session& session, Args args);
+int commandExpire(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
 int commandQuery(Session& session, Args args);

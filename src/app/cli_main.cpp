@@ -104,6 +104,9 @@ constexpr Command kCommands[] = {
      "   [--recipient R] [--source received|FOLDER] [--folder FOLDER] [--text-only|--binary-only]\n"
      "   [--disabled] | remove received|sent N | run [received|sent]\n"
      "                                the mail assistant's rules; run sorts all mail"},
+    {"expire", commandExpire,
+     "expire ID [PLACE] [--dry-run] | rules | rule PLACE RULE|default|none | on | off\n"
+     "                                auto-deletion by each place's rule (all places without PLACE)"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] | --ap N [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
      "                                talk to the host by hand (--ap N: through the modem of\n"

@@ -1,5 +1,6 @@
-// morvaline-cli commands of the tools that run on a worker thread: query and export. They
-// show progress on a terminal and stop on Ctrl+C as the window's stop button does.
+// morvaline-cli commands of the tools that run on a worker thread: query, export and
+// auto-deletion. They show progress on a terminal and stop on Ctrl+C as the window's stop
+// button does.
 
 #include <poll.h>
 #include <unistd.h>
@@ -8,9 +9,11 @@
 #include <iostream>
 
 #include "app/cli_commands.h"
+#include "app/cli_tool_run.h"
 #include "app/stop_signals.h"
 #include "platform/date_locale.h"
 #include "platform/text_codec.h"
+#include "tools/auto_delete.h"
 #include "tools/export.h"
 #include "tools/query.h"
 #include "tools/query_results.h"
@@ -266,6 +269,65 @@ int commandExport(Session& session, Args args) {
     std::cerr << result.exported << " messages exported";
     if (choices.removeAfter) std::cerr << ", " << result.removed << " removed";
     std::cerr << '\n';
+    return 0;
+}
+
+int commandExpire(Session& session, Args args) {
+    constexpr std::string_view usage =
+        "expire ID [PLACE] [--dry-run] | rules | rule PLACE RULE|default|none | on | off";
+    const bool dryRun = takeFlag(args, "--dry-run");
+    const std::string userId = takeArgument(args, usage);
+    const std::string what = args.empty() ? std::string() : takeArgument(args, usage);
+    ConsoleReports reports;
+    const OpenedUser doc = session.openUser(userId, &reports);
+    if (what == "on" || what == "off") {
+        expectNoMoreArguments(args, usage);
+        doc->setInteger(docint::kAutoDeleteOn, what == "on" ? 1 : 0);
+        saveUser(*doc);
+        return 0;
+    }
+    if (what == "rules") {
+        expectNoMoreArguments(args, usage);
+        for (const CDelete& rule : doc->deleteRules().rules())
+            std::cout << rule.id << "  " << utf8(rule.name) << "  " << utf8(describe(rule)) << '\n';
+        return 0;
+    }
+    if (what == "rule") {
+        const int place = findPlace(*doc, takeArgument(args, usage));
+        const std::string value = takeArgument(args, usage);
+        expectNoMoreArguments(args, usage);
+        int id = value == "default" ? 0 : value == "none" ? -1 : 0;
+        if (value != "default" && value != "none") {
+            if (value.find_first_not_of("0123456789") != std::string::npos || value.size() > 9 ||
+                !doc->deleteRules().find(std::stoi(value)))
+                throw CommandError{"no deletion rule " + value + " (see expire ID rules)"};
+            id = std::stoi(value);
+        }
+        doc->tree().setDeleteRule(place, id);
+        saveUser(*doc);
+        return 0;
+    }
+    expectNoMoreArguments(args, usage);
+    if (!doc->integer(docint::kAutoDeleteOn))
+        std::cerr << "auto-deletion is off: no place has a rule (turn it on with expire ID on)\n";
+
+    TerminalQuestions questions;
+    CancelOnSignal cancel;
+    ToolRun run = terminalRun(questions, cancel.event());
+    const FileTime now = fileTimeNow();
+    ExpiryOutcome outcome;
+    cancel.whileRunning([&] {
+        outcome = what.empty() ? runAutoDeletion(*doc, now, run, nullptr, dryRun)
+                               : applyDeleteRule(*doc, findPlace(*doc, what), true, false, now, run,
+                                                 nullptr, dryRun);
+    });
+    finishProgress();
+    if (!dryRun) saveUser(*doc);
+    std::cout << outcome.items.selected << (dryRun ? " messages would expire\n" : " messages expired, ")
+              << (dryRun ? "" : std::to_string(outcome.items.done) + " moved or deleted\n");
+    if (outcome.items.failed > 0)
+        throw CommandError{std::to_string(outcome.items.failed) + " messages stayed: a list could not be written"};
+    if (outcome.stopped) throw CommandError{"stopped before the end"};
     return 0;
 }
 

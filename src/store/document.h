@@ -196,6 +196,9 @@ public:
         return templateSlots_;
     }
     void setTemplateSlot(int slot, int templateNumber, int openProperties);
+    // The deletion rule ID of each default slot (0: none).
+    int deleteSlot(int slot) const { return deleteSlots_.at(static_cast<std::size_t>(slot)); }
+    void setDeleteSlot(int slot, int ruleId) { deleteSlots_.at(static_cast<std::size_t>(slot)) = ruleId; }
     // The editor settings stored in the document; the defaults when none were stored.
     EditorSettings editorSettings() const;
     void setEditorSettings(const EditorSettings& settings);

@@ -159,7 +159,7 @@ struct Text {
     X(kTagLikeBodyLine, 10240, "'%1' は発言の始まりではないので、本文として読み込みました") \
     X(kListCutShort, 10241, "一覧が %1 ﾍﾟｰｼﾞを超えたので、読み込みを打ち切りました")
 
-// The tools: query and export.
+// The tools: query and export, auto-deletion and the bulk operations, the log import.
 #define MORVALINE_TEXTS_TOOLS(X) \
     X(kQuerySearching, 16900, "検索しています...") \
     X(kQueryNoResult, 16901, "検索結果は0個でした") \
@@ -172,7 +172,55 @@ struct Text {
     X(kExportNoList, 16908, "'%1' にはｴｸｽﾎﾟｰﾄするﾒｯｾｰｼﾞがありません") \
     X(kExportWriteFailed, 16909, "%1 に書き込めません") \
     X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした") \
-    X(kExportNoTrashMove, 16911, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞをごみ箱へ移動することはまだできません。ごみ箱を使わずに削除する設定で実行してください")
+    X(kExportNoTrashMove, 16911, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞをごみ箱へ移動することはまだできません。ごみ箱を使わずに削除する設定で実行してください") \
+    X(kAutoDeleteQuestion, 17100, "自動削除を実行してもよろしいですか?") \
+    X(kAutoDeleteEmptiesQuestion, 17101, "自動削除を実行してもよろしいですか? 終了後、ごみ箱は空になります。") \
+    X(kMovingToTrash, 17102, "ごみ箱に移動しています...") \
+    X(kRestoring, 17103, "元に戻しています...") \
+    X(kDeleteMarkedQuestion, 17104, "ﾏｰｸしたﾒｯｾｰｼﾞとそれに対するｺﾒﾝﾄをすべて削除してもよろしいですか? ｺﾒﾝﾄも削除したい場合は、[はい] を、ﾏｰｸしたﾒｯｾｰｼﾞだけを削除してｺﾒﾝﾄを残しておきたい場合は、[いいえ] を押してください。") \
+    X(kTrashMarkedQuestion, 17105, "ﾏｰｸしたﾒｯｾｰｼﾞとそれに対するｺﾒﾝﾄをすべてごみ箱に移動してもよろしいですか? ｺﾒﾝﾄも移動したい場合は、[はい] を、ﾏｰｸしたﾒｯｾｰｼﾞだけを移動してｺﾒﾝﾄを残しておきたい場合は、[いいえ] を押してください。") \
+    X(kRestoreMarkedQuestion, 17106, "ﾏｰｸしたﾒｯｾｰｼﾞに対するｺﾒﾝﾄもすべて元に戻しますか?") \
+    X(kDeleteOneQuestion, 17107, "\"%1\" を削除してもよろしいですか?") \
+    X(kDeleteOneWithSubItemsQuestion, 17108, "\"%1\" とその中身をすべて削除してもよろしいですか? 中身も削除したい場合は、[はい] を、ﾏｰｸしたﾒｯｾｰｼﾞだけを削除して中身を残しておきたい場合は、[いいえ] を押してください。") \
+    X(kDeletePlaceQuestion, 17109, "'%1' の中身をすべて削除してもよろしいですか?") \
+    X(kTrashOneQuestion, 17110, "ﾒｯｾｰｼﾞ  '%1' をごみ箱に移動してもよろしいですか?") \
+    X(kTrashOneWithCommentsQuestion, 17111, "'%1' とそれに対するｺﾒﾝﾄをすべてごみ箱に移動してもよろしいですか? ｺﾒﾝﾄも移動したい場合は、[はい] を、選択したﾒｯｾｰｼﾞだけを移動してｺﾒﾝﾄを残しておきたい場合は、[いいえ] を押してください。") \
+    X(kTrashPlaceQuestion, 17112, "'%1' の中身をすべてごみ箱に移動してもよろしいですか?") \
+    X(kRestoreOneQuestion, 17113, "'%1' に対するｺﾒﾝﾄもすべて元に戻しますか?") \
+    X(kShortcutToTrashQuestion, 17114, "ﾒｯｾｰｼﾞのｼｮｰﾄｶｯﾄはごみ箱に移動できません。削除しますか?") \
+    X(kDeleteShortcutsQuestion, 17115, "ﾌｫﾙﾀﾞの中のｼｮｰﾄｶｯﾄや作文中のﾒｯｾｰｼﾞは削除されます。よろしいですか?") \
+    X(kForbiddenDuringPatrol, 17116, "自動巡回中のこの操作は禁止されています。") \
+    X(kImportFinished, 17117, "ｲﾝﾎﾟｰﾄが終了しました。") \
+    X(kImportCancelled, 17118, "ｲﾝﾎﾟｰﾄは中止されました")
+
+// The file check and the rebuild of a place's list.
+#define MORVALINE_TEXTS_FILE_CHECK(X) \
+    X(kCheckStarted, 17200, "ﾌｧｲﾙのﾁｪｯｸが開始しました") \
+    X(kCheckTreeProblem, 17201, "場所ﾂﾘｰのﾁｪｯｸで異常を発見しました (ｴﾗｰ番号: %1)") \
+    X(kCheckListProblemLog, 17202, "%1 のﾁｪｯｸで異常を発見しました。") \
+    X(kCheckErrorNumber, 17203, "このｴﾗｰ番号は %1 です。") \
+    X(kCheckRepairedSaved, 17204, "この異常は修復されました。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されました。") \
+    X(kCheckRepairedNoText, 17205, "この異常は修復されました。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは存在しませんでした。") \
+    X(kCheckFavouriteQuestion, 17206, "お気に入りのｼｮｰﾄｶｯﾄ \"%1\" のﾘﾝｸ先が見つかりませんでした。このお気に入りのｼｮｰﾄｶｯﾄを削除しますか?") \
+    X(kCheckTwoTrashesQuestion, 17207, "ごみ箱が２つ以上存在します。修復しますか?") \
+    X(kCheckEmptyTrashFirst, 17208, "先に、すべてのごみ箱を空にしてからこの動作を繰り返してください。") \
+    X(kCheckTreeContinueQuestion, 17209, "場所ﾂﾘｰのﾁｪｯｸで異常を発見しました (ｴﾗｰ番号: %1)。ﾌｧｲﾙのﾁｪｯｸを続行しますか?") \
+    X(kCheckCancelled, 17210, "ﾌｧｲﾙのﾁｪｯｸは中止されました") \
+    X(kCheckRepairQuestion, 17211, "%1 のﾁｪｯｸで異常を発見しました (ｴﾗｰ番号: %2)。このﾌｧｲﾙを修復しますか?") \
+    X(kCheckRebuiltContinue, 17212, "修復し、過去のﾒｯｾｰｼﾞから再構成に成功しました。念のため、過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されていますが、不要であれば削除してください。ﾌｧｲﾙのﾁｪｯｸを継続しますか?") \
+    X(kCheckNotRebuiltContinue, 17213, "修復しましたが、過去のﾒｯｾｰｼﾞから再構成はできませんでした。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されました。ﾌｧｲﾙのﾁｪｯｸを継続しますか?") \
+    X(kCheckNoTextContinue, 17214, "修復しました。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは存在しませんでした。継続しますか?") \
+    X(kCheckBrokenShortcutLog, 17215, "%1 のﾘﾝｸ先が見つかりませんでした。") \
+    X(kCheckBrokenShortcutQuestion, 17216, "ｼｮｰﾄｶｯﾄ \"%1\" のﾘﾝｸ先が見つかりませんでした。この場所のﾘﾝｸ先が見つからないｼｮｰﾄｶｯﾄをすべて削除しますか?") \
+    X(kCheckListContinueQuestion, 17217, "%1 のﾁｪｯｸで異常を発見しました (ｴﾗｰ番号: %2)。ﾌｧｲﾙのﾁｪｯｸを続行しますか?") \
+    X(kCheckFinishedClean, 17218, "ﾌｧｲﾙのﾁｪｯｸが終了しました。異常は見つかりませんでした。") \
+    X(kCheckFinished, 17219, "ﾌｧｲﾙのﾁｪｯｸが終了しました。%1") \
+    X(kCheckCounts, 17220, "%1 個の異常を発見し、そのうち、%2 個の異常が修復されました。") \
+    X(kRebuildQuestion, 17221, "%1 の再構成を行います。再構成に失敗すると、ﾒｯｾｰｼﾞが失われることもあります。また、送信済みﾒｰﾙ、ｼｮｰﾄｶｯﾄ、作文中のﾒｯｾｰｼﾞは失われます。再構成は、ﾌｧｲﾙのﾁｪｯｸで異常が発生した場所だけ行ってください。継続しますか?") \
+    X(kRebuildSucceeded, 17222, "再構成に成功しました。念のため、過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されていますが、不要であれば削除してください。") \
+    X(kRebuildFailed, 17223, "過去のﾒｯｾｰｼﾞから再構成はできませんでした。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されました。") \
+    X(kRebuildNoText, 17224, "過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは存在しませんでした。") \
+    X(kCheckRepairedLength, 17225, "この異常は修復されました。ﾒｯｾｰｼﾞの長さをﾌｧｲﾙの終わりまでにしました。")
 
 // Places reached by their host path: boards, clubs, circles, posting places, paid services.
 #define MORVALINE_TEXTS_PLACES(X) \
@@ -213,6 +261,7 @@ MORVALINE_TEXTS_FORUM(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_TOOLS(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_PLACES(MORVALINE_DECLARE_TEXT)
 MORVALINE_TEXTS_LIBRARY(MORVALINE_DECLARE_TEXT)
+MORVALINE_TEXTS_FILE_CHECK(MORVALINE_DECLARE_TEXT)
 }  // namespace texts
 #undef MORVALINE_DECLARE_TEXT
 
