@@ -97,13 +97,16 @@ class SectionMenu:
     async def run(self, s: Session) -> Place | None:
         if self.show:
             s.line.text(f"\r\n　＝＝＝{self.section.name}＝＝＝\r\n\r\n"
-                        "　１．このコーナーの案内\r\n　２．ファイル一覧\r\n")
+                        "　１．このコーナーの案内\r\n　２．ファイル一覧\r\n　３．ファイル登録\r\n")
         while True:
             cmd = await s.command(SECTION_PROMPT)
             if cmd in ("M", "S", "E"):
                 return LibraryMenu(self.library.sig, self.library.library)
             if cmd == "2":
                 return FileList(self)
+            if cmd == "3":
+                from .library_upload import Registration
+                return Registration(self)
             s.say(NO_DATA if cmd == "1" else WRONG_COMMAND)
 
 

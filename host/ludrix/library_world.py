@@ -20,6 +20,9 @@ from .clock import format_time, parse_time
 LIST_HEADERS = ("access", "price")                  # the two headings of a file list
 LIST_MODES = ("fm", "bm")                           # "bm": the list answers "RV" first
 PROTOCOL_MENUS = ("ascii", "wide", "none", "first")  # where and how Rapidox is listed
+# How a registration's "99" is confirmed: one "Y", a second round asked for, or a return
+# key to press after it.
+CONFIRM_FORMS = ("once", "twice", "return")
 NAME_PATTERN = re.compile(r"^[\x21-\x7e]{1,64}$")
 
 
@@ -67,16 +70,31 @@ class Section:
     number: int
     name: str
     files: list[LibFile] = field(default_factory=list)
+    pending: list[LibFile] = field(default_factory=list)  # uploaded, not yet registered
 
     def file(self, number: int) -> LibFile | None:
         return next((f for f in self.files if f.number == number), None)
 
-    def add(self, file: LibFile) -> None:
-        file.number = max((f.number for f in self.files), default=0) + 1
+    def waiting(self, number: int) -> LibFile | None:
+        return next((f for f in self.pending if f.number == number), None)
+
+    def holds(self, name: str) -> bool:
+        return any(f.name == name for f in self.files + self.pending)
+
+    def upload(self, file: LibFile) -> None:
+        """A file uploaded: it waits, numbered, until its registration is confirmed."""
+        file.number = max((f.number for f in self.files + self.pending), default=0) + 1
+        self.pending.append(file)
+
+    def register(self, file: LibFile) -> None:
+        self.pending.remove(file)
         self.files.append(file)
 
     def to_json(self) -> dict[str, Any]:
-        return {"number": self.number, "name": self.name, "files": [f.to_json() for f in self.files]}
+        out = {"number": self.number, "name": self.name, "files": [f.to_json() for f in self.files]}
+        if self.pending:
+            out["pending"] = [f.to_json() for f in self.pending]
+        return out
 
 
 @dataclass(eq=False)
@@ -98,9 +116,11 @@ class LibraryLayout:
     header: str = "access"
     list_mode: str = "fm"
     protocols: str = "ascii"
+    confirm: str = "once"
 
     def to_json(self) -> dict[str, Any]:
-        return {"header": self.header, "list_mode": self.list_mode, "protocols": self.protocols}
+        return {"header": self.header, "list_mode": self.list_mode, "protocols": self.protocols,
+                "confirm": self.confirm}
 
 
 def _get(o: dict[str, Any], name: str, kind: type | tuple[type, ...], path: str,
@@ -156,8 +176,10 @@ def libraries_from_json(obj: Any, path: str) -> list[Library]:
                 raise LibraryError(f"{sp}: must be an object")
             files = [_file(f, f"{sp}.files[{k}]", k + 1)
                      for k, f in enumerate(_get(so, "files", list, sp, []))]
+            pending = [_file(f, f"{sp}.pending[{k}]", len(files) + k + 1)
+                       for k, f in enumerate(_get(so, "pending", list, sp, []))]
             sections.append(Section(number=_get(so, "number", int, sp, j + 4),
-                                    name=_get(so, "name", str, sp), files=files))
+                                    name=_get(so, "name", str, sp), files=files, pending=pending))
         libraries.append(Library(number=_get(lo, "number", int, lp), name=_get(lo, "name", str, lp),
                                  sections=sections))
     return libraries
@@ -168,7 +190,7 @@ def layout_from_json(obj: Any) -> LibraryLayout:
         raise LibraryError("library_layout: must be an object")
     layout = LibraryLayout()
     for name, choices in (("header", LIST_HEADERS), ("list_mode", LIST_MODES),
-                          ("protocols", PROTOCOL_MENUS)):
+                          ("protocols", PROTOCOL_MENUS), ("confirm", CONFIRM_FORMS)):
         value = obj.get(name, getattr(layout, name))
         if value not in choices:
             raise LibraryError(f"library_layout.{name}: one of {', '.join(choices)}")

@@ -47,6 +47,8 @@ class _Progress:
 
 # What the host kept of an earlier upload of a file, given its name and announced size.
 KeptPart = Callable[[bytes, int], bytes]
+# Whether the host turns a file down by its name: the caller is told "S" and skips it.
+Unwanted = Callable[[bytes], bool]
 
 
 class Receiver:
@@ -54,9 +56,11 @@ class Receiver:
 
     def __init__(self, ch: Channel, faults: TransferFaults, timeout: float,
                  max_window: int = MAX_WINDOW, quiet: float = QUIET,
-                 kept: KeptPart | None = None) -> None:
+                 kept: KeptPart | None = None, unwanted: Unwanted | None = None) -> None:
         self.ch = ch
         self.kept = kept
+        self.unwanted = unwanted
+        self.skipped: list[bytes] = []
         self.interrupted: InFile | None = None  # the whole blocks of a file that broke off
         self.quiet = quiet
         self.faults = faults
@@ -128,6 +132,12 @@ class Receiver:
                 raise Failed(FILE_ERROR)
             expected_sequence = (expected_sequence + 1) % 100
             name = header.name.replace(b"\\", b"/").rsplit(b"/", 1)[-1]
+            if self.unwanted is not None and self.unwanted(name):
+                self.skipped.append(name)
+                attempts = 0
+                prepared = decimal_packet("S", header.sequence)
+                self.ch.write(prepared)
+                continue
             progress = self._resume(name, header.size)
             try:
                 await self._data(progress)

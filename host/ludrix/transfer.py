@@ -48,6 +48,17 @@ async def _after(s: Session, stalled: bool) -> None:
         raise LineClosed("stalled transfer")
 
 
+async def settle_upload(s: Session, receiver: Receiver, result: int) -> None:
+    """After an upload: the caller's closing CR, or what a broken sender still sends, is
+    not read as a typed line."""
+    await _after(s, receiver.stalled)
+    if result == OK:
+        await s.line.swallow(CR, CLOSING_CR_WAIT)
+    else:
+        await s.line.discard_until_quiet(BROKEN_UPLOAD_QUIET)
+    s.line.discard_pending()
+
+
 def _kept_parts(user: User) -> Callable[[bytes, int], bytes]:
     def kept(name: bytes, size: int) -> bytes:
         part = next((p for p in user.partial_uploads if p.name == to_str(name)), None)
@@ -114,12 +125,7 @@ async def upload_file_mail(s: Session, recipients: list[Recipient]) -> None:
     finally:
         if resume:
             _keep_parts(s.me, receiver)
-    await _after(s, receiver.stalled)
-    if result == OK:
-        await s.line.swallow(CR, CLOSING_CR_WAIT)
-    else:
-        await s.line.discard_until_quiet(BROKEN_UPLOAD_QUIET)
-    s.line.discard_pending()
+    await settle_upload(s, receiver, result)
     if result != OK or not receiver.files:
         s.say(BROKEN)
         return

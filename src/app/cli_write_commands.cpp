@@ -129,6 +129,7 @@ int commandWrite(Session& session, Args args) {
         "write ID mail --to ADDR[,ADDR] [--file PATH | --attach PATH ...] [OPTIONS]\n"
         "       write ID reply PLACE INDEX|#NUMBER [--to ADDR[,ADDR]] [--no-quote] [OPTIONS]\n"
         "       write ID forward PLACE INDEX|#NUMBER --to ADDR[,ADDR] [OPTIONS]\n"
+        "       write ID upload PLACE --file PATH [--kind N] [OPTIONS]\n"
         "options: [--subject S] [--body-file F] [--template NAME | --no-template] [--reserve]\n"
         "         [--allow-lossy]";
     const std::string to = takeOption(args, "--to");
@@ -144,9 +145,10 @@ int commandWrite(Session& session, Args args) {
     const std::string commentTo = takeOption(args, "--comment-to");
     const bool reserve = takeFlag(args, "--reserve");
     const bool allowLossy = takeFlag(args, "--allow-lossy");
+    const std::string fileKind = takeOption(args, "--kind");
     const std::string userId = takeArgument(args, usage);
     const std::string what = takeArgument(args, usage);
-    if (to.empty() && what != "reply" && what != "post") throw CommandError{"--to names no addressee"};
+    if (to.empty() && what != "reply" && what != "post" && what != "upload") throw CommandError{"--to names no addressee"};
     if (!templateName.empty() && noTemplate)
         throw CommandError{"--template and --no-template exclude each other"};
     const OpenedUser doc = session.openUser(userId);
@@ -167,12 +169,21 @@ int commandWrite(Session& session, Args args) {
     }
     Written written;
     int place = -1;
-    if (what == "post") {
+    if (what == "post" || what == "upload") {
+        const bool upload = what == "upload";
         const std::string placeName = takeArgument(args, usage);
         expectNoMoreArguments(args, usage);
-        if (!to.empty() || !file.empty() || !attachments.empty())
-            throw CommandError{"a post has no addressee and no file"};
+        if (!to.empty() || !attachments.empty() || file.empty() != !upload || (!upload && !fileKind.empty()))
+            throw CommandError{upload ? "an upload takes one file (--file) and no addressee"
+                                      : "a post has no addressee and no file"};
         place = findPlace(*doc, placeName);
+        if ((doc->tree().item(place).m_nKind == kind::kLibrary) != upload)
+            throw CommandError{upload ? "files are uploaded to a library section" : "a library section takes uploads"};
+        constexpr int kOtherKind = 16;  // "その他", the last of the file kinds
+        if (!fileKind.empty() && (fileKind.size() > 2 || fileKind.find_first_not_of("0123456789") != std::string::npos ||
+                                  std::stoi(fileKind) > kOtherKind))
+            throw CommandError{"--kind must be a number from 0 to 16, not '" + fileKind + "'"};
+        const int kindIndex = fileKind.empty() ? kOtherKind : std::stoi(fileKind);
         int source = 0;
         if (!commentTo.empty()) {
             const PlaceList list(*doc, placeName);
@@ -183,10 +194,12 @@ int commandWrite(Session& session, Args args) {
                                  .title = utf8ToSjis(subject),
                                  .text = bodyText(bodyFile),
                                  .reserve = reserve,
-                                 .options = options});
+                                 .options = options,
+                                 .filePath = upload ? existingFile(file) : std::string(),
+                                 .fileKind = kindIndex});
         if (written.index < 0) throw CommandError{written.error};
         saveUser(*doc);
-        std::cout << (source ? "comment " : "message ") << written.index << " written in "
+        std::cout << (upload ? "upload " : source ? "comment " : "message ") << written.index << " written in "
                   << utf8(doc->tree().item(place).m_szTitle.view())
                   << (reserve ? ", reserved for the next patrol\n"
                               : ", not reserved yet (reserve-item ... send)\n");
@@ -253,6 +266,7 @@ int commandReserveItem(Session& session, Args args) {
     constexpr std::string_view usage =
         "reserve-item ID PLACE INDEX|#NUMBER read|download|delete|send|none [--allow-lossy]";
     const bool allowLossy = takeFlag(args, "--allow-lossy");
+    const std::string fileKind = takeOption(args, "--kind");
     const std::string userId = takeArgument(args, usage);
     const std::string placeName = takeArgument(args, usage);
     const std::string which = takeArgument(args, usage);

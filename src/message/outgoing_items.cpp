@@ -220,6 +220,7 @@ Written NewPost(CTolDoc& doc, const PostRequest& request) {
     OpenedList list(doc, request.place);
     if (!list) return failed("the list of the place cannot be opened");
     const bool upload = place.m_nKind == kind::kLibrary;
+    if (upload && request.filePath.size() > kMaxPath) return failed("the path of the file is too long");
     const bool comment = request.commentTo > 0;
     CItem answered;
     if (comment) {
@@ -269,7 +270,9 @@ Written NewPost(CTolDoc& doc, const PostRequest& request) {
     item.m_nTarget = comment ? answered.m_nNumber : 0;
     if (upload) {
         std::copy(std::begin(kUploadValues), std::end(kUploadValues), item.m_nSpare);
+        item.m_nSpare[1] = request.fileKind;
         item.m_strExtra = "1.0";
+        item.m_strPath = request.filePath;
     }
     const int parent = comment && kind::isThreaded(place.m_nKind) ? request.commentTo : 0;
     const int index = addOwnItem(doc, *list, item, &error, parent);

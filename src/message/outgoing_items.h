@@ -123,6 +123,8 @@ struct PostRequest {
     std::string text{};   // lines separated by LF
     bool reserve = false;
     TemplateOptions options{};
+    std::string filePath{};  // an upload: the local file (a UTF-8 path)
+    int fileKind = 16;       // an upload: the index of its file kind ("その他")
 };
 // Adds a message or a comment (kind -14), or in a library section an upload (kind -23), to
 // the place's list; a comment names the number it answers in its target and, in a

@@ -2,7 +2,9 @@
 // host's screen variants (the two file list headings, a list that answers "RV" first, the
 // protocol menu with Rapidox in ASCII or full-width digits, first, or not at all): the
 // section list refresh, file lists of several pages in both entry forms, a description,
-// downloads (one refused, one in a batch of two files).
+// downloads (one refused, one in a batch of two files), and uploads (registered with their
+// document, comment and classification whichever way the host confirms them; one the host
+// turns down with the transfer's "S").
 
 #include <gtest/gtest.h>
 
@@ -52,8 +54,9 @@ std::string layoutName(const ::testing::TestParamInfo<const char*>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Layouts, LibraryPatrolTest,
                          ::testing::Values(R"({})",
-                                           R"({"header": "price", "list_mode": "bm", "protocols": "wide"})",
-                                           R"({"protocols": "none"})"),
+                                           R"({"header": "price", "list_mode": "bm", "protocols": "wide",
+                                               "confirm": "twice"})",
+                                           R"({"protocols": "none", "confirm": "return"})"),
                          layoutName);
 
 TEST_P(LibraryPatrolTest, SectionsFileListsDescriptionsAndDownloads) {
@@ -132,6 +135,41 @@ TEST_P(LibraryPatrolTest, ADownloadCutOffResumesWhenReservedAgain) {
     const std::size_t at = twelve.find("12000 bytes  ");
     ASSERT_NE(at, std::string::npos) << twelve;
     EXPECT_EQ(std::filesystem::file_size(twelve.substr(at + 13)), 12000u);
+}
+
+TEST_P(LibraryPatrolTest, UploadsAreRegisteredWithTheirDocumentCommentAndClassification) {
+    ASSERT_NO_FATAL_FAILURE(start(world(GetParam())));
+    ASSERT_EQ(cli("forum MVL00001 library PCSIG 2 --sections 4").status, 0);
+    std::string content;
+    for (int i = 0; i < 3000; ++i) content += static_cast<char>(i * 7 % 256);
+    const std::string tool = (dir / "tool.lzh").string();
+    const std::string again = (dir / "FILE1.LZH").string();
+    ASSERT_TRUE(writeFileAtomically(tool, content));
+    ASSERT_TRUE(writeFileAtomically(again, "again"));
+    ASSERT_TRUE(writeFileAtomically((dir / "doc.txt").string(), "使い方です。\n..で始まる行\n"));
+    const auto written = cli("write MVL00001 upload " + section() + " --file " + tool +
+                             " --subject 便利な道具 --body-file " + (dir / "doc.txt").string() + " --kind 3 --reserve");
+    ASSERT_EQ(written.status, 0) << written.output;
+    // A name the section holds already: the host skips the file during the transfer.
+    ASSERT_EQ(cli("write MVL00001 upload " + section() + " --file " + again + " --subject 二度目 --reserve").status, 0);
+
+    const auto first = patrol(3);
+    EXPECT_NE(first.output.find("'便利な道具' をｱｯﾌﾟﾛｰﾄﾞしました"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("'二度目' へﾌｧｲﾙをｱｯﾌﾟﾛｰﾄﾞできません"), std::string::npos) << first.output;
+    const std::string added = R"(w["sigs"][0]["libraries"][0]["sections"][0]["files"][-1])";
+    EXPECT_EQ(inWorld(added + R"(["name"] == "TOOL.LZH" and )" + added + R"(["comment"] == "便利な道具" and )" +
+                      added + R"(["classification"] == {"kind": 4, "text": ""} and )" + added +
+                      R"(["description"] == ["使い方です。", " ..で始まる行"])"),
+              "True");
+    EXPECT_EQ(inWorld("__import__(\"base64\").b64decode(" + added + "[\"base64\"]) == open(\"" + tool +
+                      "\", \"rb\").read()"),
+              "True");
+
+    // The registered upload is never sent again; the one turned down still waits.
+    const auto second = patrol(3);
+    EXPECT_EQ(second.output.find("をｱｯﾌﾟﾛｰﾄﾞしました"), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find("'二度目' へﾌｧｲﾙをｱｯﾌﾟﾛｰﾄﾞできません"), std::string::npos) << second.output;
+    EXPECT_EQ(inWorld(R"(len(w["sigs"][0]["libraries"][0]["sections"][0]["files"]))"), "14");
 }
 
 }  // namespace

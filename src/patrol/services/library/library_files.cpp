@@ -18,6 +18,7 @@
 #include "platform/text_codec.h"
 #include "store/document.h"
 #include "store/opened_list.h"
+#include "store/outgoing_mail.h"
 
 namespace morvaline {
 namespace {
@@ -148,6 +149,10 @@ LibraryService::Step LibraryService::workReserved(int section) {
             step = DownloadFile(section, *list, index);
         }
     }
+    for (const int index : reservedItems(*list, kind::kUpload, {kReservePost})) {
+        if (engine_.result() != result::Ok || step != Step::Done) break;
+        step = UploadFile(section, *list, index);
+    }
     if (list->dirty() && !list->save())
         engine_.events().report(texts::kListWriteFailed, list->listFile().filename().string());
     return engine_.result() == result::Ok ? step : Step::Stopped;
@@ -194,6 +199,21 @@ LibraryService::Step LibraryService::ReadDescription(int section, CItemArray& li
     return Step::Done;
 }
 
+bool LibraryService::chooseRapidox() {
+    const LibraryTexts& host = libraryTexts();
+    int protocol = 2;  // when no line names Rapidox
+    while (true) {
+        std::string line;
+        const Waited<LineRead> got = engine_.ReadLine(line, {host.protocolAsk});
+        if (!got) return false;
+        if (got.is(LineRead::Prompt)) break;
+        if (line.find(host.rapidox) != std::string::npos)
+            if (const std::optional<int> number = protocolNumber(line)) protocol = *number;
+    }
+    engine_.Send(std::to_string(protocol) + "\r");
+    return engine_.result() == result::Ok;
+}
+
 LibraryService::Step LibraryService::DownloadFile(int section, CItemArray& list, int index) {
     const LibraryTexts& host = libraryTexts();
     const CItem item = list.item(index);
@@ -214,16 +234,7 @@ LibraryService::Step LibraryService::DownloadFile(int section, CItemArray& list,
     engine_.Send("1\r");
     if (engine_.WaitFor(host.confirmJ, false) != result::Ok) return Step::Stopped;
     engine_.Send("Y\r");
-    int protocol = 2;  // when no line names Rapidox
-    while (true) {
-        std::string line;
-        const Waited<LineRead> got = engine_.ReadLine(line, {host.protocolAsk});
-        if (!got) return Step::Stopped;
-        if (got.is(LineRead::Prompt)) break;
-        if (line.find(host.rapidox) != std::string::npos)
-            if (const std::optional<int> number = protocolNumber(line)) protocol = *number;
-    }
-    engine_.Send(std::to_string(protocol) + "\r");
+    if (!chooseRapidox()) return Step::Stopped;
     if (engine_.WaitFor(menuTexts().startDownload, false) != result::Ok) return Step::Stopped;
     const FileTransferOutcome outcome = TransferFile(engine_, TransferRequest::download());
     if (engine_.WaitFor(menuTexts().pressReturn, false) != result::Ok) return Step::Stopped;

@@ -2,7 +2,10 @@
 
 #include "patrol/engine/host_text.h"
 #include "patrol/services/library/library_texts.h"
+#include "platform/sjis.h"
+#include "platform/sjis_search.h"
 #include "platform/text_codec.h"
+#include "patrol/engine/outgoing_text.h"
 #include "store/host_date.h"
 
 namespace morvaline {
@@ -93,6 +96,60 @@ std::vector<MenuSection> menuSections(std::string_view menu) {
         if (!corner) sections.push_back({*entry.number, std::string(name)});
     }
     return sections;
+}
+
+std::string uploadName(std::string_view fileName) { return sjisUpperCase(hostField(fileName)); }
+
+std::string documentName(std::string_view uploadName) {
+    constexpr std::size_t kStemBytes = 8;
+    const std::size_t dot = uploadName.rfind('.');
+    const std::string_view stem = dot == std::string_view::npos || dot == 0 ? uploadName : uploadName.substr(0, dot);
+    return sjisBoundedCopy(stem, kStemBytes) + ".DOC";
+}
+
+std::optional<int> pendingNumber(std::string_view line, std::string_view name) {
+    constexpr std::size_t kMinLength = 51;
+    constexpr std::size_t kNameField = 15;
+    if (line.size() < kMinLength || name.empty()) return std::nullopt;
+    const std::string_view shown = name.substr(0, kNameField);
+    if (line.substr(5, shown.size()) != shown) return std::nullopt;
+    if (shown.size() < kNameField && line[5 + shown.size()] != ' ') return std::nullopt;
+    const std::optional<int> number = fieldNumber(line.substr(0, 4));
+    if (!number || *number <= 0) return std::nullopt;
+    return number;
+}
+
+std::vector<ClassificationAnswer> classificationAnswers(const std::int32_t (&values)[5],
+                                                        std::string_view version) {
+    // The questions by menu number, each with its value's slot, its default and the size
+    // of its list.
+    struct Question {
+        int number;
+        int slot;
+        int unchanged;
+        int choices;
+    };
+    constexpr Question kKind{1, 1, 16, 17};
+    constexpr Question kFirstValue{2, 0, 0, 99};
+    constexpr Question kContent{3, 2, 0, 9};
+    constexpr Question kEnvironment{6, 3, 27, 28};
+    constexpr Question kDistribution{9, 4, 0, 9};
+    constexpr int kVersionQuestion = 5;
+    constexpr std::size_t kVersionBytes = 16;
+    std::vector<ClassificationAnswer> answers;
+    const auto ask = [&](const Question& q) {
+        const int value = values[q.slot];
+        if (value != q.unchanged && value >= 0 && value < q.choices)
+            answers.push_back({q.number, std::to_string(value + 1)});
+    };
+    ask(kKind);
+    ask(kFirstValue);
+    ask(kContent);
+    const std::string typed = sjisBoundedCopy(hostField(version), kVersionBytes);
+    if (!typed.empty() && typed != "1.0") answers.push_back({kVersionQuestion, typed});
+    ask(kEnvironment);
+    ask(kDistribution);
+    return answers;
 }
 
 }  // namespace morvaline

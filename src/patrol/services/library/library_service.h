@@ -10,8 +10,11 @@
 // file list, where "TLn", "RBn" and "DLn" are typed. A download ends at the host's main
 // menu ("F"), after which the next step finds its way anew.
 //
-// The methods are spread over library_service.cpp (the visit and the section list) and
-// library_files.cpp (file list, descriptions, downloads).
+// Uploads are registered in the section's registration corner: the file goes with Rapidox,
+// then its document, its comment and the answers to the host's classification questions.
+//
+// The methods are spread over library_service.cpp (the visit and the section list),
+// library_files.cpp (file list, descriptions, downloads) and library_upload.cpp (uploads).
 
 #include <optional>
 #include <vector>
@@ -33,6 +36,10 @@ public:
     // Reservations of a file entry.
     static constexpr int kReserveDescription = 2;
     static constexpr int kReserveDownload = 4;
+    // The target of an upload item that the host took before its number was known.
+    static constexpr int kUploadedUnnumbered = -1;
+    // Rounds of the registration's "99" confirmation at most.
+    static constexpr int kMaxConfirmRounds = 10;
     // Pages of a file list read at most.
     static constexpr int kMaxListPages = 10000;
 
@@ -67,6 +74,32 @@ private:
     Step workReserved(int section);
     Step ReadDescription(int section, CItemArray& list, int index);
     Step DownloadFile(int section, CItemArray& list, int index);
+    // Reads the protocol menu up to "プロトコル=" and chooses the Rapidox line's number (2
+    // when none names it); false when the run is over.
+    bool chooseRapidox();
+
+    // --- library_upload.cpp ---
+    // How a step of registering an upload ended.
+    enum class Went {
+        Ok,
+        Refused,  // the host did not take it; it stands at a menu prompt again
+        Unconfirmed,  // the classification was never confirmed; left at a menu prompt
+        Stopped,  // the run is over
+    };
+    // To the section's menu and into its registration corner. Done when there (*open set),
+    // or when the section or its corner cannot be reached (*open clear, reported).
+    Step openRegistration(int section, bool* open);
+    // "F": from the registration corner to the main menu.
+    Step leaveRegistration();
+    // Sends the file of an upload item, then its document, comment and classification. An
+    // upload the host took keeps its host number in the item's target (-1 until known), so
+    // that a step that failed is taken up again by number, never by a second upload.
+    Step UploadFile(int section, CItemArray& list, int index);
+    Went registerDocument(int section, CItemArray& list, int index, const std::string& name);
+    // The number of the registration of name in the "DP" list; 0 when it lists none.
+    Went findRegistration(const std::string& name, int* number);
+    Went writeComment(int number, const CItem& item);
+    Went classify(int number, const CItem& item);
 
     CPatrolEngine& engine_;
     CTolDoc& doc_;

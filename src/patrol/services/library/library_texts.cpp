@@ -31,7 +31,27 @@ LibraryTexts::LibraryTexts()
       downloadOffer{{{{downloadMenu, false}, {noDownload, false}, {wrongCommand, false}}}},
       confirmJ(sj("よろしいですか(Y,N,J)=")),
       protocolAsk(sj("プロトコル=")),
-      rapidox(sj("Ｒａｐｉｄｏｘ")) {}
+      rapidox(sj("Ｒａｐｉｄｏｘ")),
+      registrationEntry(sj("登録")),
+      askRegistrant(sj("登録者ＩＤを入力して下さい(M,S,F,H,Q,J)=")),
+      startUpload(sj("(Rapidox:アップロード)")),
+      uploadStart{{{{askRegistrant, false}, {startUpload, false}}}},
+      uploadDone(sj("正常終了")),
+      alreadyThere(sj("登録済み")),
+      uploadBroken(sj("異常終了")),
+      uploaded{{{{uploadDone, false}, {alreadyThere, false}, {uploadBroken, false}}}},
+      documentAsk(sj("ドキュメントを入力して下さい。\r\n")),
+      confirmText(sj("これでよろしいですか(Y,N)=")),
+      finishAsk(sj("\n完了しますか(Y,N,J)=")),
+      documentMenu(sj("ファイル名またはコマンド(M,S,F,H,Q,WCn,J)=")),
+      registrationMenu(sj("番号またはコマンド(M,S,F,H,Q,DP,J)=")),
+      pendingHeading(sj("　　 ファイル名　　登録者ＩＤ　登録日　　サイズ　登録状態\r\n")),
+      commentAsk("\n>"),
+      commentConfirm(sj("よろしいですか(Y,N)=")),
+      cancelWord(sj("中止")),
+      registerConfirm(sj("これでよろしいですか(Y/N)=")),
+      registeredMenu(sj("\n番号またはコマンド")),
+      registeredReturn(sj("\nリターンキーを押して下さい")) {}
 
 const LibraryTexts& libraryTexts() {
     static const LibraryTexts texts;

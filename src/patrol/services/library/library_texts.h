@@ -43,6 +43,30 @@ struct LibraryTexts {
     std::string confirmJ;      // "よろしいですか(Y,N,J)="
     std::string protocolAsk;   // "プロトコル="
     std::string rapidox;       // "Ｒａｐｉｄｏｘ"
+
+    // Registering an upload, at the menu of a section's registration corner.
+    std::string registrationEntry;  // "登録": the section's menu entry that leads there
+    std::string askRegistrant;      // "登録者ＩＤを入力して下さい(M,S,F,H,Q,J)="
+    std::string startUpload;        // "(Rapidox:アップロード)"
+    enum class UploadStart { AskRegistrant, Transfer };
+    Screen<UploadStart, 2> uploadStart;
+    std::string uploadDone;     // "正常終了"
+    std::string alreadyThere;   // "登録済み"
+    std::string uploadBroken;   // "異常終了"
+    enum class Uploaded { Done, AlreadyThere, Broken };
+    Screen<Uploaded, 3> uploaded;
+    std::string documentAsk;    // "ドキュメントを入力して下さい。\r\n"
+    std::string confirmText;    // "これでよろしいですか(Y,N)="
+    std::string finishAsk;      // "\n完了しますか(Y,N,J)="
+    std::string documentMenu;   // "ファイル名またはコマンド(M,S,F,H,Q,WCn,J)="
+    std::string registrationMenu;  // "番号またはコマンド(M,S,F,H,Q,DP,J)="
+    std::string pendingHeading;  // the heading of the "DP" list of registrations
+    std::string commentAsk;      // "\n>"
+    std::string commentConfirm;  // "よろしいですか(Y,N)="
+    std::string cancelWord;      // "中止": the classification menu's prompt offers it
+    std::string registerConfirm;  // "これでよろしいですか(Y/N)="
+    std::string registeredMenu;   // "\n番号またはコマンド"
+    std::string registeredReturn;  // "\nリターンキーを押して下さい"
 };
 
 const LibraryTexts& libraryTexts();

@@ -72,5 +72,42 @@ TEST(LibraryLines, ProtocolNumbersAndSections) {
     EXPECT_EQ(sections[1].name, sj("ゲーム"));
 }
 
+TEST(LibraryLines, UploadNamesAndRegistrations) {
+    EXPECT_EQ(uploadName("tool\x01.lzh"), "TOOL.LZH");
+    EXPECT_EQ(documentName("TOOL.LZH"), "TOOL.DOC");
+    EXPECT_EQ(documentName("LONGERNAME.TAR.GZ"), "LONGERNA.DOC");
+    EXPECT_EQ(documentName(sj("ﾂｰﾙ") + "1234" + sj("漢") + ".LZH"), sj("ﾂｰﾙ") + "1234.DOC");  // never half a character
+    EXPECT_EQ(documentName(".PROFILE"), ".PROFILE.DOC");
+
+    const std::string pending = entry("  14", '.', "TOOL.LZH");
+    EXPECT_EQ(pendingNumber(pending, "TOOL.LZH"), 14);
+    EXPECT_EQ(pendingNumber(pending, "TOOL.LZ"), std::nullopt);  // a longer name that begins alike
+    EXPECT_EQ(pendingNumber(pending.substr(0, 50), "TOOL.LZH"), std::nullopt);
+    EXPECT_EQ(pendingNumber(entry("  15", '.', "ABCDEFGHIJKLMNOPQ"), "ABCDEFGHIJKLMNOPQ"), 15);  // cut at 15 bytes
+    EXPECT_EQ(pendingNumber(entry("  ab", '.', "TOOL.LZH"), "TOOL.LZH"), std::nullopt);
+}
+
+TEST(LibraryLines, ClassificationAnswers) {
+    using Answers = std::vector<std::pair<int, std::string>>;
+    struct Row {
+        const char* fault;
+        std::int32_t values[5];
+        std::string version;
+        Answers answers;
+    };
+    const Row rows[] = {
+        {"defaults asked", {0, 16, 0, 27, 0}, "1.0", {}},
+        {"a list index sent as is", {2, 3, 1, 4, 2}, "2.1a", {{1, "4"}, {2, "3"}, {3, "2"}, {5, "2.1a"}, {6, "5"}, {9, "3"}}},
+        {"a value outside its list sent", {-1, 17, 9, 28, 9}, "", {}},
+        {"a control byte typed in the version", {0, 16, 0, 27, 0}, "1.1\r\n", {{5, "1.1"}}},
+    };
+    for (const Row& row : rows) {
+        Answers got;
+        for (const ClassificationAnswer& a : classificationAnswers(row.values, row.version))
+            got.emplace_back(a.question, a.answer);
+        EXPECT_EQ(got, row.answers) << row.fault;
+    }
+}
+
 }  // namespace
 }  // namespace morvaline
