@@ -116,6 +116,10 @@ class ForumMenu:
         rooms = any(isinstance(e, Room) for e in self.entries())
         return FORUM_PROMPT if rooms else FOLDERS_ONLY_PROMPT
 
+    def up(self) -> ForumMenu:
+        """Where "M" in one of its rooms leads."""
+        return ForumMenu(self.sig, self.forum, self.folder)
+
     def again(self) -> ForumMenu:
         """This menu's prompt again, without the list."""
         return ForumMenu(self.sig, self.forum, self.folder, show=False)
@@ -200,7 +204,7 @@ class RoomVisit:
             if cmd == "S":
                 return self.menu.again()
             if cmd == "M":
-                return ForumMenu(self.menu.sig, self.menu.forum, self.menu.folder)
+                return self.menu.up()
             if cmd in ("R", "RB", "RB-"):
                 await self.read(s, list(range(room.position(user) + 1, room.highest + 1)))
             elif cmd == "W" and room.prompt != "fm_readonly":

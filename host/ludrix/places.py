@@ -4,6 +4,7 @@ from __future__ import annotations
 
 from typing import TYPE_CHECKING, Callable
 
+from .board_places import ClubMenu
 from .forum_places import sig_jump
 from .mail_read import MailReader
 from .mail_send import MailSend
@@ -14,7 +15,7 @@ from .service_places import service_jump
 if TYPE_CHECKING:
     from .session import Place, Session
 
-OTHER_SERVICES = ("JCLUB", "JCLIPREAD", "JRYOKIN", "JSERVICE", "JTOROKU", "JMENUMAP")
+OTHER_SERVICES = ("JCLIPREAD", "JRYOKIN", "JSERVICE", "JTOROKU", "JMENUMAP")
 MAIL_ENTRIES = (("メールを読む", MailReader), ("メールを書く", MailSend),
                 ("送信済メールの確認", SentList))
 
@@ -33,6 +34,7 @@ JUMPS: dict[str, Callable[[], Place]] = {
     "JREAD": MailReader,
     "JSEND": MailSend,
     "JSMAIL": SentList,
+    "JCLUB": ClubMenu,
     **{name: NotHere for name in OTHER_SERVICES},
 }
 

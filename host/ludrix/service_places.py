@@ -31,7 +31,9 @@ MAX_LINES = 500
 
 def service_jump(s: Session, cmd: str) -> Place | None:
     service = s.world.services.get(cmd[1:].upper())
-    return ServiceGate(service) if service is not None else None
+    if service is None or service.kind in ("club", "circle"):
+        return None
+    return ServiceGate(service)
 
 
 class ServiceGate:
@@ -56,6 +58,9 @@ class ServiceGate:
                     break
             if answer == "N":
                 return MainMenu()
+        if service.kind == "board":
+            from .board_places import BoardMenu
+            return BoardMenu(service)
         return ServiceMenu(service)
 
 

@@ -172,5 +172,17 @@ TEST_P(LibraryPatrolTest, UploadsAreRegisteredWithTheirDocumentCommentAndClassif
     EXPECT_EQ(inWorld(R"(len(w["sigs"][0]["libraries"][0]["sections"][0]["files"]))"), "14");
 }
 
+TEST_P(LibraryPatrolTest, ASectionOutsideALibraryIsReachedByItsPath) {
+    ASSERT_NO_FATAL_FAILURE(start(world(GetParam())));
+    ASSERT_EQ(cli("place MVL00001 add section PCSIG/2/4 --title 道具箱").status, 0);
+    ASSERT_EQ(cli("reserve MVL00001 道具箱 1").status, 0);
+    const auto first = patrol();
+    EXPECT_NE(first.output.find("OSL '道具箱' へ移動しました"), std::string::npos) << first.output;
+    ASSERT_EQ(listed("道具箱").size(), 13u) << first.output;
+    ASSERT_EQ(cli("reserve-item MVL00001 道具箱 '#3' read").status, 0);
+    patrol();
+    EXPECT_NE(cli("show MVL00001 道具箱 '#3'").output.find("便利な道具です。"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace morvaline

@@ -206,7 +206,7 @@ class LoginTest(unittest.TestCase):
         term = self.term(self.host())
         term.login()
         self.assertIn(sj("選択されたサービスのデータは、現在登録されていません。"),
-                      term.command("JCLUB", "(H,Q,J)="))
+                      term.command("JCLIPREAD", "(H,Q,J)="))
         self.assertIn(sj("番号またはコマンドが間違っています。訂正して下さい。"),
                       term.command("JNOWHERE", "(H,Q,J)="))
         self.assertIn(sj("番号またはコマンドが間違っています。訂正して下さい。"),

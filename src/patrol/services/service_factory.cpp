@@ -1,5 +1,6 @@
 #include "patrol/services/service_factory.h"
 
+#include "patrol/services/board/board_service.h"
 #include "patrol/services/forum/forum_service.h"
 #include "patrol/services/library/library_service.h"
 #include "patrol/services/mail/mail_pass.h"
@@ -16,6 +17,7 @@ PlaceServices makePlaceServices(CPatrolEngine& engine, CTolDoc& doc) {
     services.add(std::make_unique<ForumService>(engine, doc));
     services.add(std::make_unique<LibraryService>(engine, doc));
     services.add(std::make_unique<PostingService>(engine, doc));
+    services.add(std::make_unique<BoardService>(engine, doc));
     return services;
 }
 

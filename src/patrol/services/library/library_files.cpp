@@ -46,22 +46,9 @@ int highestEntry(const CItemArray& list) {
 LibraryService::Step LibraryService::openList(int section, bool* open) {
     const LibraryTexts& host = libraryTexts();
     *open = false;
-    const auto failedOr = [](result::Code code) {
-        return code == result::PlaceFailed ? Step::Unreachable : Step::Stopped;
-    };
-    if (const result::Code reached = navigator_.GoToPlace(section, libraryMenus()); reached != result::Ok)
-        return failedOr(reached);
-    engine_.Send(std::to_string(doc_.tree().item(section).m_nNumber) + "\r");
     std::string menu;
-    if (engine_.CaptureUntil(menuTexts().promptLine, menu) != result::Ok ||
-        engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok)
-        return Step::Stopped;
-    if (menu.find(host.wrongCommand) != std::string::npos) {
-        engine_.events().report(texts::kLibraryNotReached, doc_.tree().item(section).m_szTitle.view());
-        return Step::Done;
-    }
-    navigator_.enteredRoom(section);
-    greet(section);
+    bool entered = false;
+    if (const Step step = enterSection(section, &menu, &entered); step != Step::Done || !entered) return step;
     engine_.Send("2\r");
     const auto started = engine_.WaitForScreen(host.listStart);
     if (!started) return Step::Stopped;

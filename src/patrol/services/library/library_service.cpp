@@ -6,6 +6,7 @@
 #include "link/result_codes.h"
 #include "patrol/engine/menu_texts.h"
 #include "patrol/services/library/library_lines.h"
+#include "patrol/services/path/go_by_path.h"
 #include "patrol/services/library/library_texts.h"
 #include "store/document.h"
 #include "store/forum_rooms.h"
@@ -15,9 +16,13 @@ namespace morvaline {
 LibraryService::LibraryService(CPatrolEngine& engine, CTolDoc& doc)
     : engine_(engine), doc_(doc), navigator_(engine, doc) {}
 
-bool LibraryService::serves(int kind) const { return kind == kind::kLibraryArea; }
+bool LibraryService::serves(int kind) const { return kind == kind::kLibraryArea || kind == kind::kLibrary; }
 
-void LibraryService::reach(int place, PatrolWalk& walk) { ServeOsl(place, walk); }
+void LibraryService::reach(int place, PatrolWalk& walk) {
+    if (doc_.tree().item(place).m_nKind == kind::kLibraryArea) ServeOsl(place, walk);
+    // A section below a library is served with it.
+    else if (navigator_.areaOf(place) < 0) serveSection(place, walk);
+}
 
 AreaMenus LibraryService::libraryMenus() const {
     const LibraryTexts& host = libraryTexts();
@@ -63,6 +68,50 @@ LibraryService::Step LibraryService::refreshSections(int library) {
         if (!listed.contains(number))
             engine_.events().report(texts::kLibraryNotFound, tree.item(section).m_szTitle.view());
     return Step::Done;
+}
+
+LibraryService::Step LibraryService::enterSection(int section, std::string* menu, bool* entered) {
+    const CItem place = doc_.tree().item(section);
+    *entered = false;
+    if (byPath_) {
+        ScreenReached reached = GoByPath(engine_, doc_.tree(), section);
+        if (reached.code != result::Ok) {
+            if (reached.code != result::PlaceFailed) return Step::Stopped;
+            engine_.events().report(texts::kLibraryNotReached, place.m_szTitle.view());
+            return Step::Unreachable;
+        }
+        *menu = std::move(reached.screen);
+        // Nothing is known of the menus above: "S" leaves the section, then the way is lost.
+        navigator_.lost();
+    } else {
+        if (const result::Code reached = navigator_.GoToPlace(section, libraryMenus()); reached != result::Ok)
+            return reached == result::PlaceFailed ? Step::Unreachable : Step::Stopped;
+        engine_.Send(std::to_string(place.m_nNumber) + "\r");
+        if (engine_.CaptureUntil(menuTexts().promptLine, *menu) != result::Ok ||
+            engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok)
+            return Step::Stopped;
+        if (menu->find(libraryTexts().wrongCommand) != std::string::npos) {
+            engine_.events().report(texts::kLibraryNotReached, place.m_szTitle.view());
+            return Step::Done;
+        }
+    }
+    navigator_.enteredRoom(section);
+    greet(section);
+    *entered = true;
+    return Step::Done;
+}
+
+void LibraryService::serveSection(int section, PatrolWalk& walk) {
+    navigator_.lost();
+    listOpen_ = -1;
+    const DueCheck due = walk.isDue(section, false);
+    if (!due.due && !doc_.tree().item(section).hasFlag(ITEM_FLAG_HAS_RESERVED)) return;
+    byPath_ = true;
+    Step step = Step::Done;
+    if (due.due) step = ReadFileList(section);
+    if (step == Step::Done && doc_.tree().item(section).hasFlag(ITEM_FLAG_HAS_RESERVED)) workReserved(section);
+    byPath_ = false;
+    navigator_.lost();
 }
 
 void LibraryService::ServeOsl(int library, PatrolWalk& walk) {

@@ -1,6 +1,6 @@
 #pragma once
 // The library service of a patrol run, on the patrol thread. The walk hands it the libraries
-// of SIG forums (kind 1) and their sections (kind 3). A library that is due gets its list of
+// of SIG forums (kind 1) and the sections (kind 3) that lie outside them. A library that is due gets its list of
 // sections refreshed from its menu (new sections added, renamed ones renamed, closed ones
 // reported); then each section below it, in tree order: a due section gets its file list
 // (new entries from the last known number on), and every section works the files reserved
@@ -58,6 +58,13 @@ private:
 
     // --- library_service.cpp ---
     void ServeOsl(int library, PatrolWalk& walk);
+    // A section outside any library, reached by its host path: its file list when due, then
+    // the files reserved in it.
+    void serveSection(int section, PatrolWalk& walk);
+    // To the section's menu (by its library's menu, or by its host path). Done with *menu
+    // holding the menu and *entered set, or with *entered clear when the host refused the
+    // way (reported).
+    Step enterSection(int section, std::string* menu, bool* entered);
     // Brings the sections of the tree in step with the library's menu.
     Step refreshSections(int library);
     void greet(int section);
@@ -106,6 +113,7 @@ private:
     SigNavigator navigator_;
     bool greeted_ = false;  // "OSL '%1' へ移動しました" was logged in this run
     int listOpen_ = -1;     // the section whose file list the host shows
+    bool byPath_ = false;   // the section served is reached by its host path
 };
 
 }  // namespace morvaline

@@ -35,19 +35,9 @@ LibraryService::Step LibraryService::openRegistration(int section, bool* open) {
     const LibraryTexts& host = libraryTexts();
     *open = false;
     const CItem place = doc_.tree().item(section);
-    if (const result::Code reached = navigator_.GoToPlace(section, libraryMenus()); reached != result::Ok)
-        return reached == result::PlaceFailed ? Step::Unreachable : Step::Stopped;
-    engine_.Send(std::to_string(place.m_nNumber) + "\r");
     std::string menu;
-    if (engine_.CaptureUntil(menuTexts().promptLine, menu) != result::Ok ||
-        engine_.WaitFor(menuTexts().promptEnd, false) != result::Ok)
-        return Step::Stopped;
-    if (menu.find(host.wrongCommand) != std::string::npos) {
-        engine_.events().report(texts::kLibraryNotReached, place.m_szTitle.view());
-        return Step::Done;
-    }
-    navigator_.enteredRoom(section);
-    greet(section);
+    bool entered = false;
+    if (const Step step = enterSection(section, &menu, &entered); step != Step::Done || !entered) return step;
     std::optional<int> corner;
     for (const NumberedEntry& entry : menuEntries(menu)) {
         const std::string_view name = entry.text.substr(0, entry.text.find_first_of("\r\n"));

@@ -98,7 +98,7 @@ ScreenReached AnswerScreen(CPatrolEngine& engine, std::string_view name, std::st
                     engine.Send("\r");
                     return settleFailed(engine);
                 }
-                engine.Send(std::string(password) + "\r");
+                engine.SendSecret(std::string(password) + "\r");
                 passwordSent = true;
                 continue;
             case Shown::TextEntry1:
