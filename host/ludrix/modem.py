@@ -6,6 +6,8 @@ import asyncio
 import errno
 import fcntl
 import os
+import struct
+import termios
 import tty
 from typing import TYPE_CHECKING
 
@@ -18,6 +20,7 @@ if TYPE_CHECKING:
 DIAL_ANSWERS = ("CONNECT", "BUSY", "NO CARRIER", "NO DIALTONE", "NO ANSWER", "ERROR")
 SPEED = 38400
 IDLE_POLL = 0.1  # seconds between looks at a device that nobody has open
+DELIVERY_WAIT = 10.0  # at most this long for the caller to read what was sent before a drop
 LINE_LIMIT = 256
 
 
@@ -71,12 +74,14 @@ class Modem:
         self.speed = speed
         self.drop_carrier = drop_carrier
         self.echo = True
+        self.device = ""  # the slave side of the current pseudo-terminal
 
     def open(self) -> int:
         master, slave = os.openpty()
         tty.setraw(slave)
         device = os.ttyname(slave)
         os.close(slave)
+        self.device = device
         fcntl.fcntl(master, fcntl.F_SETFL, fcntl.fcntl(master, fcntl.F_GETFL) | os.O_NONBLOCK)
         if os.path.islink(self.path):
             os.unlink(self.path)
@@ -92,6 +97,7 @@ class Modem:
             try:
                 await self._commands(reader, writer)
             except CarrierDropped:
+                await self._delivered(writer)
                 # The new device is linked before the old one closes: a caller that sees
                 # its line lost finds the next one at the path.
                 dropped, master = master, self.open()
@@ -100,6 +106,31 @@ class Modem:
             finally:
                 writer.close()
                 read_transport.close()
+
+    async def _delivered(self, writer: asyncio.StreamWriter) -> None:
+        """Waits, for at most DELIVERY_WAIT, until the caller has read everything sent.
+
+        Bytes sent before a real carrier drops reach the caller, but closing a
+        pseudo-terminal throws away what its reader has not taken yet; without this wait a
+        slow caller would lose, say, the blocks of a transfer that the host had sent."""
+        try:
+            probe = os.open(self.device, os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
+        except OSError:
+            return
+        loop = asyncio.get_running_loop()
+        deadline = loop.time() + DELIVERY_WAIT
+        quiet_looks = 0
+        try:
+            # Two empty looks in a row: bytes just written may not have reached the queue.
+            while quiet_looks < 2 and loop.time() < deadline:
+                unread = struct.unpack("i", fcntl.ioctl(probe, termios.FIONREAD, b"\0" * 4))[0]
+                pending = writer.transport.get_write_buffer_size()
+                quiet_looks = quiet_looks + 1 if unread == 0 and pending == 0 else 0
+                await asyncio.sleep(IDLE_POLL / 10)
+        except OSError:
+            pass  # the device is gone: nothing more can be delivered
+        finally:
+            os.close(probe)
 
     async def _attached(self, master: int) -> bytes:
         while True:
