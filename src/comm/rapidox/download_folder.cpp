@@ -56,16 +56,6 @@ std::optional<std::time_t> headerTime(const FileHeader& h,
 // Blocks are gathered into writes of at most this size.
 constexpr std::size_t kWriteBehind = 512 * kBlockData;
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
 DownloadFolder::DownloadFolder(std::filesystem::path folder,
@@ -155,7 +145,7 @@ bool DownloadFolder::write(std::string_view block) {
 
 bool DownloadFolder::flush() {
     if (pending_.empty()) return true;
-    const bool ok = writeAll(fd_, pending_);
+    const bool ok = writeWhole(fd_, pending_);
     pending_.clear();
     return ok || fail(files_.back().path, texts::kListWriteFailed);
 }
