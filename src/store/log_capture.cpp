@@ -99,13 +99,16 @@ bool LogCapture::feedMail(std::string_view line) {
         message_ = FetchedMessage();
         message_.kind = kind::kReceivedMailMessage;
         message_.date = parseHostDate(mailListDate(line));
-        message_.lines.emplace_back(line);
+        // Stored as a patrol stores a mail: the first line, one empty line (whether or not
+        // the log shows one), the other header lines.
+        message_.lines = {std::string(line), std::string()};
         accept_ = true;
         state_ = State::MailHeader;
         return ok;
     }
     switch (state_) {
         case State::MailHeader:
+            if (line.empty() && message_.lines.size() == 2) return true;
             message_.lines.emplace_back(line);
             if (const MailSender sender = parseSenderLine(line); !sender.address.empty()) {
                 message_.text = sender.address;
@@ -117,7 +120,10 @@ bool LogCapture::feedMail(std::string_view line) {
             }
             return true;
         case State::Body:
-            return isMailPrompt(line) ? close() : appendBodyLine(line);
+            if (!isMailPrompt(line)) return appendBodyLine(line);
+            // The host ends a mail's text with an empty line before its prompt.
+            if (message_.lines.back().empty()) message_.lines.pop_back();
+            return close();
         case State::Outside:
         case State::Overflow:
         case State::TagSeen:

@@ -39,8 +39,10 @@ TEST_F(CaptureTest, MailsFromALogAreStoredWithTheirSenders) {
         "文書名：こんにちは",
         "",
         "本文です。",
+        "",
         "番号またはコマンド(M,S,F,H,Q,RBn,SCn,RT,PF,J,DL)=",
         "#00000002         00/01/01    00:00:00",
+        "",
         "発信者：ABC12345      山田",
         "文書名：second",
         "begin 644 a.bin",
@@ -58,8 +60,11 @@ TEST_F(CaptureTest, MailsFromALogAreStoredWithTheirSenders) {
     EXPECT_EQ(first.m_szTitle.view(), sj("こんにちは"));
     EXPECT_EQ(first.m_nGeneration, 4);
     EXPECT_EQ(tree.item(place).m_nGeneration, 4);  // the place learns the generation
-    EXPECT_EQ(text(1).find(sj("番号またはコマンド")), std::string::npos);
-    EXPECT_NE(text(1).find(sj("本文です。") + "\r\n"), std::string::npos);
+    // As a patrol stores it: one empty line after the first line, shown by the host or
+    // not, and neither the host's empty line before its prompt nor the prompt.
+    EXPECT_EQ(text(1), sj("#00000001         99/12/31    23:59:30\r\n\r\n発信者：INET#taro@example.jp  Taro\r\n"
+                          "受信者：MVL00001      デモ\r\n文書名：こんにちは\r\n\r\n本文です。\r\n"));
+    EXPECT_EQ(text(2).find("\r\n\r\n\r\n"), std::string::npos);
     const CItem second = list.item(2);
     EXPECT_EQ(second.m_strText.view(), "ABC12345");
     EXPECT_EQ(second.m_szName.view(), sj("山田"));
