@@ -2,15 +2,11 @@
 // auto-deletion. They show progress on a terminal and stop on Ctrl+C as the window's stop
 // button does.
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 
 #include "app/cli_commands.h"
 #include "app/cli_tool_run.h"
-#include "app/stop_signals.h"
 #include "platform/date_locale.h"
 #include "platform/text_codec.h"
 #include "tools/auto_delete.h"
@@ -20,63 +16,6 @@
 
 namespace morvaline::cli {
 namespace {
-
-// A percentage on the terminal's last line, rewritten in place; nothing when standard
-// error is not a terminal. Called from the worker thread.
-class TerminalProgress {
-public:
-    explicit TerminalProgress(std::string label) : label_(std::move(label)), shown_(::isatty(STDERR_FILENO)) {}
-    ~TerminalProgress() { end(); }
-    // Ends the line, once something was shown.
-    void end() {
-        if (shown_ && last_ >= 0) std::fprintf(stderr, "\n");
-        last_ = -1;
-    }
-    void show(int percent) {
-        if (!shown_ || percent == last_) return;
-        last_ = percent;
-        std::fprintf(stderr, "\r%s %3d%%", label_.c_str(), percent);
-        std::fflush(stderr);
-    }
-
-private:
-    std::string label_;
-    bool shown_;
-    int last_ = -1;
-};
-
-// Waits until the worker says it is done (a byte on the pipe); Ctrl+C calls stop once.
-// True when the user stopped the job.
-class WorkerWait {
-public:
-    WorkerWait() {
-        if (::pipe(fds_) != 0) throw CommandError{"cannot create a pipe"};
-    }
-    ~WorkerWait() {
-        ::close(fds_[0]);
-        ::close(fds_[1]);
-    }
-    // For the worker's done callback.
-    void done() { (void)!::write(fds_[1], "x", 1); }
-    template <typename Stop>
-    bool wait(Stop stop) {
-        bool stopped = false;
-        for (;;) {
-            pollfd fds[2] = {{fds_[0], POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
-            if (::poll(fds, signals_.fd() >= 0 ? 2 : 1, -1) < 0) continue;
-            if (fds[0].revents) return stopped;
-            if (fds[1].revents) {
-                signals_.drain();
-                stopped = true;
-                stop();
-            }
-        }
-    }
-
-private:
-    StopSignals signals_;
-    int fds_[2] = {-1, -1};
-};
 
 FileTime parseDate(const std::string& text) {
     int y = 0, m = 0, d = 0;
@@ -136,21 +75,6 @@ ExportOrder parseExportOrder(const std::string& text) {
     for (const auto& [name, order] : kOrders)
         if (text == name) return order;
     throw CommandError{"--order takes registration, number, title, id, handle or date"};
-}
-
-// The overwrite question of an HTML export, asked on the worker thread: answered by
-// --overwrite, else on the terminal, else No.
-bool askOnTerminal(const std::string& sjisQuestion, bool assumeYes) {
-    if (assumeYes) return true;
-    std::cerr << '\n' << utf8(sjisQuestion);
-    if (!::isatty(STDIN_FILENO)) {
-        std::cerr << " (no; --overwrite answers yes)\n";
-        return false;
-    }
-    std::cerr << " [y/N] " << std::flush;
-    std::string answer;
-    std::getline(std::cin, answer);
-    return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 std::string joined(const Args& words) {
@@ -250,7 +174,11 @@ int commandExport(Session& session, Args args) {
         if (phase == ExportPhase::Removing) writing.end();
         (phase == ExportPhase::Removing ? removing : writing).show(percent);
     };
-    listener.askOverwrite = [&](const std::string& question) { return askOnTerminal(question, overwrite); };
+    TerminalQuestions questions(overwrite);
+    listener.askOverwrite = [&](const std::string& question) {
+        writing.end();
+        return questions.ask(texts::kExportOverwrite, question, false) == Answer::Yes;
+    };
     listener.finished = [&](const ExportResult& r) {
         result = r;
         waiter.done();
@@ -312,16 +240,17 @@ int commandExpire(Session& session, Args args) {
         std::cerr << "auto-deletion is off: no place has a rule (turn it on with expire ID on)\n";
 
     TerminalQuestions questions;
-    CancelOnSignal cancel;
-    ToolRun run = terminalRun(questions, cancel.event());
+    Event cancel;
+    TerminalProgress progress(utf8(sj("自動削除")));
+    const ToolRun run = terminalRun(questions, cancel, progress);
     const FileTime now = fileTimeNow();
     ExpiryOutcome outcome;
-    cancel.whileRunning([&] {
+    runOnWorker(cancel, [&] {
         outcome = what.empty() ? runAutoDeletion(*doc, now, run, nullptr, dryRun)
                                : applyDeleteRule(*doc, findPlace(*doc, what), true, false, now, run,
                                                  nullptr, dryRun);
     });
-    finishProgress();
+    progress.end();
     if (!dryRun) saveUser(*doc);
     std::cout << outcome.items.selected << (dryRun ? " messages would expire\n" : " messages expired, ")
               << (dryRun ? "" : std::to_string(outcome.items.done) + " moved or deleted\n");

@@ -4,20 +4,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <cstdio>
 #include <iostream>
-#include <string>
 #include <thread>
 
 #include "app/cli_support.h"
-#include "app/stop_signals.h"
 
 namespace morvaline::cli {
-namespace {
-
-std::atomic<bool> progressShown{false};
-
-}  // namespace
 
 Answer TerminalQuestions::ask(const Text&, const std::string& sjisText, bool withCancel) {
     if (assumeYes_) return Answer::Yes;
@@ -35,51 +28,62 @@ Answer TerminalQuestions::ask(const Text&, const std::string& sjisText, bool wit
 
 void TerminalQuestions::tell(const Text&, const std::string& sjisText) { std::cerr << utf8(sjisText) << '\n'; }
 
-void CancelOnSignal::whileRunning(const std::function<void()>& work) {
-    StopSignals stop;
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        work();
-        return;
+TerminalProgress::TerminalProgress(std::string label)
+    : label_(std::move(label)), shown_(::isatty(STDERR_FILENO)) {}
+
+void TerminalProgress::show(int percent) {
+    if (!shown_ || percent == last_) return;
+    last_ = percent;
+    std::fprintf(stderr, "\r%s %3d%%", label_.c_str(), percent);
+    std::fflush(stderr);
+}
+
+void TerminalProgress::end() {
+    if (shown_ && last_ >= 0) std::fprintf(stderr, "\n");
+    last_ = -1;
+}
+
+WorkerWait::WorkerWait() {
+    if (::pipe(fds_) != 0) throw CommandError{"cannot create a pipe"};
+}
+
+WorkerWait::~WorkerWait() {
+    ::close(fds_[0]);
+    ::close(fds_[1]);
+}
+
+void WorkerWait::done() { (void)!::write(fds_[1], "x", 1); }
+
+void WorkerWait::wait(const std::function<void()>& stop) {
+    for (;;) {
+        pollfd fds[2] = {{fds_[0], POLLIN, 0}, {signals_.fd(), POLLIN, 0}};
+        if (::poll(fds, signals_.fd() >= 0 ? 2 : 1, -1) < 0) continue;
+        if (fds[0].revents) return;
+        if (fds[1].revents) {
+            signals_.drain();
+            stop();
+        }
     }
+}
+
+void runOnWorker(Event& cancel, const std::function<void()>& work) {
+    WorkerWait waiter;
     std::thread worker([&] {
         // A tool worker yields to the user's other work.
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 5);
         work();
-        const char done = 1;
-        if (::write(pipeFds[1], &done, 1) != 1) {}
+        waiter.done();
     });
-    pollfd fds[2] = {{pipeFds[0], POLLIN, 0}, {stop.fd(), POLLIN, 0}};
-    for (;;) {
-        if (::poll(fds, stop.fd() >= 0 ? 2 : 1, -1) < 0) continue;
-        if (fds[0].revents) break;
-        if (stop.fd() >= 0 && fds[1].revents) {
-            stop.drain();
-            cancel_.set();
-        }
-    }
+    waiter.wait([&] { cancel.set(); });
     worker.join();
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
 }
 
-ToolRun terminalRun(ToolQuestions& questions, Event& cancel) {
+ToolRun terminalRun(ToolQuestions& questions, Event& cancel, TerminalProgress& progress) {
     ToolRun run;
     run.cancel = &cancel;
     run.questions = &questions;
-    if (::isatty(STDERR_FILENO)) {
-        run.progress = [last = -1](int percent) mutable {
-            if (percent == last) return;
-            last = percent;
-            progressShown = true;
-            std::cerr << "\r" << percent << "% " << std::flush;
-        };
-    }
+    run.progress = [&progress](int percent) { progress.show(percent); };
     return run;
-}
-
-void finishProgress() {
-    if (progressShown.exchange(false)) std::cerr << '\n';
 }
 
 }  // namespace morvaline::cli
