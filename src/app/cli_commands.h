@@ -3,6 +3,7 @@
 // exit status; failures throw CommandError.
 
 #include "app/cli_support.h"
+#include "store/tool_run.h"
 
 namespace morvaline::cli {
 
@@ -26,6 +27,12 @@ int commandMove(Session& session, Args args);
 int commandCopy(Session& session, Args args);
 int commandAssist(Session& session, Args args);
 int commandExpire(Session& session, Args args);
+int commandCheck(Session& session, Args args);
+int commandRebuild(Session& session, Args args);
+int commandImport(Session& session, Args args);
+int commandTrash(Session& session, Args args);
+int commandDelete(Session& session, Args args);
+int commandUntrash(Session& session, Args args);
 
 int commandWrite(Session& session, Args args);
 int commandQuery(Session& session, Args args);
@@ -37,6 +44,9 @@ int commandTemplate(Session& session, Args args);
 int commandAddressBook(Session& session, Args args);
 int commandSetting(Session& session, Args args);
 int commandCompose(Session& session, Args args);
+
+// Runs the file check with its report, asking questions; the exit status.
+int runFileCheck(CTolDoc& doc, ToolQuestions& questions);
 
 // The number of the template named by its name, its title or "#N"; throws CommandError when
 // there is none.

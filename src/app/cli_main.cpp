@@ -107,6 +107,17 @@ constexpr Command kCommands[] = {
     {"expire", commandExpire,
      "expire ID [PLACE] [--dry-run] | rules | rule PLACE RULE|default|none | on | off\n"
      "                                auto-deletion by each place's rule (all places without PLACE)"},
+    {"trash", commandTrash,
+     "trash ID PLACE INDEX|#NUMBER|--marked|--all [--yes]   move messages to the trash"},
+    {"delete", commandDelete, "delete ID PLACE INDEX|#NUMBER|--marked|--all [--yes]   delete messages"},
+    {"untrash", commandUntrash,
+     "untrash ID INDEX|#NUMBER|--marked|--all [--yes]   put messages of the trash back where they were"},
+    {"check", commandCheck,
+     "check ID [--repair]            the file check (report in CHKFILE.LOG); --repair repairs"},
+    {"rebuild", commandRebuild, "rebuild ID PLACE [--yes]      rebuild a place's list from its old text"},
+    {"import", commandImport,
+     "import ID PLACE FILE... [--trash]\n"
+     "                                import terminal logs into a place (--trash: then trash them)"},
     {"terminal", commandTerminal,
      "terminal HOST[:PORT] | --ap N [--log FILE] [--trace] [--transcript FILE] [--down DIR]\n"
      "                                talk to the host by hand (--ap N: through the modem of\n"

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/cli_commands.h"
+#include "app/cli_tool_run.h"
 #include "platform/base_paths.h"
 #include "platform/text_codec.h"
 #include "store/place_files.h"
@@ -75,21 +77,31 @@ OpenRequest Session::request(const std::string& userId, bool readOnly) {
     return request;
 }
 
-OpenedUser Session::openUser(const std::string& userId, ReportSink* sink) {
-    return open(userId, false, sink);
+OpenedUser Session::openUser(const std::string& userId, ReportSink* sink, bool offerCheck) {
+    return open(userId, false, sink, offerCheck);
 }
 
-OpenedUser Session::readUser(const std::string& userId) { return open(userId, true, nullptr); }
+OpenedUser Session::readUser(const std::string& userId) { return open(userId, true, nullptr, false); }
 
-OpenedUser Session::open(const std::string& userId, bool readOnly, ReportSink* sink) {
+OpenedUser Session::open(const std::string& userId, bool readOnly, ReportSink* sink, bool offerCheck) {
     auto result = CTolDoc::open(request(userId, readOnly), registry_, sink);
     if (!result.doc && result.backup) {
         throw CommandError{utf8(result.error) + "\n" + backupText(*result.backup) +
                            " loads: 'morvaline-cli restore " + userId + "' puts it in place"};
     }
     if (!result.doc) throw CommandError{utf8(result.error)};
-    // The previous run ended without closing the data set.
-    if (result.askFileCheck) std::cerr << "! " << utf8(textSjis(texts::kFileCheckQuestion)) << '\n';
+    // The previous run ended without closing the data set: on a terminal the check is
+    // offered, elsewhere (scripts, cron) the command that runs it is named.
+    if (result.askFileCheck && offerCheck) {
+        TerminalQuestions questions;
+        if (!::isatty(STDIN_FILENO)) {
+            std::cerr << "! " << utf8(textSjis(texts::kFileCheckQuestion)) << " ('morvaline-cli check " << userId
+                      << " --repair' runs it)\n";
+        } else if (questions.ask(texts::kFileCheckQuestion, textSjis(texts::kFileCheckQuestion), false) ==
+                   Answer::Yes) {
+            runFileCheck(*result.doc, questions);
+        }
+    }
     return OpenedUser(result.doc.release());
 }
 
@@ -147,10 +159,12 @@ std::string noListReason(const CTolDoc& doc, int place, ListLoad outcome) {
     switch (outcome) {
         case ListLoad::Damaged:
             return "the message list " + list + " of " + title +
-                   " is damaged and cannot be read; it was left as it is for the file check";
+                   " is damaged and cannot be read; it was left as it is: 'morvaline-cli check " +
+                   doc.userId() + " --repair' rebuilds it";
         case ListLoad::Lost:
             return "the message list " + list + " of " + title + " is missing, though its text file " +
-                   (names ? names->text : "?") + " holds messages; nothing was changed";
+                   (names ? names->text : "?") + " holds messages; nothing was changed: 'morvaline-cli check " + doc.userId() +
+                   " --repair' rebuilds it";
         case ListLoad::Missing:
         case ListLoad::Loaded:
             break;

@@ -62,7 +62,8 @@ public:
     std::filesystem::path baseDirectory() const;
     // Opens an existing user; throws CommandError with the system's message (and, for a
     // damaged document, the backup that restore would put in place).
-    OpenedUser openUser(const std::string& userId, ReportSink* sink = nullptr);
+    // After an unclean end the file check is offered (offerCheck: not by the check itself).
+    OpenedUser openUser(const std::string& userId, ReportSink* sink = nullptr, bool offerCheck = true);
     // The same for commands that only read: works on a data folder that cannot be written.
     OpenedUser readUser(const std::string& userId);
     // The request that opens the user: folder, ID and password.
@@ -76,7 +77,7 @@ public:
     static std::optional<std::string> askSecret(const char* prompt);
 
 private:
-    OpenedUser open(const std::string& userId, bool readOnly, ReportSink* sink);
+    OpenedUser open(const std::string& userId, bool readOnly, ReportSink* sink, bool offerCheck);
 
     Registry registry_;
     std::optional<std::string> password_;

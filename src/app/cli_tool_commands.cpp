@@ -1,5 +1,5 @@
-// morvaline-cli commands of the tools that run on a worker thread: query, export and
-// auto-deletion. They show progress on a terminal and stop on Ctrl+C as the window's stop
+// morvaline-cli commands of the tools that run on a worker thread: query, export,
+// auto-deletion and the log import. They show progress on a terminal and stop on Ctrl+C as the window's stop
 // button does.
 
 #include <cstdio>
@@ -8,9 +8,11 @@
 #include "app/cli_commands.h"
 #include "app/cli_tool_run.h"
 #include "platform/date_locale.h"
+#include "platform/desktop_trash.h"
 #include "platform/text_codec.h"
 #include "tools/auto_delete.h"
 #include "tools/export.h"
+#include "tools/log_import.h"
 #include "tools/query.h"
 #include "tools/query_results.h"
 
@@ -257,6 +259,35 @@ int commandExpire(Session& session, Args args) {
     if (outcome.items.failed > 0)
         throw CommandError{std::to_string(outcome.items.failed) + " messages stayed: a list could not be written"};
     if (outcome.stopped) throw CommandError{"stopped before the end"};
+    return 0;
+}
+
+int commandImport(Session& session, Args args) {
+    constexpr std::string_view usage = "import ID PLACE FILE... [--trash]";
+    const bool trash = takeFlag(args, "--trash");
+    const std::string userId = takeArgument(args, usage);
+    const std::string placeName = takeArgument(args, usage);
+    if (args.empty()) throw CommandError{"usage: morvaline-cli " + std::string(usage)};
+    ConsoleReports reports;
+    const OpenedUser doc = session.openUser(userId, &reports);
+    ImportRequest request;
+    request.place = findPlace(*doc, placeName);
+    for (const std::string& file : args) request.files.emplace_back(file);
+    if (trash) request.moveToTrash = moveToDesktopTrash;
+    TerminalQuestions questions;
+    Event cancel;
+    TerminalProgress progress(utf8(sj("ｲﾝﾎﾟｰﾄしています")));
+    const ToolRun run = terminalRun(questions, cancel, progress);
+    std::string error;
+    int done = 0;
+    runOnWorker(cancel, [&] { done = ImportLogs(*doc, request, run, &error); });
+    progress.end();
+    saveUser(*doc);
+    if (!done) {
+        if (cancel.isSet()) std::cout << utf8(textSjis(texts::kImportCancelled)) << '\n';
+        throw CommandError{error};
+    }
+    std::cout << utf8(textSjis(texts::kImportFinished)) << '\n';
     return 0;
 }
 

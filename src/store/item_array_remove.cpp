@@ -7,6 +7,7 @@
 #include "platform/atomic_file.h"
 #include "store/archive.h"
 #include "store/item_array.h"
+#include "store/pending_pair.h"
 
 namespace morvaline {
 
@@ -52,11 +53,7 @@ void CItemArray::unlink(int index) {
     d.m_nParent = d.m_nNext = d.m_nPrev = d.m_nChild = -1;
 }
 
-std::filesystem::path CItemArray::pendingPath(const std::filesystem::path& file) {
-    auto pending = file;
-    pending += ".cut";
-    return pending;
-}
+std::filesystem::path CItemArray::pendingPath(const std::filesystem::path& file) { return pendingPairPath(file); }
 
 void CItemArray::recoverInterruptedCut() {
     if (listFile_.empty() || textFile_.empty()) return;

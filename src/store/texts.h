@@ -220,7 +220,8 @@ struct Text {
     X(kRebuildSucceeded, 17222, "再構成に成功しました。念のため、過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されていますが、不要であれば削除してください。") \
     X(kRebuildFailed, 17223, "過去のﾒｯｾｰｼﾞから再構成はできませんでした。過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは、%1 に保存されました。") \
     X(kRebuildNoText, 17224, "過去のﾒｯｾｰｼﾞ ﾌｧｲﾙは存在しませんでした。") \
-    X(kCheckRepairedLength, 17225, "この異常は修復されました。ﾒｯｾｰｼﾞの長さをﾌｧｲﾙの終わりまでにしました。")
+    X(kCheckRepairedLength, 17225, "この異常は修復されました。ﾒｯｾｰｼﾞの長さをﾌｧｲﾙの終わりまでにしました。") \
+    X(kCheckRunning, 17226, "ﾌｧｲﾙの整合性をﾁｪｯｸしています...")
 
 // Places reached by their host path: boards, clubs, circles, posting places, paid services.
 #define MORVALINE_TEXTS_PLACES(X) \

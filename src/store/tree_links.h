@@ -13,6 +13,26 @@ struct TreeLinks {
     int parent = -1, next = -1, prev = -1, child = -1;
 };
 
+// The first link fault of entry i, its number as the file check reports it, 0 when none:
+// 100 parent, 101 next sibling, 102 first child out of range; 103 a first child that names
+// another parent; 104 a next sibling, 105 a previous sibling that does not link back (or
+// lies out of range); 106 its own next, 107 its own previous sibling. Every link of the
+// entry is range-checked before one is followed.
+template <class LinksOf>
+int entryLinkError(int count, LinksOf&& linksOf, int i) {
+    const TreeLinks l = linksOf(i);
+    if (l.parent >= count) return 100;
+    if (l.next >= count) return 101;
+    if (l.child >= count) return 102;
+    if (l.prev >= count) return 105;
+    if (l.child >= 0 && linksOf(l.child).parent != i) return 103;
+    if (l.next == i) return 106;
+    if (l.prev == i) return 107;
+    if (l.next >= 0 && linksOf(l.next).prev != i) return 104;
+    if (l.prev >= 0 && linksOf(l.prev).next != i) return 105;
+    return 0;
+}
+
 // True when the links of count entries (linksOf(i) gives entry i's) form a forest: each
 // chain of children links back and names its parent, every entry with a parent is in that
 // parent's chain exactly once, an entry without a parent has no siblings, and every entry

@@ -231,19 +231,6 @@ TEST(ItemArray, ListFilesOfEveryFormLoad) {
     }
 }
 
-// A list file in the current form made of hand-built item records.
-std::string listFile(const std::vector<test::ItemRecord>& items) {
-    test::ByteBuilder b;
-    b.u16(static_cast<std::uint16_t>(items.size())).newClass("CItem");
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) b.classRef(1);
-        items[i].appendTo(b);
-    }
-    b.i32(-2).i32(6).i32(6).i32(0).i32(0).i32(-1).i32(300).i32(0).i32(0);
-    b.i32(0).i32(1).i64(0).i32(0);
-    return b.bytes();
-}
-
 TEST(ItemArray, DamagedLinksAreRefusedBeforeAnyIsFollowed) {
     // A root with three messages; the second has a comment.
     std::vector<test::ItemRecord> items(5);
@@ -259,7 +246,7 @@ TEST(ItemArray, DamagedLinksAreRefusedBeforeAnyIsFollowed) {
     test::TempDir dir;
     CItemArray list;
     list.setFiles(dir / "X.EA0", dir / "X.FA0");
-    ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", listFile(items)));
+    ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", test::listFile(items)));
     ASSERT_EQ(list.open(), ListLoad::Loaded);
 
     struct Damage {
@@ -287,7 +274,7 @@ TEST(ItemArray, DamagedLinksAreRefusedBeforeAnyIsFollowed) {
     for (const Damage& damage : damages) {
         auto damaged = items;
         damage.apply(damaged);
-        ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", listFile(damaged)));
+        ASSERT_TRUE(writeFileAtomically(dir / "X.EA0", test::listFile(damaged)));
         EXPECT_EQ(list.open(), ListLoad::Damaged) << damage.what;
         EXPECT_EQ(list.size(), 0) << damage.what;
     }

@@ -35,4 +35,17 @@ struct ItemRecord {
     }
 };
 
+// A list file in the current form made of hand-built item records.
+inline std::string listFile(const std::vector<ItemRecord>& items) {
+    ByteBuilder b;
+    b.u16(static_cast<std::uint16_t>(items.size())).newClass("CItem");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) b.classRef(1);
+        items[i].appendTo(b);
+    }
+    b.i32(-2).i32(6).i32(6).i32(0).i32(0).i32(-1).i32(300).i32(0).i32(0);
+    b.i32(0).i32(1).i64(0).i32(0);
+    return b.bytes();
+}
+
 }  // namespace morvaline::test
