@@ -172,7 +172,6 @@ struct Text {
     X(kExportNoList, 16908, "'%1' にはｴｸｽﾎﾟｰﾄするﾒｯｾｰｼﾞがありません") \
     X(kExportWriteFailed, 16909, "%1 に書き込めません") \
     X(kExportRemoveFailed, 16910, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞを削除できませんでした") \
-    X(kExportNoTrashMove, 16911, "ｴｸｽﾎﾟｰﾄしたﾒｯｾｰｼﾞをごみ箱へ移動することはまだできません。ごみ箱を使わずに削除する設定で実行してください") \
     X(kAutoDeleteQuestion, 17100, "自動削除を実行してもよろしいですか?") \
     X(kAutoDeleteEmptiesQuestion, 17101, "自動削除を実行してもよろしいですか? 終了後、ごみ箱は空になります。") \
     X(kMovingToTrash, 17102, "ごみ箱に移動しています...") \

@@ -66,8 +66,36 @@ bool exportTexts(CTolDoc& doc, CItemArray& list, const std::vector<int>& serials
     return ok;
 }
 
-// Moves a group to the trash; shortcuts cannot live there and are deleted.
-void trashGroup(CTolDoc& doc, int place, CItemArray& list, CItemArray& trash, std::vector<int> group,
+// Moves a group out of the trash, each item back to the place it came from.
+void restoreGroup(CTolDoc& doc, CItemArray& trash, const std::vector<int>& group, BulkOutcome& outcome,
+                  ChangeNotices* notices) {
+    std::map<int, std::vector<int>> byPlace;  // place serial -> item serials
+    for (const int i : group) {
+        const CItem item = trash.item(i);
+        byPlace[item.m_nSpare[kFormerPlaceSpare]].push_back(item.m_nSerial);
+    }
+    for (const auto& [placeSerial, serials] : byPlace) {
+        const int place = placeSerial != 0 ? doc.tree().findSerial(placeSerial) : -1;
+        const bool placeKept = place > 0 && doc.tree().item(place).m_nKind != kind::kTrash;
+        OpenedList target(doc, placeKept ? place : 0, placeKept);
+        std::vector<int> moved;
+        if (placeKept && target) moved = moveItems(doc, trash, indicesOf(trash, serials), *target);
+        if (moved.empty()) {
+            outcome.failed += static_cast<int>(serials.size());
+            continue;
+        }
+        for (const int i : moved) target->setSpare(i, kFormerPlaceSpare, 0);
+        target->save();
+        outcome.done += static_cast<int>(moved.size());
+        if (notices) {
+            for (const int i : moved) notices->itemNotice(ItemNotice::of(ItemChange::Added, *target, i));
+        }
+    }
+}
+
+}  // namespace
+
+void trashItems(CTolDoc& doc, int place, CItemArray& list, CItemArray& trash, std::vector<int> group,
                 BulkOutcome& outcome, ChangeNotices* notices) {
     std::vector<int> shortcuts;
     std::erase_if(group, [&](int i) {
@@ -99,35 +127,6 @@ void trashGroup(CTolDoc& doc, int place, CItemArray& list, CItemArray& trash, st
     if (notices)
         for (const int i : moved) notices->itemNotice(ItemNotice::of(ItemChange::Added, trash, i));
 }
-
-// Moves a group out of the trash, each item back to the place it came from.
-void restoreGroup(CTolDoc& doc, CItemArray& trash, const std::vector<int>& group, BulkOutcome& outcome,
-                  ChangeNotices* notices) {
-    std::map<int, std::vector<int>> byPlace;  // place serial -> item serials
-    for (const int i : group) {
-        const CItem item = trash.item(i);
-        byPlace[item.m_nSpare[kFormerPlaceSpare]].push_back(item.m_nSerial);
-    }
-    for (const auto& [placeSerial, serials] : byPlace) {
-        const int place = placeSerial != 0 ? doc.tree().findSerial(placeSerial) : -1;
-        const bool placeKept = place > 0 && doc.tree().item(place).m_nKind != kind::kTrash;
-        OpenedList target(doc, placeKept ? place : 0, placeKept);
-        std::vector<int> moved;
-        if (placeKept && target) moved = moveItems(doc, trash, indicesOf(trash, serials), *target);
-        if (moved.empty()) {
-            outcome.failed += static_cast<int>(serials.size());
-            continue;
-        }
-        for (const int i : moved) target->setSpare(i, kFormerPlaceSpare, 0);
-        target->save();
-        outcome.done += static_cast<int>(moved.size());
-        if (notices) {
-            for (const int i : moved) notices->itemNotice(ItemNotice::of(ItemChange::Added, *target, i));
-        }
-    }
-}
-
-}  // namespace
 
 int deleteSlotOfKind(int kind) {
     if (kind >= 0 && kind <= 5) return kind;
@@ -234,7 +233,7 @@ BulkOutcome runBulk(CTolDoc& doc, int place, CItemArray& list, const BulkRequest
                 outcome.failed += static_cast<int>(group.size());
             }
         } else if (removal & bulk::kTrash) {
-            trashGroup(doc, place, list, **trash, group, outcome, notices);
+            trashItems(doc, place, list, **trash, group, outcome, notices);
         } else {
             restoreGroup(doc, list, group, outcome, notices);
         }

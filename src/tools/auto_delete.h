@@ -71,6 +71,12 @@ std::vector<int> selectItems(const CItemArray& list, const BulkRequest& request)
 BulkOutcome runBulk(CTolDoc& doc, int place, CItemArray& list, const BulkRequest& request,
                     const ToolRun& run, ChangeNotices* notices = nullptr);
 
+// Moves items of place's list (held open) to the trash (held open), each remembering the
+// place it came from; shortcuts, which cannot lie in the trash, are deleted. Counts what it
+// moved or deleted as done, what stayed as failed.
+void trashItems(CTolDoc& doc, int place, CItemArray& list, CItemArray& trash, std::vector<int> items,
+                BulkOutcome& outcome, ChangeNotices* notices = nullptr);
+
 // The age limit of a rule at time now: now minus the rule's days.
 FileTime ageLimit(const CDelete& rule, FileTime now);
 

@@ -1,10 +1,14 @@
 #include "tools/export.h"
 
+#include <optional>
+
 #include "platform/text_codec.h"
 #include "store/document.h"
+#include "store/mail_folders.h"
 #include "store/opened_list.h"
 #include "store/place_files.h"
 #include "store/texts.h"
+#include "tools/auto_delete.h"
 #include "tools/export_job.h"
 
 namespace morvaline {
@@ -42,7 +46,6 @@ std::optional<std::string> Export::start(const ExportChoices& choices, const Htm
     if (choices.place <= 0 || !tree.valid(choices.place) || !placeHoldsList(tree.item(choices.place).m_nKind))
         return formatText(texts::kExportNoList, tree.item(std::max(choices.place, 0)).m_szTitle.view());
     if (!plainFileName(choices.fileName)) return formatText(texts::kExportBadFileName, sj(choices.fileName));
-    if (choices.removeAfter && !exportDeletesDirectly(doc_, choices.place)) return textSjis(texts::kExportNoTrashMove);
     std::error_code ec;
     if (!std::filesystem::is_directory(choices.folder, ec))
         return formatText(texts::kCannotOpenFile, sj(choices.folder.string()));
@@ -80,7 +83,11 @@ ExportResult Export::run() {
 
     // Only what the export wrote goes, the last first; serials find the items again after
     // each group shifted the indices.
-    const bool direct = exportDeletesDirectly(doc_, choices_.place);
+    std::optional<OpenedList> trash;
+    if (!exportDeletesDirectly(doc_, choices_.place)) {
+        trash.emplace(doc_, findTrashPlace(doc_));
+        if (!*trash) return {ExportOutcome::Failed, textSjis(texts::kExportRemoveFailed), result.exported, 0};
+    }
     std::vector<int> serials;
     for (const int i : written.indices) serials.push_back(list->item(i).m_nSerial);
     std::sort(serials.begin(), serials.end(),
@@ -95,7 +102,7 @@ ExportResult Export::run() {
         std::vector<int> group;
         for (std::size_t k = begin; k < end; ++k)
             if (const int i = list->findSerial(serials[k]); i > 0) group.push_back(i);
-        if (!removeExported(*list, group, direct)) {
+        if (!removeExported(*list, group, trash ? &**trash : nullptr)) {
             return {ExportOutcome::Failed, textSjis(texts::kExportRemoveFailed), result.exported, result.removed};
         }
         result.removed += static_cast<int>(group.size());
@@ -105,8 +112,11 @@ ExportResult Export::run() {
     return result;
 }
 
-bool Export::removeExported(CItemArray& list, const std::vector<int>& group, bool direct) {
-    return direct && list.remove(group);
+bool Export::removeExported(CItemArray& list, const std::vector<int>& group, CItemArray* trash) {
+    if (!trash) return list.remove(group);
+    BulkOutcome outcome;
+    trashItems(doc_, choices_.place, list, *trash, group, outcome);
+    return outcome.failed == 0;
 }
 
 }  // namespace morvaline

@@ -90,9 +90,9 @@ public:
 
 private:
     ExportResult run();
-    // Deletes the items of a group, or moves them to the trash; false when the place's
-    // files (or the trash's) could not be written.
-    bool removeExported(CItemArray& list, const std::vector<int>& group, bool direct);
+    // Deletes the items of a group, or moves them to the trash when one is given; false when
+    // the place's files (or the trash's) could not be written.
+    bool removeExported(CItemArray& list, const std::vector<int>& group, CItemArray* trash);
     bool stopRequested() const { return worker_.stopRequested(); }
 
     CTolDoc& doc_;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/atomic_file.h"
+#include "store/mail_folders.h"
+#include "tools/auto_delete.h"
 #include "tools_fixture.h"
 
 namespace morvaline {
@@ -131,7 +133,6 @@ TEST_F(ExportTest, RemovalTakesOnlyWhatAWholeExportWrote) {
     storeMails({{"keep", at(2024, 1, 1), "x"}, {"go", at(2024, 1, 2), "x"}, {"also", at(2024, 1, 3), "x"}});
     mark("go");
     mark("also");
-    user.doc->setInteger(docint::kTrashCommandsDelete, 1);
     choices.which = ExportWhich::Marked;
     choices.removeAfter = true;
 
@@ -150,6 +151,21 @@ TEST_F(ExportTest, RemovalTakesOnlyWhatAWholeExportWrote) {
     EXPECT_EQ(done.removed, 2);
     EXPECT_EQ(fileText(choices.folder / choices.fileName), expected);
     EXPECT_EQ(messageCount(), 1);
+    {
+        // Moved to the trash, each knowing where it came from.
+        OpenedList trash(*user.doc, findTrashPlace(*user.doc));
+        ASSERT_EQ(trash->size(), 3);
+        for (const int i : {1, 2})
+            EXPECT_EQ(trash->item(i).m_nSpare[kFormerPlaceSpare], user.doc->tree().item(test::kReceivedPlace).m_nSerial);
+    }
+
+    // When the trash commands delete, the export deletes too.
+    user.doc->setInteger(docint::kTrashCommandsDelete, 1);
+    mark("keep");
+    EXPECT_EQ(runExport(*user.doc, choices).removed, 1);
+    EXPECT_EQ(messageCount(), 0);
+    OpenedList trash(*user.doc, findTrashPlace(*user.doc));
+    EXPECT_EQ(trash->size(), 3);
 }
 
 TEST_F(ExportTest, ChoicesThatCannotStartAnExport) {
