@@ -95,6 +95,12 @@ void restoreGroup(CTolDoc& doc, CItemArray& trash, const std::vector<int>& group
 
 }  // namespace
 
+bool trashCommandsDelete(CTolDoc& doc, int place) {
+    const CItem item = doc.tree().item(place);
+    return doc.integer(docint::kTrashCommandsDelete) != 0 || item.m_nKind == kind::kTrash ||
+           item.hasFlag(ITEM_FLAG_HIDDEN);
+}
+
 void trashItems(CTolDoc& doc, int place, CItemArray& list, CItemArray& trash, std::vector<int> group,
                 BulkOutcome& outcome, ChangeNotices* notices) {
     std::vector<int> shortcuts;

@@ -71,6 +71,10 @@ std::vector<int> selectItems(const CItemArray& list, const BulkRequest& request)
 BulkOutcome runBulk(CTolDoc& doc, int place, CItemArray& list, const BulkRequest& request,
                     const ToolRun& run, ChangeNotices* notices = nullptr);
 
+// Whether moving a place's messages to the trash deletes them instead: the document's
+// switch says so, or the place is the trash itself or hidden.
+bool trashCommandsDelete(CTolDoc& doc, int place);
+
 // Moves items of place's list (held open) to the trash (held open), each remembering the
 // place it came from; shortcuts, which cannot lie in the trash, are deleted. Counts what it
 // moved or deleted as done, what stayed as failed.

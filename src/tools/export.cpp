@@ -33,12 +33,6 @@ bool exportSelects(const CItemArray& list, int index, ExportWhich which) {
     return which == ExportWhich::MarkedWithComments && list.hasMarkedAncestor(index);
 }
 
-bool exportDeletesDirectly(CTolDoc& doc, int place) {
-    const CItem item = doc.tree().item(place);
-    return doc.integer(docint::kTrashCommandsDelete) != 0 || item.m_nKind == kind::kTrash ||
-           item.hasFlag(ITEM_FLAG_HIDDEN);
-}
-
 std::optional<std::string> Export::start(const ExportChoices& choices, const HtmlSettings& html,
                                          ExportListener listener) {
     if (worker_.running()) return std::nullopt;
@@ -84,7 +78,7 @@ ExportResult Export::run() {
     // Only what the export wrote goes, the last first; serials find the items again after
     // each group shifted the indices.
     std::optional<OpenedList> trash;
-    if (!exportDeletesDirectly(doc_, choices_.place)) {
+    if (!trashCommandsDelete(doc_, choices_.place)) {
         trash.emplace(doc_, findTrashPlace(doc_));
         if (!*trash) return {ExportOutcome::Failed, textSjis(texts::kExportRemoveFailed), result.exported, 0};
     }

@@ -102,8 +102,4 @@ private:
     ToolWorker worker_;  // last: goes first, so the job never outlives what it uses
 };
 
-// Whether a removal after export deletes directly rather than moving to the trash: the
-// document's switch says so, or the place is the trash or hidden.
-bool exportDeletesDirectly(CTolDoc& doc, int place);
-
 }  // namespace morvaline

@@ -83,9 +83,7 @@ UserRemovalOutcome removeByUser(CTolDoc& doc, int place, CItemArray& list, UserA
     UserRemovalOutcome outcome;
     const CItem placeItem = doc.tree().item(place);
     const bool inTrash = placeItem.m_nKind == kind::kTrash;
-    if (action == UserAction::Trash &&
-        (doc.integer(docint::kTrashCommandsDelete) || inTrash || placeItem.hasFlag(ITEM_FLAG_HIDDEN)))
-        action = UserAction::Delete;
+    if (action == UserAction::Trash && trashCommandsDelete(doc, place)) action = UserAction::Delete;
     if (action == UserAction::Restore && !inTrash) {
         outcome.done = action;
         outcome.declined = true;
