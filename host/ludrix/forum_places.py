@@ -308,17 +308,8 @@ class RoomVisit:
         layout = s.world.forums.layout
         limit = "".join(chr(0xFF10 + int(c)) for c in str(layout.max_lines))
         s.line.text(f"\r\n{WRITE_HELP}\r\n{WRITE_END}\r\n{limit}行以上は登録されません。\r\n")
-        title: str | None = None
-        body: list[str] = []
-        while True:
-            raw = await s.read_line(limit=LINE_LIMIT)
-            if raw.startswith(b".."):
-                break
-            if title is None:
-                title = to_str(raw)
-            elif len(body) < layout.max_lines:
-                body.append(to_str(raw))
-        if self.room.posting == "refuse" or not (title or "").strip():
+        title, body = await s.read_entry(layout.max_lines, LINE_LIMIT)
+        if self.room.posting == "refuse" or not title.strip():
             s.say(CANNOT_POST)
             while await s.command(WRITE_REFUSED) != "C":
                 s.say(WRONG_COMMAND)
@@ -328,7 +319,7 @@ class RoomVisit:
             cmd = await s.command(WRITE_CONFIRM)
             if cmd == "G":
                 number = self.room.post(Message(sender=s.me.id, handle=s.me.handle,
-                                                date=s.clock.now(), title=kept_title(title or ""),
+                                                date=s.clock.now(), title=kept_title(title),
                                                 body=body))
                 s.say(f"#{number} を登録しました。")
                 return WRITE_DONE
@@ -336,7 +327,7 @@ class RoomVisit:
                 s.say("取り消しました。")
                 return WRITE_DONE
             if cmd == "V":
-                s.line.text("\r\n" + "\r\n".join([title or "", *body]) + "\r\n")
+                s.line.text("\r\n" + "\r\n".join([title, *body]) + "\r\n")
             elif cmd == "RB":
                 return await self.write(s)
             else:

@@ -38,16 +38,7 @@ def valid_internet_address(text: str) -> bool:
 async def enter_text(s: Session) -> tuple[str, list[str]]:
     """The title line, then the text up to a line that begins with ".."."""
     s.line.text("\r\n" + ENTRY_HELP + "\r\n" + ENTRY_END + "\r\n")
-    title: str | None = None
-    body: list[str] = []
-    while True:
-        raw = await s.read_line(limit=LINE_LIMIT)
-        if raw.startswith(b".."):
-            return title or "", body
-        if title is None:
-            title = to_str(raw)
-        elif len(body) < MAX_LINES:
-            body.append(to_str(raw))
+    return await s.read_entry(MAX_LINES, LINE_LIMIT)
 
 
 def forwarded_text(mail: Mail, recipient_name: str, settings: HostSettings) -> list[str]:

@@ -9,7 +9,6 @@ from .forum_places import WRITE_CONFIRM, WRITE_HELP, kept_title
 from .profile import digit
 from .prompts import CONFIRM, WRONG_COMMAND
 from .service_world import Post, Service
-from .sjis import to_str
 
 if TYPE_CHECKING:
     from .session import Place, Session
@@ -89,21 +88,12 @@ class ServiceMenu:
     async def write(self, s: Session) -> None:
         """The title line, the text up to a line beginning with "..", then "G" or "C"."""
         s.line.text(f"\r\n{WRITE_HELP}\r\n{ENTRY_HELP[self.service.entry]}\r\n")
-        title: str | None = None
-        body: list[str] = []
-        while True:
-            raw = await s.read_line(limit=LINE_LIMIT)
-            if raw.startswith(b".."):
-                break
-            if title is None:
-                title = to_str(raw)
-            elif len(body) < MAX_LINES:
-                body.append(to_str(raw))
+        title, body = await s.read_entry(MAX_LINES, LINE_LIMIT)
         while True:
             cmd = await s.command(WRITE_CONFIRM)
-            if cmd == "G" and (title or "").strip():
+            if cmd == "G" and title.strip():
                 self.service.posts.append(Post(sender=s.me.id, date=s.clock.now(),
-                                               title=kept_title(title or ""), body=body))
+                                               title=kept_title(title), body=body))
                 s.say(POSTED)
                 return
             if cmd in ("C", "G"):

@@ -130,6 +130,19 @@ class Session:
         """One line of text, ended as this host's input mode says."""
         return await self.line.read_line(echo=echo, limit=limit, strict=self.strict)
 
+    async def read_entry(self, max_lines: int, limit: int) -> tuple[str, list[str]]:
+        """A written text: the title line, then the text up to a line that begins with
+        ".." (lines beyond max_lines are read and dropped). The title is "" when the
+        text ended before one."""
+        title: str | None = None
+        body: list[str] = []
+        while not (raw := await self.read_line(limit=limit)).startswith(b".."):
+            if title is None:
+                title = to_str(raw)
+            elif len(body) < max_lines:
+                body.append(to_str(raw))
+        return title or "", body
+
     async def answer(self, prompt: str, limit: int = 256) -> str:
         """A command or a choice typed at a prompt: exactly as typed on a strict host,
         trimmed and upper-cased on a lenient one."""
